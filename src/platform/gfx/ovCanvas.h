@@ -1,0 +1,88 @@
+#pragma once
+// A painter over a framebuffer with the state model of a classic device context:
+// a selected pen, brush and font, a text colour and a background mode. Every call
+// is clipped to the framebuffer. Same input, same pixels.
+#include "ovFramebuffer.h"
+#include "ovGeometry.h"
+#include "ovImage.h"
+
+#include <string_view>
+
+class ovFont;
+
+struct ovPen {
+    enum Style { Solid = 0, Dash = 1, None = 5 };
+    int style = Solid;
+    int width = 1;
+    ovColor color = 0;
+};
+
+struct ovBrush {
+    enum Style { Solid = 0, Hollow = 1 };
+    int style = Solid;
+    ovColor color = ovRgb(255, 255, 255);
+};
+
+// drawText format bits.
+enum ovTextFormat : unsigned {
+    ovTextLeft = 0,
+    ovTextCenter = 1,
+    ovTextRight = 2,
+    ovTextVCenter = 4,
+    ovTextWordWrap = 16,
+};
+
+enum ovBackgroundMode { ovTransparent = 1, ovOpaque = 2 };
+
+class ovCanvas {
+public:
+    explicit ovCanvas(ovFramebuffer& target);
+
+    ovFramebuffer& target() { return *target_; }
+    const ovFramebuffer& target() const { return *target_; }
+
+    // Selections return what they replaced, so that callers can put it back.
+    ovPen selectPen(const ovPen& pen);
+    ovBrush selectBrush(const ovBrush& brush);
+    const ovFont* selectFont(const ovFont* font); // nullptr: no text is drawn
+    const ovFont* font() const { return font_; }
+    ovColor setTextColor(ovColor color);
+    ovColor setBackgroundColor(ovColor color);
+    int setBackgroundMode(int mode);
+
+    // Fills [left, right) x [top, bottom) with the colour; ignores pen and brush.
+    void fillRect(const ovRect& rect, ovColor color);
+    // Fills the inside with the selected brush and outlines it with the selected pen,
+    // the outline lying on the rectangle's outer pixels: left..right-1, top..bottom-1.
+    void rectangle(int left, int top, int right, int bottom);
+    // Lines with the selected pen; lineTo draws up to but not including the end point.
+    void moveTo(int x, int y);
+    void lineTo(int x, int y);
+
+    // Draws UTF-16 text into the rectangle with the format bits above, clipped to the
+    // rectangle. Word wrap breaks lines at spaces and breaks a word longer than the
+    // line where it must; the vertical-centre bit centres the whole block. Returns the
+    // height of the laid-out block in pixels.
+    int drawText(std::u16string_view text, const ovRect& rect, unsigned format);
+    // Width in pixels of a single line of text in the selected font.
+    int measureText(std::u16string_view text) const;
+
+    // Nearest-neighbour stretch of the whole image into (left, top, width, height);
+    // source pixels whose colour equals the key exactly are left out.
+    void stretchBlitKeyed(const ovImage& image, int left, int top, int width, int height, ovColor key);
+    // Source-over blend of a premultiplied 32-bit image, stretched nearest-neighbour
+    // into (left, top, width, height), with a constant opacity on top of per-pixel alpha.
+    void alphaBlend(const ovImage& image, int left, int top, int width, int height, uint8_t opacity);
+    // Straight copy of a whole framebuffer with its top-left corner at (x, y).
+    void copyFrom(const ovFramebuffer& source, int x, int y);
+
+private:
+    ovFramebuffer* target_;
+    ovPen pen_;
+    ovBrush brush_;
+    const ovFont* font_ = nullptr;
+    ovColor textColor_ = 0;
+    ovColor backgroundColor_ = ovRgb(255, 255, 255);
+    int backgroundMode_ = ovOpaque;
+    ovPoint position_;
+};

@@ -1,0 +1,12 @@
+#include "ovExecutable.h"
+
+#include <climits>
+#include <unistd.h>
+
+std::string ovCurrentExecutableFile() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return {};
+    return std::string(buffer, static_cast<size_t>(n));
+}

@@ -1,0 +1,181 @@
+#include "ovApp.h"
+
+#include "ovBackBuffer.h"
+#include "ovCanvas.h"
+#include "ovFontSet.h"
+#include "ovPaths.h"
+#include "ovSystem.h"
+
+#include <algorithm>
+
+ovApp* ovApp::instance_ = nullptr;
+
+namespace {
+// The system bars above and below the window take this share of the larger screen side.
+constexpr float kReservedShare = 0.1625f;
+// A press held longer than this returns to the home screen.
+constexpr float kLongPressSeconds = 1.3f;
+} // namespace
+
+ovApp::ovApp(ovSystem& system) : moduleInstance(&system), system_(system) {
+    instance_ = this;
+    touch.phase = ovPhaseIdle;
+    orientationCheck();
+    navigator = std::make_unique<ovNavigator>();
+    backBuffer_ = std::make_unique<ovBackBuffer>();
+    // The screens' modules come here, in their fixed order, each started once all exist.
+    for (ovModule* module : moduleList)
+        module->start();
+    assembleTree();
+    needsRepaint = true;
+    resourcesLoaded = false;
+}
+
+ovApp::~ovApp() {
+    if (instance_ == this)
+        instance_ = nullptr;
+}
+
+void ovApp::addModule(std::unique_ptr<ovModule> module) {
+    ovModule* raw = module.get();
+    modules_.push_back(std::move(module));
+    moduleList.append(raw);
+    raw->init();
+}
+
+void ovApp::assembleTree() {
+    // Until the home screen exists, a plain node stands in for it.
+    ovHyperNode* home = makeNode<ovHyperNode>();
+    home->x = 0;
+    home->y = 0;
+    home->label = u"Home Screen";
+    home->nodeId = ovHomeScreenId;
+    home->valid = 1;
+    home->parent = nullptr;
+    home->tag = 0;
+    navigator->addChild(&navigator->root, home);
+}
+
+void ovApp::orientationCheck() {
+    const ovScreenSize screen = system_.screenSize();
+    screenWidth = screen.width;
+    screenHeight = screen.height;
+    if (screenHeight < screenWidth) {
+        system_.messageBox("Not designed for landscape mode. Please switch to portrait mode to run it.", "Orvida");
+        system_.exitProcess(1);
+    }
+    const float larger = static_cast<float>(std::max(screenWidth, screenHeight));
+    reservedHeight = static_cast<int>(larger * kReservedShare);
+    screenRect = {0, 0, screenWidth, screenHeight - reservedHeight};
+    needsRepaint = true;
+}
+
+void ovApp::loadOnFirstPaint(ovSystem& instance) {
+    if (resourcesLoaded)
+        return;
+    bitmaps.createContext();
+    background = bitmaps.loadBitmap(instance, imagePath("background.bmp"), false);
+    backBuffer_->create(screenRect.left, screenRect.top, screenRect.right, screenRect.bottom);
+    // Like a fresh device context, the back buffer starts with a stock font selected, so
+    // that screens which select none still get legible labels.
+    if (const ovFontSet* fonts = ovFontSet::instance())
+        backBuffer_->canvas().selectFont(fonts->regular12.get());
+    navigator->loadResources(instance);
+    for (ovModule* module : moduleList)
+        module->loadResources(instance);
+    resourcesLoaded = true;
+}
+
+void ovApp::playClick() {
+    if (!soundsOn)
+        return;
+    ++clickCount;
+    system_.playSound(soundPath("open.wav"));
+}
+
+void ovApp::stepTouchPhase() {
+    switch (touch.phase) {
+    case ovPhaseDown:
+    case ovPhaseHeld:
+        if (touch.pressed) {
+            touch.phase = ovPhaseHeld;
+        } else if (suppressClick) {
+            touch.phase = ovPhaseReleasedSilent;
+        } else {
+            playClick();
+            touch.phase = ovPhaseReleased;
+        }
+        break;
+    case ovPhaseReleased:
+        if (touch.pressed) {
+            touch.phase = ovPhaseDown;
+        } else {
+            suppressClick = false;
+            touch.phase = ovPhaseIdle;
+        }
+        break;
+    case ovPhaseIdle:
+        if (touch.pressed)
+            touch.phase = ovPhaseDown;
+        break;
+    case ovPhaseReleasedSilent:
+        // A press right after a silent release is not a new press until the finger lifts.
+        if (!touch.pressed) {
+            suppressClick = false;
+            touch.phase = ovPhaseIdle;
+        }
+        break;
+    default:
+        touch.phase = ovPhaseIdle;
+        break;
+    }
+}
+
+void ovApp::fireLongPress() {
+    longPressArmed = false;
+    ovHyperNode* current = navigator->current;
+    if (current != nullptr && current->owner != nullptr) {
+        suppressClick = true;
+        current->owner->reset(*navigator);
+    }
+    navigator->current = &navigator->root;
+    navigator->root.onEnter();
+}
+
+void ovApp::update(float delta, float total) {
+    deltaTime = delta;
+    totalTime = total;
+    stepTouchPhase();
+
+    if (touch.phase == ovPhaseDown) {
+        longPressArmed = true;
+        pressTime = totalTime;
+    } else if (touch.phase == ovPhaseHeld && longPressArmed && totalTime - pressTime > kLongPressSeconds) {
+        fireLongPress();
+    }
+
+    if (hyperBar == nullptr || hyperBar->handleTouch())
+        navigator->handleTouch();
+
+    for (ovModule* module : moduleList)
+        module->update(deltaTime, totalTime);
+
+    if (needsRepaint) {
+        if (window_ != nullptr)
+            window_->repaintNow();
+        needsRepaint = false;
+    }
+}
+
+void ovApp::drawFrame(ovCanvas& dc) {
+    const bool covered = hyperBar != nullptr && hyperBar->plugInCoversScreen();
+    const ovHyperNode* current = navigator->current;
+    if (!covered && (current == nullptr || !current->fullScreen))
+        bitmaps.blit(background, dc, screenRect.left, screenRect.top, screenRect.right, screenRect.bottom,
+                     ovColourKey, 255, 1.0f, 1.0f);
+    if (!covered)
+        navigator->drawTree(dc);
+    if (hyperBar != nullptr)
+        hyperBar->drawBar(dc);
+    ++repaintCount;
+}

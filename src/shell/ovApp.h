@@ -1,0 +1,106 @@
+#pragma once
+// The application object: navigation state, pictures, the latest touch, the module
+// list and the per-tick update that the window's timer and pointer messages drive.
+#include "ovBitmapStore.h"
+#include "ovGeometry.h"
+#include "ovModule.h"
+#include "ovNavigator.h"
+#include "ovPtrArray.h"
+#include "ovTouchState.h"
+
+#include <memory>
+#include <vector>
+
+class ovCanvas;
+class ovSystem;
+class ovBackBuffer;
+
+// What the application asks of the plug-in bar drawn over its screens.
+class ovPlugInBar {
+public:
+    virtual ~ovPlugInBar() = default;
+    // True when the touch is left to the node tree, false when the bar took it.
+    virtual bool handleTouch() = 0;
+    virtual bool plugInCoversScreen() const = 0;
+    virtual void drawBar(ovCanvas& dc) = 0;
+};
+
+// The window the application repaints when something changed.
+class ovAppWindow {
+public:
+    virtual ~ovAppWindow() = default;
+    // Paint the whole window now, before returning.
+    virtual void repaintNow() = 0;
+};
+
+class ovApp {
+public:
+    // Checks the orientation (a landscape screen ends the process with exit code 1),
+    // creates the modules and assembles the node tree. Loads no picture.
+    explicit ovApp(ovSystem& system);
+    ~ovApp();
+    ovApp(const ovApp&) = delete;
+    ovApp& operator=(const ovApp&) = delete;
+
+    // The one application object of the running program.
+    static ovApp* instance() { return instance_; }
+
+    ovSystem* moduleInstance = nullptr;
+    ovBitmapStore bitmaps;
+    ovBitmap* background = nullptr;
+    ovRect screenRect;
+    bool resourcesLoaded = false;
+    float totalTime = 0.0f;
+    float deltaTime = 0.0f;
+    ovTouchState touch;
+    bool needsRepaint = false;
+    std::unique_ptr<ovNavigator> navigator;
+    bool longPressArmed = false;
+    float pressTime = 0.0f;
+
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int reservedHeight = 0;
+    bool soundsOn = true;
+    bool suppressClick = false;
+    ovPtrArray<ovModule> moduleList;
+    ovPlugInBar* hyperBar = nullptr;
+
+    void orientationCheck();
+    void update(float delta, float total);
+    // Does its work on the first call only.
+    void loadOnFirstPaint(ovSystem& instance);
+    void drawFrame(ovCanvas& dc);
+
+    ovBackBuffer& backBuffer() { return *backBuffer_; }
+    void setWindow(ovAppWindow* window) { window_ = window; }
+
+    // Nodes and modules live as long as the application; these keep them.
+    template <class T, class... Args> T* makeNode(Args&&... args) {
+        auto node = std::make_unique<T>(std::forward<Args>(args)...);
+        T* raw = node.get();
+        nodes_.push_back(std::move(node));
+        return raw;
+    }
+    void addModule(std::unique_ptr<ovModule> module);
+
+    // Frames drawn and click sounds started, for scripts and tests.
+    int repaintCount = 0;
+    int clickCount = 0;
+
+private:
+    void stepTouchPhase();
+    void playClick();
+    void fireLongPress();
+    void assembleTree();
+
+    ovSystem& system_;
+    ovAppWindow* window_ = nullptr;
+    std::unique_ptr<ovBackBuffer> backBuffer_;
+    std::vector<std::unique_ptr<ovHyperNode>> nodes_;
+    std::vector<std::unique_ptr<ovModule>> modules_;
+    static ovApp* instance_;
+};
+
+// Node id of the home screen.
+constexpr int ovHomeScreenId = 5;

@@ -1,0 +1,38 @@
+#include "ovBitmapStore.h"
+
+#include "ovCanvas.h"
+#include "ovErrorBox.h"
+#include "ovSystem.h"
+
+ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name, bool fromResource) {
+    auto bitmap = std::make_unique<ovBitmap>();
+    if (fromResource) {
+        showErrorBox(instance, "The picture resource \"" + name + "\" does not exist.");
+    } else {
+        ovImageResult result = ovLoadBmpFile(name);
+        if (result.ok) {
+            bitmap->width = result.image.width;
+            bitmap->height = result.image.height;
+            bitmap->bitsPerPixel = result.image.bitsPerPixel;
+            bitmap->handle = std::make_unique<ovImage>(std::move(result.image));
+        } else {
+            showErrorBox(instance, result.error);
+        }
+    }
+    ovBitmap* raw = bitmap.get();
+    owned_.push_back(std::move(bitmap));
+    pictures_.append(raw);
+    return raw;
+}
+
+void ovBitmapStore::blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,
+                         ovColor colourKey, uint8_t opacity, float scaleX, float scaleY) const {
+    if (picture == nullptr || !picture->handle)
+        return;
+    const int width = static_cast<int>(static_cast<float>(right - left) * scaleX);
+    const int height = static_cast<int>(static_cast<float>(bottom - top) * scaleY);
+    if (picture->bitsPerPixel == 32)
+        canvas.alphaBlend(*picture->handle, left, top, width, height, opacity);
+    else
+        canvas.stretchBlitKeyed(*picture->handle, left, top, width, height, colourKey);
+}

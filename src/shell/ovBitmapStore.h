@@ -1,0 +1,45 @@
+#pragma once
+// Every picture the program loads, decoded once and kept for the whole run, and the
+// one blit that draws a picture into a rectangle.
+#include "ovBitmap.h"
+#include "ovGeometry.h"
+#include "ovPtrArray.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class ovCanvas;
+class ovSystem;
+
+class ovBitmapStore {
+public:
+    ovBitmapStore() = default;
+    ovBitmapStore(const ovBitmapStore&) = delete;
+    ovBitmapStore& operator=(const ovBitmapStore&) = delete;
+
+    // Made ready at the first paint.
+    void createContext() { contextCreated_ = true; }
+    bool contextCreated() const { return contextCreated_; }
+
+    // Loads a picture file (normally a path from imagePath) and keeps it. A picture that
+    // cannot be loaded is reported once, by the error box, and comes back empty. There
+    // are no bitmap resources in this program: fromResource always fails.
+    ovBitmap* loadBitmap(ovSystem& instance, const std::string& name, bool fromResource);
+
+    // Draws the whole picture stretched into (left, top) with the rectangle's size
+    // times the scale: alpha-blended with the constant opacity for 32-bit pictures,
+    // otherwise copied leaving out the pixels of the colour key.
+    void blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,
+              ovColor colourKey, uint8_t opacity, float scaleX, float scaleY) const;
+
+    const ovPtrArray<ovBitmap>& pictures() const { return pictures_; }
+
+private:
+    bool contextCreated_ = false;
+    ovPtrArray<ovBitmap> pictures_;
+    std::vector<std::unique_ptr<ovBitmap>> owned_;
+};
+
+// The blit every screen uses: pure green is transparent, full opacity, no scaling.
+constexpr ovColor ovColourKey = 0x00FF00;

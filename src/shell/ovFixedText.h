@@ -1,0 +1,53 @@
+#pragma once
+// A UTF-16 text field of fixed size N (terminator included), kept inside its
+// object. Assigning or appending more than fits cuts the text at the field's size,
+// never in the middle of a surrogate pair.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+template <size_t N> class ovFixedText {
+    static_assert(N >= 2, "a text field holds at least one character");
+
+public:
+    static constexpr size_t capacity = N - 1; // code units, without the terminator
+
+    ovFixedText() { text_[0] = 0; }
+    ovFixedText(std::u16string_view text) { assign(text); }
+    ovFixedText& operator=(std::u16string_view text) {
+        assign(text);
+        return *this;
+    }
+
+    void assign(std::u16string_view text) {
+        length_ = 0;
+        append(text);
+    }
+    // Returns false when the text had to be cut.
+    bool append(std::u16string_view text) {
+        size_t n = text.size();
+        const bool fits = length_ + n <= capacity;
+        if (!fits) {
+            n = capacity - length_;
+            // Do not keep half of a surrogate pair.
+            if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
+                --n;
+        }
+        text.copy(text_ + length_, n);
+        length_ += n;
+        text_[length_] = 0;
+        return fits;
+    }
+    void clear() { assign(u""); }
+
+    std::u16string_view view() const { return {text_, length_}; }
+    std::u16string str() const { return std::u16string(view()); }
+    const char16_t* c_str() const { return text_; }
+    size_t length() const { return length_; }
+    bool empty() const { return length_ == 0; }
+    bool operator==(std::u16string_view other) const { return view() == other; }
+
+private:
+    char16_t text_[N];
+    size_t length_ = 0;
+};

@@ -1,0 +1,64 @@
+#include "ovFontSet.h"
+
+#include "ovCanvas.h"
+#include "ovErrorBox.h"
+#include "ovSystem.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+ovFontSet* ovFontSet::instance_ = nullptr;
+
+std::string ovFontSet::fontFolder() {
+    const char* folder = std::getenv("ORVIDA_FONT_DIR");
+    return folder != nullptr && *folder != 0 ? folder : "/usr/share/wine/fonts";
+}
+
+ovFontSet::ovFontSet(ovSystem& system) {
+    const ovScreenSize screen = system.screenSize();
+    scale_ = std::max(1, std::max(screen.width, screen.height) / 320);
+    const std::string folder = fontFolder();
+    const std::string regularFile = folder + "/tahoma.ttf";
+    const std::string boldFile = folder + "/tahomabd.ttf";
+    auto open = [&](const std::string& file, int height) {
+        std::string why;
+        std::unique_ptr<ovFont> font = ovFont::open(file, height * scale_, why);
+        if (!font && error_.empty())
+            error_ = why;
+        return font;
+    };
+    regular10 = open(regularFile, 10);
+    bold10 = open(boldFile, 10);
+    regular12 = open(regularFile, 12);
+    bold12 = open(boldFile, 12);
+    regular16 = open(regularFile, 16);
+    bold16 = open(boldFile, 16);
+    if (!error_.empty())
+        showErrorBox(system, error_ + "\nText will not be drawn; install the Tahoma-compatible fonts (fonts-wine).");
+    instance_ = this;
+}
+
+ovFontSet::~ovFontSet() {
+    for (Record* record : stack_)
+        delete record;
+    if (instance_ == this)
+        instance_ = nullptr;
+}
+
+void ovFontSet::pushFont(ovCanvas& canvas, const ovFont* font) {
+    auto* record = new Record{canvas.selectFont(font)};
+    if (stack_.append(record) != ovS_OK) {
+        // Without a record the font could never be put back: undo the selection.
+        canvas.selectFont(record->previous);
+        delete record;
+    }
+}
+
+void ovFontSet::popFont(ovCanvas& canvas) {
+    if (stack_.empty())
+        return;
+    Record* record = stack_.at(stack_.count() - 1);
+    canvas.selectFont(record->previous);
+    stack_.removeAt(stack_.count() - 1);
+    delete record;
+}

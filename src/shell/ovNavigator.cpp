@@ -1,0 +1,64 @@
+#include "ovNavigator.h"
+
+#include "ovApp.h"
+#include "ovCanvas.h"
+#include "ovPaths.h"
+#include "ovScreenGeometry.h"
+
+ovNavigator::ovNavigator() = default;
+
+bool ovNavigator::addChild(ovHyperNode* parent, ovHyperNode* child) {
+    if (parent == nullptr || child == nullptr || child->valid == 0 || child->nodeId == 0)
+        return false;
+    child->parent = parent;
+    child->owner = buildOwner;
+    return parent->children.append(child) == ovS_OK;
+}
+
+ovHyperNode* ovNavigator::findById(int id, ovHyperNode* start) {
+    ovHyperNode* node = start != nullptr ? start : &root;
+    if (node->nodeId == id)
+        return node;
+    for (ovHyperNode* child : node->children)
+        if (ovHyperNode* found = findById(id, child))
+            return found;
+    return nullptr;
+}
+
+void ovNavigator::computeLayout() {
+    wideButtonRect = {0, 0, fracWidth(0.41f), fracHeight(0.072f)};
+    shortButtonRect = {0, 0, fracWidth(0.308f), fracHeight(0.072f)};
+    backStripOffsets = {-fracWidth(0.05f), fracHeight(0.003125f), fracWidth(0.0125f), -fracHeight(0.003125f)};
+    childStep = {fracWidth(0.1042f), fracHeight(0.1093f)};
+}
+
+void ovNavigator::loadResources(ovSystem& instance) {
+    computeLayout();
+    ovBitmapStore& store = ovApp::instance()->bitmaps;
+    nodeStartBitmap = store.loadBitmap(instance, imagePath("nodeStart.bmp"), false);
+    nodeFocusBitmap = store.loadBitmap(instance, imagePath("nodeFocus.bmp"), false);
+    currentButtonBitmap = store.loadBitmap(instance, imagePath("nodeFocus.bmp"), false);
+    backButtonBitmap = store.loadBitmap(instance, imagePath("backButton.bmp"), false);
+    backButtonHoverBitmap = store.loadBitmap(instance, imagePath("backButtonHover.bmp"), false);
+    current = &root;
+    focused = nullptr;
+    buildOwner = &root;
+}
+
+void ovNavigator::handleTouch() {
+    if (current == nullptr)
+        return;
+    backHover = false;
+    current->layoutChildren(*this);
+    current->handleInput(*this);
+    current->layoutChildren(*this);
+}
+
+void ovNavigator::drawTree(ovCanvas& dc) {
+    if (current == nullptr)
+        return;
+    dc.setBackgroundMode(ovTransparent);
+    current->drawScreen(*this, dc);
+    for (int i = 0; i < current->children.count(); ++i)
+        current->drawChild(*this, dc, i);
+}

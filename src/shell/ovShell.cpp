@@ -1,0 +1,73 @@
+#include "ovShell.h"
+
+#include "ovBackBuffer.h"
+#include "ovErrorBox.h"
+#include "ovResourceIds.h"
+#include "ovSystem.h"
+
+namespace {
+constexpr float kSecondsPerTick = 0.001f;
+}
+
+float ovShell::secondsOf(uint32_t tickCount) { return static_cast<float>(tickCount) * kSecondsPerTick; }
+
+ovShell::ovShell(ovApp& app, ovSystem& system, ovShellHost& host, float lastTickSeconds)
+    : app_(app), system_(system), host_(host), lastTickSeconds_(lastTickSeconds) {
+    app_.setWindow(this);
+}
+
+ovShell::~ovShell() { app_.setWindow(nullptr); }
+
+void ovShell::onCreate() {
+    if (!timerCreated_ && !host_.createTimer())
+        showErrorBox(system_, "The 10 ms timer could not be created; the screen will only follow the pointer.");
+    timerCreated_ = true;
+}
+
+void ovShell::onSize() { app_.orientationCheck(); }
+
+void ovShell::onTimer() {
+    const float now = secondsOf(system_.clock().tickCount());
+    tickDelta_ = now - lastTickSeconds_;
+    tickTotal_ = tickTotal_ + tickDelta_;
+    lastTickSeconds_ = now;
+    app_.update(tickDelta_, tickTotal_);
+}
+
+void ovShell::pointer(int x, int y, bool pressed) {
+    app_.touch.x = x;
+    app_.touch.y = y;
+    app_.touch.pressed = pressed;
+    // A pointer change is handled at once, with the times of the last tick, so that a
+    // press and release between two ticks are both seen.
+    app_.update(tickDelta_, tickTotal_);
+}
+
+void ovShell::onPointerDown(int x, int y) { pointer(x, y, true); }
+void ovShell::onPointerMove(int x, int y) { pointer(x, y, true); }
+void ovShell::onPointerUp(int x, int y) { pointer(x, y, false); }
+
+bool ovShell::onCommand(int id) {
+    switch (id) {
+    case ovCmdExit:
+        host_.closeWindow();
+        return true;
+    case ovCmdAbout:
+        host_.showAbout();
+        return true;
+    case ovCmdToggleSounds:
+        app_.soundsOn = !app_.soundsOn;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ovShell::onPaint() {
+    app_.loadOnFirstPaint(system_);
+    ovBackBuffer& back = app_.backBuffer();
+    if (!back.created())
+        return;
+    app_.drawFrame(back.canvas());
+    host_.presentFrame(back.frame());
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The logic of the program's window: how timer, pointer, paint, size and command
+// messages reach the application. The hosts (window or script) turn their events
+// into these calls and show the frames this hands them.
+#include "ovApp.h"
+
+class ovFramebuffer;
+class ovSystem;
+
+// What the shell needs from the host that owns the window.
+class ovShellHost {
+public:
+    virtual ~ovShellHost() = default;
+    // Creates the 10 ms timer; false when it could not be created.
+    virtual bool createTimer() = 0;
+    // The back buffer was drawn: show it at the top-left of the program's screen area.
+    virtual void presentFrame(const ovFramebuffer& frame) = 0;
+    // Close the window (the Exit command).
+    virtual void closeWindow() = 0;
+    // Show the About box modally.
+    virtual void showAbout() = 0;
+};
+
+class ovShell final : public ovAppWindow {
+public:
+    // lastTickSeconds: the tick count in seconds taken before the program's objects
+    // were created, so that the first timer message measures the start-up.
+    ovShell(ovApp& app, ovSystem& system, ovShellHost& host, float lastTickSeconds);
+    ~ovShell() override;
+
+    void onCreate();
+    void onSize();
+    void onTimer();
+    void onPointerDown(int x, int y);
+    void onPointerMove(int x, int y);
+    void onPointerUp(int x, int y);
+    // True when the command is one of the program's.
+    bool onCommand(int id);
+    void onPaint();
+
+    void repaintNow() override { onPaint(); }
+
+    bool timerCreated() const { return timerCreated_; }
+    float tickDelta() const { return tickDelta_; }
+    float tickTotal() const { return tickTotal_; }
+
+    // Seconds of a tick count, in single precision as the whole program keeps time.
+    static float secondsOf(uint32_t tickCount);
+
+private:
+    void pointer(int x, int y, bool pressed);
+
+    ovApp& app_;
+    ovSystem& system_;
+    ovShellHost& host_;
+    bool timerCreated_ = false;
+    float lastTickSeconds_;
+    float tickDelta_ = 0.0f;
+    float tickTotal_ = 0.0f;
+};
