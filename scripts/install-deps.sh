@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config make git
-  libsdl2-dev libfreetype-dev libsqlite3-dev libcurl4-openssl-dev libstb-dev
+  libsdl2-dev libfreetype-dev libsqlite3-dev libstb-dev
   fonts-wine
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
