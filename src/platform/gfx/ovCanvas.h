@@ -6,7 +6,9 @@
 #include "ovGeometry.h"
 #include "ovImage.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 class ovFont;
 
@@ -49,22 +51,35 @@ public:
     ovColor setTextColor(ovColor color);
     ovColor setBackgroundColor(ovColor color);
     int setBackgroundMode(int mode);
+    const ovPen& pen() const { return pen_; }
+    const ovBrush& brush() const { return brush_; }
+    ovColor textColor() const { return textColor_; }
+    ovColor backgroundColor() const { return backgroundColor_; }
+    int backgroundMode() const { return backgroundMode_; }
+    ovPoint position() const { return position_; }
 
     // Fills [left, right) x [top, bottom) with the colour; ignores pen and brush.
     void fillRect(const ovRect& rect, ovColor color);
     // Fills the inside with the selected brush and outlines it with the selected pen,
     // the outline lying on the rectangle's outer pixels: left..right-1, top..bottom-1.
+    // With the None pen the brush covers the whole [left, right) x [top, bottom).
+    // A dashed outline starts at the top-left corner and runs clockwise.
     void rectangle(int left, int top, int right, int bottom);
     // Lines with the selected pen; lineTo draws up to but not including the end point.
+    // A dashed pen's pattern (4 pixels on, 2 off) restarts at moveTo and runs on
+    // across consecutive lineTo calls.
     void moveTo(int x, int y);
     void lineTo(int x, int y);
 
     // Draws UTF-16 text into the rectangle with the format bits above, clipped to the
     // rectangle. Word wrap breaks lines at spaces and breaks a word longer than the
     // line where it must; the vertical-centre bit centres the whole block. Returns the
-    // height of the laid-out block in pixels.
+    // height of the laid-out block in pixels. Line breaks ("\n", "\r\n", "\r") always
+    // start a new line. In opaque background mode each line's extent is filled with
+    // the background colour first.
     int drawText(std::u16string_view text, const ovRect& rect, unsigned format);
-    // Width in pixels of a single line of text in the selected font.
+    // Width in pixels of a single line of text in the selected font (the widest line
+    // when the text holds line breaks); 0 without a font.
     int measureText(std::u16string_view text) const;
 
     // Nearest-neighbour stretch of the whole image into (left, top, width, height);
@@ -77,6 +92,20 @@ public:
     void copyFrom(const ovFramebuffer& source, int x, int y);
 
 private:
+    struct StretchPlan;
+    struct TextLine {
+        size_t begin = 0;
+        size_t end = 0;
+        int width = 0;
+    };
+
+    bool planStretch(const ovImage& image, int left, int top, int width, int height, StretchPlan& plan);
+    void drawPenLine(int x0, int y0, int x1, int y1);
+    void plotPen(int x, int y);
+    void decodeText(std::u16string_view text);
+    void layoutText(bool wrap, int maxWidth);
+    void drawGlyphRun(size_t begin, size_t end, int x, int baseline, const ovRect& clip);
+
     ovFramebuffer* target_;
     ovPen pen_;
     ovBrush brush_;
@@ -85,4 +114,10 @@ private:
     ovColor backgroundColor_ = ovRgb(255, 255, 255);
     int backgroundMode_ = ovOpaque;
     ovPoint position_;
+    int dashPhase_ = 0; // position within the dash pattern, 0..5
+
+    // Scratch space kept between calls so that drawing a frame does not allocate.
+    std::vector<int> sampleX_;
+    std::u32string codePoints_;
+    std::vector<TextLine> lines_;
 };

@@ -7,13 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
-
 struct ovGlyph {
-    int width = 0;    // coverage bitmap size
+    int width = 0; // coverage bitmap size
     int height = 0;
-    int bearingX = 0; // from the pen position to the bitmap's left edge
-    int bearingY = 0; // from the baseline up to the bitmap's top edge
-    int advance = 0;  // pen advance in whole pixels
+    int bearingX = 0;              // from the pen position to the bitmap's left edge
+    int bearingY = 0;              // from the baseline up to the bitmap's top edge
+    int advance = 0;               // pen advance in whole pixels
     std::vector<uint8_t> coverage; // width * height, 0..255
 };
 

@@ -3,6 +3,7 @@
 // 0x00BBGGRR; the top byte is not used (it may hold anything).
 #include "ovGeometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

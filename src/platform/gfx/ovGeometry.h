@@ -31,6 +31,12 @@ using ovColor = uint32_t;
 constexpr ovColor ovRgb(uint8_t r, uint8_t g, uint8_t b) {
     return static_cast<ovColor>(r) | (static_cast<ovColor>(g) << 8) | (static_cast<ovColor>(b) << 16);
 }
-constexpr uint8_t ovRed(ovColor c) { return static_cast<uint8_t>(c & 0xFF); }
-constexpr uint8_t ovGreen(ovColor c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
-constexpr uint8_t ovBlue(ovColor c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+constexpr uint8_t ovRed(ovColor c) {
+    return static_cast<uint8_t>(c & 0xFF);
+}
+constexpr uint8_t ovGreen(ovColor c) {
+    return static_cast<uint8_t>((c >> 8) & 0xFF);
+}
+constexpr uint8_t ovBlue(ovColor c) {
+    return static_cast<uint8_t>((c >> 16) & 0xFF);
+}

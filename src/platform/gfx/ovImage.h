@@ -2,6 +2,7 @@
 // A decoded picture. Pixels are 0xAABBGGRR; the alpha byte means something only for
 // 32-bit pictures, whose colours are premultiplied by it. bitsPerPixel is the depth
 // recorded in the file (8, 16, 24 or 32), which decides how the picture is drawn.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
