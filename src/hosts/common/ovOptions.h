@@ -1,0 +1,30 @@
+#pragma once
+// The program's command line.
+#include "ovDateTime.h"
+
+#include <optional>
+#include <string>
+
+struct ovOptions {
+    int screenWidth = 480;
+    int screenHeight = 640;
+    std::string dataDir;   // empty: the default under $XDG_DATA_HOME
+    std::string configDir; // empty: the default under $XDG_CONFIG_HOME
+    bool debug = false;
+    bool headless = false;
+    std::string script; // "-" for standard input; empty: none
+    std::optional<ovSystemTime> now;
+    bool help = false;
+    bool version = false;
+};
+
+struct ovOptionsResult {
+    bool ok = false;
+    ovOptions options;
+    std::string error;
+};
+
+ovOptionsResult ovParseOptions(int argc, const char* const* argv);
+// Parses "WxH" with both sides in 1..16384.
+bool ovParseScreenSize(const std::string& text, int& width, int& height);
+const char* ovUsageText();

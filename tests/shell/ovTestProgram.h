@@ -1,0 +1,38 @@
+#pragma once
+// The whole program on the headless host, for tests: a virtual clock, recorded
+// sounds and message boxes, and script lines to drive it.
+#include "ovHeadlessHost.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class ovTestProgram {
+public:
+    // exe: where pictures and sounds are looked for (the build's bin folder by default).
+    explicit ovTestProgram(int width = 240, int height = 320, const std::string& exe = ORVIDA_BIN_DIR "/orvida");
+
+    // Runs script lines separated by newlines; fails the test on a bad line.
+    void run(const std::string& lines);
+
+    ovApp& app() { return host_->program().app(); }
+    ovNavigator& nav() { return *app().navigator; }
+    ovShell& shell() { return host_->program().shell(); }
+    ovHeadlessSystem& system() { return host_->system(); }
+    ovHeadlessHost& host() { return *host_; }
+
+    // A plain node, ready to attach.
+    ovHyperNode* makeNode(const std::u16string& label, int id, int tag = 0);
+
+private:
+    std::unique_ptr<ovHeadlessHost> host_;
+};
+
+// A wizard-like owner that records what it is told.
+class ovRecordingOwner : public ovHyperNode {
+public:
+    void childFinished(ovHyperNode* finished) override { finishedNodes.push_back(finished); }
+    void reset(ovNavigator&) override { ++resets; }
+    std::vector<ovHyperNode*> finishedNodes;
+    int resets = 0;
+};
