@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+// Static, like the decoder: other parts of the program may carry their own copy of stb.
 // The encoder writes into memory and we write the file ourselves, so that a failure
 // can say why (stb's own file writer only says that it failed).
 #define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
 #define STBI_WRITE_NO_STDIO
 #include <stb_image_write.h>
 
