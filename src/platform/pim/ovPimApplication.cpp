@@ -1,0 +1,72 @@
+#include "ovPimApplication.h"
+
+#include "ovPimAppointment.h"
+#include "ovPimContact.h"
+#include "ovPimStore.h"
+#include "ovPimTask.h"
+
+#include <cstdio>
+
+namespace {
+ovPimResult notLoggedOn() {
+    return ovPimResult::failure(ovPimCode::noStore, "not logged on to a store");
+}
+} // namespace
+
+ovPimApplication::~ovPimApplication() {
+    logOff();
+}
+
+ovPimResult ovPimApplication::logOn(const std::string& storeFile) {
+    logOff();
+    return ovPimStore::open(storeFile, store_);
+}
+
+void ovPimApplication::logOff() {
+    store_.reset();
+}
+
+std::string ovPimApplication::storeFile() const {
+    return store_ ? store_->file() : std::string();
+}
+
+ovPimResult ovPimApplication::getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const {
+    out.reset();
+    if (!store_)
+        return notLoggedOn();
+    if (folderId != ovPimFolderCalendar && folderId != ovPimFolderContacts && folderId != ovPimFolderTasks)
+        return ovPimResult::failure(ovPimCode::invalidArgument,
+                                    "there is no folder " + std::to_string(folderId));
+    out = std::make_unique<ovPimFolder>(store_, folderId);
+    return ovPimResult::success();
+}
+
+ovPimResult ovPimApplication::createItem(int itemType, std::unique_ptr<ovPimItem>& out) const {
+    out.reset();
+    if (!store_)
+        return notLoggedOn();
+    switch (static_cast<ovPimItemType>(itemType)) {
+    case ovPimItemType::appointment:
+        out = std::make_unique<ovPimAppointment>(store_);
+        break;
+    case ovPimItemType::contact:
+        out = std::make_unique<ovPimContact>(store_);
+        break;
+    case ovPimItemType::task:
+        out = std::make_unique<ovPimTask>(store_);
+        break;
+    default:
+        return ovPimResult::failure(ovPimCode::invalidArgument,
+                                    "there is no item type " + std::to_string(itemType));
+    }
+    return ovPimResult::success();
+}
+
+ovPimResult ovPimApplication::convertDate(const ovSystemTime& time, double& out) const {
+    if (ovSystemTimeToVariantTime(time, out))
+        return ovPimResult::success();
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", time.year, time.month, time.day,
+                  time.hour, time.minute, time.second);
+    return ovPimResult::failure(ovPimCode::invalidArgument, std::string(text) + " is not a valid date");
+}

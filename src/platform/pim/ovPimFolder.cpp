@@ -1,0 +1,69 @@
+#include "ovPimFolder.h"
+
+#include "ovPimItem.h"
+#include "ovPimStore.h"
+
+#include <algorithm>
+#include <string>
+
+ovPimResult ovPimFolder::lockStore(std::shared_ptr<ovPimStore>& out) const {
+    out = store_.lock();
+    if (!out)
+        return ovPimResult::failure(ovPimCode::noStore, "the store is closed");
+    return ovPimResult::success();
+}
+
+ovPimResult ovPimFolder::items(std::unique_ptr<ovPimItems>& out) const {
+    out.reset();
+    std::shared_ptr<ovPimStore> store;
+    if (ovPimResult r = lockStore(store); !r)
+        return r;
+    ovPimStore::ItemList list;
+    ovPimResult r;
+    switch (folderId_) {
+    case ovPimFolderCalendar:
+        r = store->appointments(list);
+        break;
+    case ovPimFolderContacts:
+        r = store->contacts(list);
+        break;
+    case ovPimFolderTasks:
+        r = store->tasks(list);
+        break;
+    default:
+        return ovPimResult::failure(ovPimCode::invalidArgument,
+                                    "there is no folder " + std::to_string(folderId_));
+    }
+    if (r)
+        out = std::make_unique<ovPimItems>(std::move(list));
+    return r;
+}
+
+ovPimResult ovPimFolder::itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const {
+    out.reset();
+    if (folderId_ != ovPimFolderCalendar)
+        return ovPimResult::failure(ovPimCode::invalidArgument, "only the calendar has appointments");
+    std::shared_ptr<ovPimStore> store;
+    if (ovPimResult r = lockStore(store); !r)
+        return r;
+    ovPimStore::ItemList list;
+    ovPimResult r = store->appointmentsOverlapping(std::min(from, to), std::max(from, to), list);
+    if (r)
+        out = std::make_unique<ovPimItems>(std::move(list));
+    return r;
+}
+
+ovPimResult ovPimFolder::itemsWithNamePrefix(std::u16string_view text,
+                                             std::unique_ptr<ovPimItems>& out) const {
+    out.reset();
+    if (folderId_ != ovPimFolderContacts)
+        return ovPimResult::failure(ovPimCode::invalidArgument, "only the contacts folder has names");
+    std::shared_ptr<ovPimStore> store;
+    if (ovPimResult r = lockStore(store); !r)
+        return r;
+    ovPimStore::ItemList list;
+    ovPimResult r = store->contactsWithNamePrefix(text, list);
+    if (r)
+        out = std::make_unique<ovPimItems>(std::move(list));
+    return r;
+}

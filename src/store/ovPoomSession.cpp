@@ -1,0 +1,328 @@
+#include "ovPoomSession.h"
+
+#include "ovPimFolder.h"
+#include "ovPimItems.h"
+#include "ovPimTask.h"
+#include "ovSystem.h"
+#include "ovUtf.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+ovPoomSession* gSession = nullptr;
+
+void registerSession(ovPoomSession* session) {
+    if (gSession != nullptr) {
+        std::fputs("ovPoomSession: a second session was created while one exists\n", stderr);
+        std::abort();
+    }
+    gSession = session;
+}
+
+// Case-insensitive test that `name` begins with the already folded `foldedText`. A name
+// shorter than the text does not match.
+bool beginsWith(const std::u16string& name, const std::u16string& foldedText) {
+    if (name.size() < foldedText.size())
+        return false;
+    for (size_t i = 0; i < foldedText.size(); ++i)
+        if (ovFoldCase(name[i]) != foldedText[i])
+            return false;
+    return true;
+}
+
+ovPimResult notSaved(const char* what, const ovPimResult& cause) {
+    return ovPimResult::failure(cause.code(),
+                                std::string("the ") + what + " was not saved: " + cause.message());
+}
+
+// The task's day fractions are worked out in single precision, as the wizard's
+// original arithmetic does, and only then widened.
+double minutesAsDays(int minutes) {
+    return static_cast<double>(static_cast<float>(minutes) * (1.0f / 1440.0f));
+}
+
+} // namespace
+
+ovPoomSession::ovPoomSession(ovSystem& system, const std::string& storeFile) : system_(system) {
+    registerSession(this);
+    logOn(storeFile);
+}
+
+ovPoomSession::ovPoomSession(ovSystem& system, ovNoStoreTag) : system_(system) {
+    registerSession(this);
+    openError_ = "no store was opened";
+}
+
+ovPoomSession::~ovPoomSession() {
+    logOff();
+    if (gSession == this)
+        gSession = nullptr;
+}
+
+ovPoomSession* ovPoomSession::instance() {
+    return gSession;
+}
+
+void ovPoomSession::logOn(const std::string& storeFile) {
+    cacheValid_ = false;
+    auto application = std::make_unique<ovPimApplication>();
+    if (ovPimResult r = application->logOn(storeFile); !r) {
+        openError_ = r.message();
+        return;
+    }
+    application_ = std::move(application);
+}
+
+void ovPoomSession::logOff() {
+    system_.debugOutput("Shutting down POOM\n");
+    releaseContacts();
+    releaseAppointments();
+    releaseCache();
+    if (application_) {
+        application_->logOff();
+        application_.reset();
+    }
+}
+
+ovPimResult ovPoomSession::noStore() const {
+    return ovPimResult::failure(ovPimCode::noStore,
+                                "no personal information store is open" +
+                                    (openError_.empty() ? std::string() : ": " + openError_));
+}
+
+void ovPoomSession::releaseContacts() {
+    contacts_.clear();
+    contactItems_.clear();
+}
+
+void ovPoomSession::releaseAppointments() {
+    // Cached results belong to the cache; only a direct query's items are ours to free.
+    appointments_.clear();
+    appointmentItems_.clear();
+    appointmentsFromCache_ = false;
+}
+
+void ovPoomSession::releaseCache() {
+    if (appointmentsFromCache_)
+        releaseAppointments();
+    calendarCache_.clear();
+    cacheItems_.clear();
+    cacheIndex_.clear();
+}
+
+ovPimResult ovPoomSession::searchContacts(std::u16string_view text) {
+    if (!application_)
+        return noStore();
+    std::unique_ptr<ovPimFolder> folder;
+    if (ovPimResult r = application_->getDefaultFolder(ovPimFolderContacts, folder); !r)
+        return r;
+    std::unique_ptr<ovPimItems> items;
+    if (ovPimResult r = folder->itemsWithNamePrefix(text, items); !r)
+        return r;
+
+    releaseContacts();
+    searchText_ = text;
+    // The comparison works on a folded copy; the caller's text is never touched.
+    const std::u16string folded = ovFoldCase(text);
+    const int count = items->count();
+    for (int index = 1; index <= count; ++index) {
+        std::unique_ptr<ovPimContact> contact = items->takeAs<ovPimContact>(index);
+        if (!contact)
+            continue;
+        if (!beginsWith(contact->fileAs(), folded) && !beginsWith(contact->firstName(), folded))
+            continue;
+        if (contacts_.append(contact.get()) != ovS_OK)
+            return ovPimResult::failure(ovPimCode::storeError, "out of memory while listing contacts");
+        contactItems_.push_back(std::move(contact));
+    }
+    return ovPimResult::success();
+}
+
+int ovPoomSession::classifyAppointment(double start, double end, double from, double to) {
+    if ((from <= start && start <= to) || (from <= end && end <= to) || (start <= from && from <= end))
+        return classifyInclude;
+    if (start < from && end < from)
+        return classifyEndedBefore;
+    return classifyStartsAfter;
+}
+
+ovPimResult ovPoomSession::convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a,
+                                        double& b) const {
+    if (ovPimResult r = application_->convertDate(from, a); !r)
+        return r;
+    return application_->convertDate(to, b);
+}
+
+ovPimResult ovPoomSession::queryAppointments(const ovSystemTime& from, const ovSystemTime& to,
+                                             bool useCache) {
+    if (!application_)
+        return noStore();
+    double a, b;
+    if (ovPimResult r = convertRange(from, to, a, b); !r)
+        return r;
+    return useCache ? queryCached(a, b) : queryDirect(a, b);
+}
+
+ovPimResult ovPoomSession::queryDirect(double from, double to) {
+    std::unique_ptr<ovPimFolder> folder;
+    if (ovPimResult r = application_->getDefaultFolder(ovPimFolderCalendar, folder); !r)
+        return r;
+    // The store hands over only the appointments near the range, so the whole calendar
+    // is never read for a query.
+    std::unique_ptr<ovPimItems> items;
+    if (ovPimResult r = folder->itemsOverlapping(from, to, items); !r)
+        return r;
+
+    releaseAppointments();
+    // Latest start first. An appointment that ended before the range does not end the
+    // walk: a longer one that started even earlier may still reach into the range.
+    for (int index = items->count(); index >= 1; --index) {
+        std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
+        if (!item || classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
+            continue;
+        if (appointments_.append(item.get()) != ovS_OK)
+            return ovPimResult::failure(ovPimCode::storeError, "out of memory while listing appointments");
+        appointmentItems_.push_back(std::move(item));
+    }
+    return ovPimResult::success();
+}
+
+ovPimResult ovPoomSession::loadCache() {
+    ovPimResult result;
+    std::unique_ptr<ovPimFolder> folder;
+    std::unique_ptr<ovPimItems> items;
+    result = application_->getDefaultFolder(ovPimFolderCalendar, folder);
+    if (result)
+        result = folder->items(items);
+    if (result) {
+        releaseCache();
+        const int count = items->count();
+        calendarCache_.setSize(count);
+        cacheItems_.reserve(static_cast<size_t>(count));
+        std::vector<double> starts, ends;
+        starts.reserve(static_cast<size_t>(count));
+        ends.reserve(static_cast<size_t>(count));
+        for (int index = 1; index <= count; ++index) {
+            std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
+            if (!item)
+                continue;
+            if (calendarCache_.append(item.get()) != ovS_OK) {
+                result =
+                    ovPimResult::failure(ovPimCode::storeError, "out of memory while loading the calendar");
+                break;
+            }
+            starts.push_back(item->start());
+            ends.push_back(item->end());
+            cacheItems_.push_back(std::move(item));
+        }
+        cacheIndex_.build(std::move(starts), std::move(ends));
+    }
+    // A failed load keeps the previous cache and still counts as loaded, so the date
+    // picker does not retry the store for every day it draws.
+    cacheValid_ = true;
+    return result;
+}
+
+ovPimResult ovPoomSession::queryCached(double from, double to) {
+    ovPimResult loaded;
+    if (!cacheValid_)
+        loaded = loadCache();
+
+    releaseAppointments();
+    // The index offers every cached appointment that starts no later than the range's end
+    // and ends no earlier than its start, from the last to the first; the exact test
+    // decides, as it does for a direct query.
+    cacheIndex_.findOverlapping(std::min(from, to), std::max(from, to), scratch_);
+    for (int position : scratch_) {
+        ovPimAppointment* item = calendarCache_.at(position);
+        if (classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
+            continue;
+        if (appointments_.append(item) != ovS_OK) {
+            loaded = ovPimResult::failure(ovPimCode::storeError, "out of memory while listing appointments");
+            break;
+        }
+    }
+    appointmentsFromCache_ = true;
+    return loaded;
+}
+
+ovPimResult ovPoomSession::addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
+                                          std::u16string_view location, int durationMinutes,
+                                          int reminderMinutes) {
+    if (!application_)
+        return notSaved("appointment", noStore());
+    std::unique_ptr<ovPimItem> created;
+    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::appointment), created); !r)
+        return notSaved("appointment", r);
+    ovPimAppointment* item = ovPimItemCast<ovPimAppointment>(created.get());
+    double start;
+    ovPimResult r = application_->convertDate(startTime, start);
+    if (r)
+        r = item->setStart(start);
+    if (r)
+        r = item->setReminderMinutesBeforeStart(reminderMinutes);
+    if (r) {
+        item->setSubject(subject);
+        item->setLocation(location);
+        if (durationMinutes != 0)
+            r = item->setDuration(durationMinutes);
+    }
+    if (r)
+        r = item->save();
+    if (!r)
+        return notSaved("appointment", r);
+    cacheValid_ = false;
+    return r;
+}
+
+ovPimResult ovPoomSession::addTask(const ovSystemTime& startTime, std::u16string_view subject,
+                                   int durationMinutes, int reminderMinutes, int priority) {
+    if (!application_)
+        return notSaved("task", noStore());
+    std::unique_ptr<ovPimItem> created;
+    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::task), created); !r)
+        return notSaved("task", r);
+    ovPimTask* item = ovPimItemCast<ovPimTask>(created.get());
+    double start;
+    ovPimResult r = application_->convertDate(startTime, start);
+    if (r) {
+        item->setSubject(subject);
+        r = item->setImportance(priority);
+    }
+    if (r)
+        r = item->setStartDate(start);
+    if (r)
+        r = item->setDueDate(start + minutesAsDays(durationMinutes));
+    if (r)
+        r = item->setReminderTime(start - minutesAsDays(reminderMinutes));
+    if (r)
+        r = item->save();
+    if (!r)
+        return notSaved("task", r);
+    return r;
+}
+
+ovPimResult ovPoomSession::addContact(std::u16string_view name, std::u16string_view firstName,
+                                      std::u16string_view home, std::u16string_view mobile,
+                                      std::u16string_view work, std::u16string_view fax,
+                                      std::u16string_view email) {
+    if (!application_)
+        return notSaved("contact", noStore());
+    std::unique_ptr<ovPimItem> created;
+    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::contact), created); !r)
+        return notSaved("contact", r);
+    ovPimContact* item = ovPimItemCast<ovPimContact>(created.get());
+    item->setFileAs(name);
+    item->setFirstName(firstName);
+    item->setHomeTelephoneNumber(home);
+    item->setMobileTelephoneNumber(mobile);
+    item->setBusinessTelephoneNumber(work);
+    item->setBusinessFaxNumber(fax);
+    item->setEmail1Address(email);
+    if (ovPimResult r = item->save(); !r)
+        return notSaved("contact", r);
+    return ovPimResult::success();
+}
