@@ -2,6 +2,7 @@
 
 #include "ovApp.h"
 #include "ovCanvas.h"
+#include "ovNodeLayout.h"
 #include "ovPaths.h"
 #include "ovScreenGeometry.h"
 
@@ -26,10 +27,12 @@ ovHyperNode* ovNavigator::findById(int id, ovHyperNode* start) {
 }
 
 void ovNavigator::computeLayout() {
-    wideButtonRect = {0, 0, fracWidth(0.41f), fracHeight(0.072f)};
-    shortButtonRect = {0, 0, fracWidth(0.308f), fracHeight(0.072f)};
-    backStripOffsets = {-fracWidth(0.05f), fracHeight(0.003125f), fracWidth(0.0125f), -fracHeight(0.003125f)};
-    childStep = {fracWidth(0.1042f), fracHeight(0.1093f)};
+    using namespace ovNodeLayout;
+    wideButtonRect = {0, 0, fracWidth(wideWidth), fracHeight(buttonHeight)};
+    shortButtonRect = {0, 0, fracWidth(shortWidth), fracHeight(buttonHeight)};
+    backStripOffsets = {-fracWidth(backStripLeft), fracHeight(backStripInset), fracWidth(backStripRight),
+                        -fracHeight(backStripInset)};
+    childStep = {fracWidth(stepX), fracHeight(stepY)};
 }
 
 void ovNavigator::loadResources(ovSystem& instance) {

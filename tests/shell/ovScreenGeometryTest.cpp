@@ -41,3 +41,23 @@ TEST(Bands, TooManyBandsFindNothingInsteadOfLooping) {
     EXPECT_EQ(rowAt(0, 0, 100, 2, 3, {5, 1}), -1);
     EXPECT_EQ(columnAt(0, 0, 100, 100, 0, {5, 1}), -1);
 }
+
+#include "ovNodeLayout.h"
+
+#include <bit>
+#include <cstdint>
+
+TEST(ScreenFractions, LayoutConstantsHaveTheirExactBitPatterns) {
+    using namespace ovNodeLayout;
+    EXPECT_EQ(std::bit_cast<uint32_t>(wideWidth), 0x3ED1EB85u);
+    EXPECT_EQ(std::bit_cast<uint32_t>(shortWidth), 0x3E9DB22Du);
+    EXPECT_EQ(std::bit_cast<uint32_t>(buttonHeight), 0x3D9374BCu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(backStripLeft), 0x3D4CCCCDu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(backStripRight), 0x3C4CCCCDu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(backStripInset), 0x3B4CCCCDu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(stepX), 0x3DD566CFu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(stepY), 0x3DDFD8AEu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(0.1625f), 0x3E266666u);
+    EXPECT_EQ(std::bit_cast<uint32_t>(1.3f), 0x3FA66666u);
+    EXPECT_EQ(std::bit_cast<uint32_t>(0.001f), 0x3A83126Fu);
+}

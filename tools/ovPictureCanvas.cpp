@@ -1,0 +1,162 @@
+#include "ovPictureCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+uint8_t byteOf(float v) { return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f)); }
+
+// Signed distance from a point to a rounded rectangle (negative inside).
+float roundedDistance(float px, float py, float x0, float y0, float x1, float y1, float r) {
+    const float cx = (x0 + x1) * 0.5f, cy = (y0 + y1) * 0.5f;
+    const float hx = (x1 - x0) * 0.5f - r, hy = (y1 - y0) * 0.5f - r;
+    const float qx = std::fabs(px - cx) - hx, qy = std::fabs(py - cy) - hy;
+    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    return outside + std::min(std::max(qx, qy), 0.0f) - r;
+}
+
+void put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    put16(out, static_cast<uint16_t>(v));
+    put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+std::string writeBmp(const std::string& path, int width, int height, int bits,
+                     const std::vector<uint8_t>& rowsBottomUp) {
+    const uint32_t rowBytes = static_cast<uint32_t>((width * bits / 8 + 3) & ~3);
+    std::vector<uint8_t> out;
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, 54 + rowBytes * static_cast<uint32_t>(height));
+    put32(out, 0);
+    put32(out, 54);
+    put32(out, 40);
+    put32(out, static_cast<uint32_t>(width));
+    put32(out, static_cast<uint32_t>(height));
+    put16(out, 1);
+    put16(out, static_cast<uint16_t>(bits));
+    put32(out, 0); // uncompressed
+    put32(out, rowBytes * static_cast<uint32_t>(height));
+    put32(out, 2835);
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+    out.insert(out.end(), rowsBottomUp.begin(), rowsBottomUp.end());
+    std::ofstream file(path, std::ios::binary);
+    if (!file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size())))
+        return "cannot write " + path;
+    return {};
+}
+} // namespace
+
+ovRgba ovHex(uint32_t rgb, float alpha) {
+    return {((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, alpha};
+}
+
+ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
+
+ovPictureCanvas::ovPictureCanvas(int width, int height)
+    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
+
+void ovPictureCanvas::blend(int x, int y, const ovRgba& c, float coverage) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
+    const float sa = clamp01(c.a * coverage);
+    if (sa <= 0.0f)
+        return;
+    ovRgba& d = pixels_[static_cast<size_t>(y) * width_ + x];
+    const float outA = sa + d.a * (1.0f - sa);
+    auto channel = [&](float s, float dst) { return (s * sa + dst * d.a * (1.0f - sa)) / outA; };
+    d = {channel(c.r, d.r), channel(c.g, d.g), channel(c.b, d.b), outA};
+}
+
+void ovPictureCanvas::fill(const ovRgba& colour) { std::fill(pixels_.begin(), pixels_.end(), colour); }
+
+void ovPictureCanvas::verticalGradient(const ovRgba& top, const ovRgba& bottom) {
+    for (int y = 0; y < height_; ++y) {
+        const ovRgba c = ovMix(top, bottom, height_ > 1 ? static_cast<float>(y) / (height_ - 1) : 0.0f);
+        for (int x = 0; x < width_; ++x)
+            pixels_[static_cast<size_t>(y) * width_ + x] = c;
+    }
+}
+
+void ovPictureCanvas::roundedRectGradient(float x0, float y0, float x1, float y1, float r, const ovRgba& top,
+                                          const ovRgba& bottom) {
+    for (int y = std::max(0, static_cast<int>(y0) - 1); y < std::min(height_, static_cast<int>(y1) + 2); ++y) {
+        const ovRgba c = ovMix(top, bottom, clamp01((y + 0.5f - y0) / std::max(1.0f, y1 - y0)));
+        for (int x = std::max(0, static_cast<int>(x0) - 1); x < std::min(width_, static_cast<int>(x1) + 2); ++x) {
+            const float d = roundedDistance(x + 0.5f, y + 0.5f, x0, y0, x1, y1, r);
+            blend(x, y, c, clamp01(0.5f - d));
+        }
+    }
+}
+
+void ovPictureCanvas::roundedRect(float x0, float y0, float x1, float y1, float r, const ovRgba& colour) {
+    roundedRectGradient(x0, y0, x1, y1, r, colour, colour);
+}
+
+void ovPictureCanvas::line(float x0, float y0, float x1, float y1, float thickness, const ovRgba& colour) {
+    const float half = thickness * 0.5f;
+    const int left = std::max(0, static_cast<int>(std::min(x0, x1) - half) - 1);
+    const int right = std::min(width_ - 1, static_cast<int>(std::max(x0, x1) + half) + 1);
+    const int top = std::max(0, static_cast<int>(std::min(y0, y1) - half) - 1);
+    const int bottom = std::min(height_ - 1, static_cast<int>(std::max(y0, y1) + half) + 1);
+    const float dx = x1 - x0, dy = y1 - y0;
+    const float length2 = std::max(1e-6f, dx * dx + dy * dy);
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) {
+            const float px = x + 0.5f - x0, py = y + 0.5f - y0;
+            const float t = clamp01((px * dx + py * dy) / length2);
+            const float d = std::hypot(px - t * dx, py - t * dy) - half;
+            blend(x, y, colour, clamp01(0.5f - d));
+        }
+}
+
+std::string ovPictureCanvas::write24(const std::string& path) const {
+    const size_t rowBytes = static_cast<size_t>((width_ * 3 + 3) & ~3);
+    std::vector<uint8_t> rows(rowBytes * height_, 0);
+    for (int y = 0; y < height_; ++y) {
+        uint8_t* row = rows.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes;
+        for (int x = 0; x < width_; ++x) {
+            const ovRgba& p = at(x, y);
+            uint8_t b = 0, g = 255, r = 0; // the key colour
+            if (p.a >= 0.5f) {
+                r = byteOf(p.r);
+                g = byteOf(p.g);
+                b = byteOf(p.b);
+                // A drawn pixel must never turn out to be the key by chance.
+                if (r == 0 && g == 255 && b == 0)
+                    g = 254;
+            }
+            row[x * 3] = b;
+            row[x * 3 + 1] = g;
+            row[x * 3 + 2] = r;
+        }
+    }
+    return writeBmp(path, width_, height_, 24, rows);
+}
+
+std::string ovPictureCanvas::write32(const std::string& path) const {
+    const size_t rowBytes = static_cast<size_t>(width_) * 4;
+    std::vector<uint8_t> rows(rowBytes * height_, 0);
+    for (int y = 0; y < height_; ++y) {
+        uint8_t* row = rows.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes;
+        for (int x = 0; x < width_; ++x) {
+            const ovRgba& p = at(x, y);
+            const float a = clamp01(p.a);
+            row[x * 4] = byteOf(p.b * a);
+            row[x * 4 + 1] = byteOf(p.g * a);
+            row[x * 4 + 2] = byteOf(p.r * a);
+            row[x * 4 + 3] = byteOf(a);
+        }
+    }
+    return writeBmp(path, width_, height_, 32, rows);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// A floating-point RGBA drawing surface for making the program's pictures: shapes
+// with anti-aliased edges, exported as keyed 24-bit or premultiplied 32-bit BMPs.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ovRgba {
+    float r = 0, g = 0, b = 0, a = 0; // straight (not premultiplied) colour
+};
+
+ovRgba ovHex(uint32_t rgb, float alpha = 1.0f);
+ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t);
+
+class ovPictureCanvas {
+public:
+    ovPictureCanvas(int width, int height);
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Source-over with a coverage of 0..1.
+    void blend(int x, int y, const ovRgba& colour, float coverage);
+    void fill(const ovRgba& colour);
+    void verticalGradient(const ovRgba& top, const ovRgba& bottom);
+    // Rounded rectangle (x0, y0)-(x1, y1) in pixel edges, radius r, anti-aliased.
+    void roundedRect(float x0, float y0, float x1, float y1, float r, const ovRgba& colour);
+    // The same, shaded from `top` to `bottom`.
+    void roundedRectGradient(float x0, float y0, float x1, float y1, float r, const ovRgba& top,
+                             const ovRgba& bottom);
+    // A thick line from (x0, y0) to (x1, y1) with round caps.
+    void line(float x0, float y0, float x1, float y1, float thickness, const ovRgba& colour);
+
+    const ovRgba& at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+    // 24-bit: pixels less than half covered become the key colour, pure green.
+    std::string write24(const std::string& path) const;
+    // 32-bit premultiplied alpha.
+    std::string write32(const std::string& path) const;
+
+private:
+    int width_;
+    int height_;
+    std::vector<ovRgba> pixels_;
+};
