@@ -25,3 +25,44 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
     EXPECT_GT(p.app().repaintCount, repaints);
     EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
 }
+
+namespace {
+bool isLightButton(ovColor c) { return ovRed(c) > 0xA0 && ovBlue(c) > 0xB0 && ovBlue(c) >= ovRed(c); }
+bool isFocusButton(ovColor c) { return ovRed(c) > 0xE0 && ovBlue(c) < 0x90; }
+bool isDarkBackground(ovColor c) { return ovRed(c) < 0x50 && ovGreen(c) < 0x50 && ovBlue(c) < 0x60; }
+} // namespace
+
+TEST(Frame, ButtonsShowFocusAndTheBackgroundShowsAround) {
+    ovTestProgram p(240, 320);
+    ASSERT_TRUE(p.system().messages().empty()) << p.system().messages()[0].text;
+    p.run("wait 10"); // the first tick lays the children out and draws them there
+    const ovFramebuffer& frame = p.app().backBuffer().frame();
+    ASSERT_EQ(frame.width(), 240);
+    ASSERT_EQ(frame.height(), 268);
+    // The root "Start" sits at (120, 134); its only child was laid out at (95, 105).
+    ovHyperNode* home = p.nav().root.children[0];
+    ASSERT_EQ((ovPoint{home->x, home->y}), (ovPoint{95, 105}));
+    EXPECT_TRUE(isLightButton(frame.pixel(190, 114))) << std::hex << frame.pixel(190, 114);
+    EXPECT_TRUE(isFocusButton(frame.pixel(190, 143))) << std::hex << frame.pixel(190, 143); // current node
+    EXPECT_TRUE(isDarkBackground(frame.pixel(10, 250)));
+    EXPECT_TRUE(isDarkBackground(frame.pixel(230, 5)));
+
+    p.run("down 140 114\nwait 20");
+    EXPECT_TRUE(isFocusButton(frame.pixel(190, 114))) << std::hex << frame.pixel(190, 114);
+    p.run("move 5 5\nwait 20");
+    EXPECT_TRUE(isLightButton(frame.pixel(190, 114)));
+    // Some label ink: dark pixels inside the child's button.
+    int ink = 0;
+    for (int x = 96; x < 193; ++x)
+        for (int y = 106; y < 124; ++y)
+            ink += ovRed(frame.pixel(x, y)) < 0x40 ? 1 : 0;
+    EXPECT_GT(ink, 20);
+}
+
+TEST(Frame, IdleTicksDrawNothing) {
+    ovTestProgram p;
+    p.run("wait 20");
+    const int repaints = p.app().repaintCount;
+    p.run("wait 500");
+    EXPECT_EQ(p.app().repaintCount, repaints);
+}
