@@ -1,0 +1,96 @@
+// Frame drawing and the idle tick, each beside one copy of the back buffer measured
+// in the same run, so the figures read as ratios on any machine.
+#include "ovBackBuffer.h"
+#include "ovHeadlessHost.h"
+
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+// The program on a given screen, showing a node with five children.
+struct Scene {
+    explicit Scene(int width, int height) {
+        ovOptions options;
+        options.headless = true;
+        options.screenWidth = width;
+        options.screenHeight = height;
+        options.now = ovParseIsoLocal("2026-12-09T10:00:00");
+        host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida");
+        ovApp& app = host->program().app();
+        ovNavigator& nav = *app.navigator;
+        ovHyperNode* parent = makeNode(app, u"Appointment", 100);
+        nav.addChild(nav.root.children[0], parent);
+        const char16_t* labels[] = {u"Today", u"Tomorrow", u"Day After", u"Calendar", u"Next Week Monday"};
+        for (int i = 0; i < 5; ++i)
+            nav.addChild(parent, makeNode(app, labels[i], 101 + i));
+        nav.current = parent;
+        host->program().shell().onTimer();
+    }
+    static ovHyperNode* makeNode(ovApp& app, const char16_t* label, int id) {
+        ovHyperNode* node = app.makeNode<ovHyperNode>();
+        node->x = node->y = 0;
+        node->valid = 1;
+        node->nodeId = id;
+        node->label = label;
+        return node;
+    }
+    ovApp& app() { return host->program().app(); }
+    std::unique_ptr<ovHeadlessHost> host;
+};
+
+void args(benchmark::internal::Benchmark* b) {
+    b->Args({240, 320})->Args({480, 640});
+}
+
+void BM_BackBufferCopy(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const ovFramebuffer& frame = scene.app().backBuffer().frame();
+    std::vector<uint32_t> window(frame.byteSize() / 4);
+    for (auto _ : state) {
+        std::memcpy(window.data(), frame.data(), frame.byteSize());
+        benchmark::DoNotOptimize(window.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BackBufferCopy)->Apply(args);
+
+void BM_FrameRootWithFiveChildren(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ovBackBuffer& back = scene.app().backBuffer();
+    for (auto _ : state) {
+        scene.app().drawFrame(back.canvas());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameRootWithFiveChildren)->Apply(args);
+
+void BM_BackgroundKeyedStretch(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ovApp& app = scene.app();
+    ovBackBuffer& back = app.backBuffer();
+    for (auto _ : state) {
+        app.bitmaps.blit(app.background, back.canvas(), 0, 0, app.screenRect.right, app.screenRect.bottom,
+                         ovColourKey, 255, 1.0f, 1.0f);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BackgroundKeyedStretch)->Apply(args);
+
+void BM_IdleUpdate(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ovApp& app = scene.app();
+    const int repaints = app.repaintCount;
+    float total = app.totalTime;
+    for (auto _ : state) {
+        total += 0.01f;
+        app.update(0.01f, total);
+    }
+    if (app.repaintCount != repaints)
+        state.SkipWithError("an idle update repainted");
+}
+BENCHMARK(BM_IdleUpdate)->Apply(args);
+} // namespace
+
+BENCHMARK_MAIN();
