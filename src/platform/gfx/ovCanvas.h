@@ -100,6 +100,7 @@ private:
     };
 
     bool planStretch(const ovImage& image, int left, int top, int width, int height, StretchPlan& plan);
+    const uint32_t* sourceRow(const ovImage& image, const StretchPlan& plan, int y, int top, int height);
     void drawPenLine(int x0, int y0, int x1, int y1);
     void plotPen(int x, int y);
     void decodeText(std::u16string_view text);
@@ -118,6 +119,8 @@ private:
 
     // Scratch space kept between calls so that drawing a frame does not allocate.
     std::vector<int> sampleX_;
+    std::vector<uint32_t> rowScratch_;
+    long long gatheredRow_ = -1;
     std::u32string codePoints_;
     std::vector<TextLine> lines_;
 };
