@@ -6,8 +6,12 @@
 #include <fstream>
 
 namespace {
-float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
-uint8_t byteOf(float v) { return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f)); }
+float clamp01(float v) {
+    return std::min(1.0f, std::max(0.0f, v));
+}
+uint8_t byteOf(float v) {
+    return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f));
+}
 
 // Signed distance from a point to a rounded rectangle (negative inside).
 float roundedDistance(float px, float py, float x0, float y0, float x1, float y1, float r) {
@@ -78,7 +82,9 @@ void ovPictureCanvas::blend(int x, int y, const ovRgba& c, float coverage) {
     d = {channel(c.r, d.r), channel(c.g, d.g), channel(c.b, d.b), outA};
 }
 
-void ovPictureCanvas::fill(const ovRgba& colour) { std::fill(pixels_.begin(), pixels_.end(), colour); }
+void ovPictureCanvas::fill(const ovRgba& colour) {
+    std::fill(pixels_.begin(), pixels_.end(), colour);
+}
 
 void ovPictureCanvas::verticalGradient(const ovRgba& top, const ovRgba& bottom) {
     for (int y = 0; y < height_; ++y) {
@@ -90,9 +96,11 @@ void ovPictureCanvas::verticalGradient(const ovRgba& top, const ovRgba& bottom) 
 
 void ovPictureCanvas::roundedRectGradient(float x0, float y0, float x1, float y1, float r, const ovRgba& top,
                                           const ovRgba& bottom) {
-    for (int y = std::max(0, static_cast<int>(y0) - 1); y < std::min(height_, static_cast<int>(y1) + 2); ++y) {
+    for (int y = std::max(0, static_cast<int>(y0) - 1); y < std::min(height_, static_cast<int>(y1) + 2);
+         ++y) {
         const ovRgba c = ovMix(top, bottom, clamp01((y + 0.5f - y0) / std::max(1.0f, y1 - y0)));
-        for (int x = std::max(0, static_cast<int>(x0) - 1); x < std::min(width_, static_cast<int>(x1) + 2); ++x) {
+        for (int x = std::max(0, static_cast<int>(x0) - 1); x < std::min(width_, static_cast<int>(x1) + 2);
+             ++x) {
             const float d = roundedDistance(x + 0.5f, y + 0.5f, x0, y0, x1, y1, r);
             blend(x, y, c, clamp01(0.5f - d));
         }

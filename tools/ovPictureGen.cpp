@@ -77,8 +77,8 @@ void makeBackStrip(Writer& w, const char* name, const ovRgba& colour) {
     ovPictureCanvas c(width, height);
     const float r = width * 0.35f;
     c.roundedRect(0.5f, 0.5f, width - 0.5f, height - 0.5f, r, kBorder);
-    c.roundedRectGradient(1.5f, 1.5f, width - 1.5f, height - 1.5f, r - 1, ovMix(colour, ovHex(0xFFFFFF), 0.2f),
-                          colour);
+    c.roundedRectGradient(1.5f, 1.5f, width - 1.5f, height - 1.5f, r - 1,
+                          ovMix(colour, ovHex(0xFFFFFF), 0.2f), colour);
     const float cx = width * 0.46f, cy = height * 0.5f, size = height * 0.2f;
     c.line(cx + size * 0.5f, cy - size, cx - size * 0.5f, cy, 2.6f, kChevron);
     c.line(cx - size * 0.5f, cy, cx + size * 0.5f, cy + size, 2.6f, kChevron);
@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     fs::create_directories(w.images, ec);
     fs::create_directories(out / "sounds", ec);
     if (ec) {
-        std::fprintf(stderr, "ov_picturegen: cannot create folders under %s: %s\n", argv[1], ec.message().c_str());
+        std::fprintf(stderr, "ov_picturegen: cannot create folders under %s: %s\n", argv[1],
+                     ec.message().c_str());
         return 1;
     }
 

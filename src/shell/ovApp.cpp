@@ -61,7 +61,8 @@ void ovApp::orientationCheck() {
     screenWidth = screen.width;
     screenHeight = screen.height;
     if (screenHeight < screenWidth) {
-        system_.messageBox("Not designed for landscape mode. Please switch to portrait mode to run it.", "Orvida");
+        system_.messageBox("Not designed for landscape mode. Please switch to portrait mode to run it.",
+                           "Orvida");
         system_.exitProcess(1);
     }
     const float larger = static_cast<float>(std::max(screenWidth, screenHeight));

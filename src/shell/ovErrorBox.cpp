@@ -2,4 +2,6 @@
 
 #include "ovSystem.h"
 
-void showErrorBox(ovSystem& system, std::string_view reason) { system.messageBox(reason, "Error"); }
+void showErrorBox(ovSystem& system, std::string_view reason) {
+    system.messageBox(reason, "Error");
+}

@@ -34,7 +34,8 @@ ovFontSet::ovFontSet(ovSystem& system) {
     regular16 = open(regularFile, 16);
     bold16 = open(boldFile, 16);
     if (!error_.empty())
-        showErrorBox(system, error_ + "\nText will not be drawn; install the Tahoma-compatible fonts (fonts-wine).");
+        showErrorBox(system,
+                     error_ + "\nText will not be drawn; install the Tahoma-compatible fonts (fonts-wine).");
     instance_ = this;
 }
 

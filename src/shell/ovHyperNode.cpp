@@ -5,7 +5,9 @@
 #include "ovNavigator.h"
 
 namespace {
-ovApp& app() { return *ovApp::instance(); }
+ovApp& app() {
+    return *ovApp::instance();
+}
 
 // Text flags for a button label: centred both ways.
 constexpr unsigned kLabelFormat = ovTextCenter | ovTextVCenter;
@@ -28,7 +30,9 @@ ovHyperNode::ovHyperNode() : label(u"Start") {
     y = (a->screenRect.bottom - a->screenRect.top) / 2 - shortHeight / 2;
 }
 
-bool tapReleased() { return app().touch.phase == ovPhaseReleased; }
+bool tapReleased() {
+    return app().touch.phase == ovPhaseReleased;
+}
 
 ovRect ovHyperNode::buttonRect(const ovNavigator& nav) const {
     const ovRect& size = label.length() >= 10 ? nav.wideButtonRect : nav.shortButtonRect;
@@ -38,7 +42,8 @@ ovRect ovHyperNode::buttonRect(const ovNavigator& nav) const {
 ovRect ovHyperNode::backStripRect(const ovNavigator& nav) const {
     const ovRect button = buttonRect(nav);
     const ovRect& off = nav.backStripOffsets;
-    return {button.left + off.left, button.top + off.top, button.left + off.right, button.bottom + off.bottom};
+    return {button.left + off.left, button.top + off.top, button.left + off.right,
+            button.bottom + off.bottom};
 }
 
 int ovHyperNode::hitTest(const ovNavigator& nav, ovPoint point) const {
@@ -53,9 +58,11 @@ bool ovHyperNode::fitsOnScreen(ovNavigator& nav) {
     const ovRect& screen = app().screenRect;
     const ovRect wide = nav.wideButtonRect.offset(x, y);
     const ovRect& off = nav.backStripOffsets;
-    const ovRect strip{wide.left + off.left, wide.top + off.top, wide.left + off.right, wide.bottom + off.bottom};
+    const ovRect strip{wide.left + off.left, wide.top + off.top, wide.left + off.right,
+                       wide.bottom + off.bottom};
     return screen.contains({wide.left, wide.top}) && screen.contains({wide.right, wide.bottom}) &&
-           screen.contains({strip.left, strip.top}) && strip.right <= screen.right && strip.bottom <= screen.bottom;
+           screen.contains({strip.left, strip.top}) && strip.right <= screen.right &&
+           strip.bottom <= screen.bottom;
 }
 
 void ovHyperNode::layoutChildren(const ovNavigator& nav) {
@@ -66,7 +73,8 @@ void ovHyperNode::layoutChildren(const ovNavigator& nav) {
     const int dy = nav.childStep.y;
 
     auto fits = [&](int px, int py) {
-        return screen.contains({px, py}) && px + wideWidth <= screen.right && py + wideHeight <= screen.bottom;
+        return screen.contains({px, py}) && px + wideWidth <= screen.right &&
+               py + wideHeight <= screen.bottom;
     };
     // Which edge a position crosses: 1 right, 2 bottom, 3 left, 4 top.
     auto side = [&](int px, int py) {
@@ -188,22 +196,22 @@ void ovHyperNode::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     dc.setBackgroundMode(ovTransparent);
     dc.setTextColor(0x000000);
     const ovRect button = buttonRect(nav);
-    a.bitmaps.blit(nav.currentButtonBitmap, dc, button.left, button.top, button.right, button.bottom, ovColourKey,
-                   255, 1.0f, 1.0f);
+    a.bitmaps.blit(nav.currentButtonBitmap, dc, button.left, button.top, button.right, button.bottom,
+                   ovColourKey, 255, 1.0f, 1.0f);
     ovRect text = button;
     text.left += kLabelInset;
     dc.drawText(label.view(), text, kLabelFormat);
     // The strip goes over the button's left edge, after the label.
     const ovRect strip = backStripRect(nav);
-    a.bitmaps.blit(nav.backHover ? nav.backButtonHoverBitmap : nav.backButtonBitmap, dc, strip.left, strip.top,
-                   strip.right, strip.bottom, ovColourKey, 255, 1.0f, 1.0f);
+    a.bitmaps.blit(nav.backHover ? nav.backButtonHoverBitmap : nav.backButtonBitmap, dc, strip.left,
+                   strip.top, strip.right, strip.bottom, ovColourKey, 255, 1.0f, 1.0f);
 }
 
 void ovHyperNode::drawButton(ovNavigator& nav, ovCanvas& dc) {
     const ovRect button = buttonRect(nav);
     ovBitmap* picture = nav.focused == this ? nav.nodeFocusBitmap : nav.nodeStartBitmap;
-    app().bitmaps.blit(picture, dc, button.left, button.top, button.right, button.bottom, ovColourKey, 255, 1.0f,
-                       1.0f);
+    app().bitmaps.blit(picture, dc, button.left, button.top, button.right, button.bottom, ovColourKey, 255,
+                       1.0f, 1.0f);
     ovRect text = button;
     text.left += kLabelInset;
     dc.setTextColor(0x000000);

@@ -4,7 +4,9 @@
 #include "ovSystem.h"
 
 namespace {
-size_t lastSeparator(const std::string& file) { return file.find_last_of("/\\"); }
+size_t lastSeparator(const std::string& file) {
+    return file.find_last_of("/\\");
+}
 
 char separatorOf(const std::string& file) {
     const size_t i = lastSeparator(file);
@@ -43,6 +45,10 @@ std::string ovSoundPathFor(const std::string& executableFile, const std::string&
     return besideExecutable(executableFile, parts, 2);
 }
 
-std::string imagePath(const std::string& name) { return ovImagePathFor(runningExecutable(), name); }
+std::string imagePath(const std::string& name) {
+    return ovImagePathFor(runningExecutable(), name);
+}
 
-std::string soundPath(const std::string& name) { return ovSoundPathFor(runningExecutable(), name); }
+std::string soundPath(const std::string& name) {
+    return ovSoundPathFor(runningExecutable(), name);
+}

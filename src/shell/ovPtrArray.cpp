@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <utility>
 
-ovPtrArrayBase::~ovPtrArrayBase() { std::free(items_); }
+ovPtrArrayBase::~ovPtrArrayBase() {
+    std::free(items_);
+}
 
 ovPtrArrayBase::ovPtrArrayBase(ovPtrArrayBase&& other) noexcept
     : items_(std::exchange(other.items_, nullptr)), count_(std::exchange(other.count_, 0)),

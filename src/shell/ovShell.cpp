@@ -9,22 +9,29 @@ namespace {
 constexpr float kSecondsPerTick = 0.001f;
 }
 
-float ovShell::secondsOf(uint32_t tickCount) { return static_cast<float>(tickCount) * kSecondsPerTick; }
+float ovShell::secondsOf(uint32_t tickCount) {
+    return static_cast<float>(tickCount) * kSecondsPerTick;
+}
 
 ovShell::ovShell(ovApp& app, ovSystem& system, ovShellHost& host, float lastTickSeconds)
     : app_(app), system_(system), host_(host), lastTickSeconds_(lastTickSeconds) {
     app_.setWindow(this);
 }
 
-ovShell::~ovShell() { app_.setWindow(nullptr); }
+ovShell::~ovShell() {
+    app_.setWindow(nullptr);
+}
 
 void ovShell::onCreate() {
     if (!timerCreated_ && !host_.createTimer())
-        showErrorBox(system_, "The 10 ms timer could not be created; the screen will only follow the pointer.");
+        showErrorBox(system_,
+                     "The 10 ms timer could not be created; the screen will only follow the pointer.");
     timerCreated_ = true;
 }
 
-void ovShell::onSize() { app_.orientationCheck(); }
+void ovShell::onSize() {
+    app_.orientationCheck();
+}
 
 void ovShell::onTimer() {
     const float now = secondsOf(system_.clock().tickCount());
@@ -43,9 +50,15 @@ void ovShell::pointer(int x, int y, bool pressed) {
     app_.update(tickDelta_, tickTotal_);
 }
 
-void ovShell::onPointerDown(int x, int y) { pointer(x, y, true); }
-void ovShell::onPointerMove(int x, int y) { pointer(x, y, true); }
-void ovShell::onPointerUp(int x, int y) { pointer(x, y, false); }
+void ovShell::onPointerDown(int x, int y) {
+    pointer(x, y, true);
+}
+void ovShell::onPointerMove(int x, int y) {
+    pointer(x, y, true);
+}
+void ovShell::onPointerUp(int x, int y) {
+    pointer(x, y, false);
+}
 
 bool ovShell::onCommand(int id) {
     switch (id) {

@@ -21,8 +21,9 @@ ProgramRun runOrvida(const std::string& args, const std::string& script) {
     fs::create_directories(dir);
     const fs::path scriptFile = dir / "script.txt";
     std::ofstream(scriptFile) << script;
-    const std::string command = std::string(ORVIDA_BIN_DIR) + "/orvida --headless --now 2026-12-09T10:00:00 " +
-                                args + " --script " + scriptFile.string() + " 2>&1";
+    const std::string command = std::string(ORVIDA_BIN_DIR) +
+                                "/orvida --headless --now 2026-12-09T10:00:00 " + args + " --script " +
+                                scriptFile.string() + " 2>&1";
     ProgramRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -41,12 +42,12 @@ TEST(HeadlessHost, StateFollowsTheTapsAndShotWritesAPicture) {
     const fs::path shot = fs::temp_directory_path() / "orvida-host-test" / "home.png";
     fs::remove(shot);
     const ProgramRun run = runOrvida("--screen 240x320", "state\n"
-                                                  "tap 140 114\n"
-                                                  "state\n"
-                                                  "tap 20 10\n"
-                                                  "state\n"
-                                                  "shot " +
-                                                      shot.string() + "\n");
+                                                         "tap 140 114\n"
+                                                         "state\n"
+                                                         "tap 20 10\n"
+                                                         "state\n"
+                                                         "shot " +
+                                                             shot.string() + "\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const size_t first = run.out.find("{\"current\":{\"id\":0,\"label\":\"Start\"");
     const size_t second = run.out.find("{\"current\":{\"id\":5,\"label\":\"Home Screen\"", first);

@@ -17,8 +17,8 @@ TEST(Options, DefaultsAndEveryOption) {
     EXPECT_EQ(r.options.screenHeight, 640);
     EXPECT_FALSE(r.options.headless);
 
-    r = parse({"--headless", "--screen", "240x320", "--data", "/d", "--config", "/c", "--debug", "--script", "-",
-               "--now", "2026-12-09T08:30:00"});
+    r = parse({"--headless", "--screen", "240x320", "--data", "/d", "--config", "/c", "--debug", "--script",
+               "-", "--now", "2026-12-09T08:30:00"});
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.options.screenWidth, 240);
     EXPECT_EQ(r.options.screenHeight, 320);

@@ -27,9 +27,15 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
 }
 
 namespace {
-bool isLightButton(ovColor c) { return ovRed(c) > 0xA0 && ovBlue(c) > 0xB0 && ovBlue(c) >= ovRed(c); }
-bool isFocusButton(ovColor c) { return ovRed(c) > 0xE0 && ovBlue(c) < 0x90; }
-bool isDarkBackground(ovColor c) { return ovRed(c) < 0x50 && ovGreen(c) < 0x50 && ovBlue(c) < 0x60; }
+bool isLightButton(ovColor c) {
+    return ovRed(c) > 0xA0 && ovBlue(c) > 0xB0 && ovBlue(c) >= ovRed(c);
+}
+bool isFocusButton(ovColor c) {
+    return ovRed(c) > 0xE0 && ovBlue(c) < 0x90;
+}
+bool isDarkBackground(ovColor c) {
+    return ovRed(c) < 0x50 && ovGreen(c) < 0x50 && ovBlue(c) < 0x60;
+}
 } // namespace
 
 TEST(Frame, ButtonsShowFocusAndTheBackgroundShowsAround) {

@@ -5,8 +5,10 @@
 TEST(Paths, BesideTheExecutableWithItsOwnSeparator) {
     EXPECT_EQ(ovImagePathFor("\\Program Files\\App\\app.exe", "nodeStart.bmp"),
               "\\Program Files\\App\\images\\wm5\\nodeStart.bmp");
-    EXPECT_EQ(ovSoundPathFor("\\Program Files\\App\\app.exe", "open.wav"), "\\Program Files\\App\\sounds\\open.wav");
-    EXPECT_EQ(ovImagePathFor("/usr/lib/orvida/orvida", "nodeStart.bmp"), "/usr/lib/orvida/images/wm5/nodeStart.bmp");
+    EXPECT_EQ(ovSoundPathFor("\\Program Files\\App\\app.exe", "open.wav"),
+              "\\Program Files\\App\\sounds\\open.wav");
+    EXPECT_EQ(ovImagePathFor("/usr/lib/orvida/orvida", "nodeStart.bmp"),
+              "/usr/lib/orvida/images/wm5/nodeStart.bmp");
     EXPECT_EQ(ovSoundPathFor("/opt/o/bin/orvida", "open.wav"), "/opt/o/bin/sounds/open.wav");
 }
 

@@ -10,7 +10,8 @@
 class ovTestProgram {
 public:
     // exe: where pictures and sounds are looked for (the build's bin folder by default).
-    explicit ovTestProgram(int width = 240, int height = 320, const std::string& exe = ORVIDA_BIN_DIR "/orvida");
+    explicit ovTestProgram(int width = 240, int height = 320,
+                           const std::string& exe = ORVIDA_BIN_DIR "/orvida");
 
     // Runs script lines separated by newlines; fails the test on a bad line.
     void run(const std::string& lines);

@@ -26,8 +26,8 @@ bool parseNumber(const std::string& text, long low, long high, int& out) {
 bool wantCount(const std::vector<std::string>& words, size_t n, std::string& error) {
     if (words.size() == n + 1)
         return true;
-    error = "'" + words[0] + "' takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") + ", got " +
-            std::to_string(words.size() - 1);
+    error = "'" + words[0] + "' takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") +
+            ", got " + std::to_string(words.size() - 1);
     return false;
 }
 
@@ -42,7 +42,8 @@ bool parsePoint(const std::vector<std::string>& words, ovScriptCommand& out, std
 
 bool parseMs(const std::string& word, const std::string& what, ovScriptCommand& out, std::string& error) {
     if (!parseNumber(word, 0, kMaxWaitMs, out.ms)) {
-        error = "'" + what + "' wants milliseconds from 0 to " + std::to_string(kMaxWaitMs) + ", got '" + word + "'";
+        error = "'" + what + "' wants milliseconds from 0 to " + std::to_string(kMaxWaitMs) + ", got '" +
+                word + "'";
         return false;
     }
     return true;
@@ -68,7 +69,8 @@ bool ovParseScriptLine(const std::string& line, ovScriptCommand& out, std::strin
     }
     if (verb == "hold") {
         out.kind = ovScriptCommand::Hold;
-        return wantCount(words, 3, error) && parsePoint(words, out, error) && parseMs(words[3], verb, out, error);
+        return wantCount(words, 3, error) && parsePoint(words, out, error) &&
+               parseMs(words[3], verb, out, error);
     }
     if (verb == "wait") {
         out.kind = ovScriptCommand::Wait;

@@ -38,7 +38,9 @@ int64_t steadyMs() {
 
 ovRealClock::ovRealClock() : startMs_(steadyMs()) {}
 
-uint32_t ovRealClock::tickCount() const { return static_cast<uint32_t>(steadyMs() - startMs_); }
+uint32_t ovRealClock::tickCount() const {
+    return static_cast<uint32_t>(steadyMs() - startMs_);
+}
 
 ovSystemTime ovRealClock::localTime() const {
     const auto now = std::chrono::system_clock::now();

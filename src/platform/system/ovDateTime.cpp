@@ -92,7 +92,8 @@ bool ovVariantTimeToSystemTime(double vt, ovSystemTime& out) {
 std::string ovFormatTime(const ovSystemTime& st, bool withSeconds) {
     char text[16];
     if (withSeconds)
-        std::snprintf(text, sizeof text, "%02u:%02u:%02u", st.hour % 100u, st.minute % 100u, st.second % 100u);
+        std::snprintf(text, sizeof text, "%02u:%02u:%02u", st.hour % 100u, st.minute % 100u,
+                      st.second % 100u);
     else
         std::snprintf(text, sizeof text, "%02u:%02u", st.hour % 100u, st.minute % 100u);
     return text;

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-ovHeadlessSystem::ovHeadlessSystem(std::unique_ptr<ovClock> clock, ovScreenSize screen, std::string executableFile)
+ovHeadlessSystem::ovHeadlessSystem(std::unique_ptr<ovClock> clock, ovScreenSize screen,
+                                   std::string executableFile)
     : clock_(std::move(clock)), screen_(screen), executableFile_(std::move(executableFile)) {}
 
-void ovHeadlessSystem::playSound(const std::string& path) { sounds_.push_back(path); }
+void ovHeadlessSystem::playSound(const std::string& path) {
+    sounds_.push_back(path);
+}
 
 void ovHeadlessSystem::messageBox(std::string_view text, std::string_view caption) {
     messages_.push_back({std::string(text), std::string(caption)});

@@ -1,5 +1,5 @@
-#include "ovClock.h"
 #include "ovDateTime.h"
+#include "ovClock.h"
 
 #include <gtest/gtest.h>
 
