@@ -91,6 +91,14 @@ void BM_IdleUpdate(benchmark::State& state) {
         state.SkipWithError("an idle update repainted");
 }
 BENCHMARK(BM_IdleUpdate)->Apply(args);
+// From nothing to the first frame: the objects in their order, fonts, pictures.
+void BM_StartupToFirstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+        benchmark::DoNotOptimize(scene.app().repaintCount);
+    }
+}
+BENCHMARK(BM_StartupToFirstFrame)->Apply(args)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();
