@@ -1,0 +1,415 @@
+#include "ovPimTool.h"
+
+#include "ovDateTime.h"
+#include "ovPimApplication.h"
+#include "ovPimAppointment.h"
+#include "ovPimContact.h"
+#include "ovPimItems.h"
+#include "ovPimPaths.h"
+#include "ovPimTask.h"
+#include "ovUtf.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kStoreFailed = 1;
+constexpr int kBadUsage = 2;
+
+constexpr char kUsage[] =
+    "usage: orvida pim [--data DIR] COMMAND\n"
+    "  list contacts|appointments|tasks\n"
+    "  add-contact [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]\n"
+    "  add-appointment --start DATE --end DATE [--subject T] [--location T] [--reminder MINUTES]\n"
+    "  add-task --start DATE --due DATE [--subject T] [--importance 0|1|2] [--reminder DATE|MINUTES]\n"
+    "DATE is local time, YYYY-MM-DDTHH:MM:SS.\n";
+
+// Thrown nowhere: each step returns a code, and the first one that is not kOk ends the run.
+struct Failure {
+    int code = kOk;
+    std::string message;
+};
+
+std::string jsonString(const std::u16string& text) {
+    const std::string utf8 = ovUtf16ToUtf8(text);
+    std::string out = "\"";
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonDate(double date) {
+    ovSystemTime st;
+    if (!ovVariantTimeToSystemTime(date, st))
+        return "null";
+    return "\"" + ovFormatIsoLocal(st) + "\"";
+}
+
+std::optional<double> parseDate(const std::string& text) {
+    const std::optional<ovSystemTime> st = ovParseIsoLocal(text);
+    double date;
+    if (!st || !ovSystemTimeToVariantTime(*st, date))
+        return std::nullopt;
+    return date;
+}
+
+// A whole number of minutes, 0 up to ten years' worth.
+std::optional<int> parseMinutes(const std::string& text) {
+    if (text.empty() || text.size() > 7)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 10 * 366 * 1440)
+        return std::nullopt;
+    return value;
+}
+
+// The options of one command: each name at most the value given last.
+class Options {
+public:
+    Options(std::set<std::string> known, std::set<std::string> required)
+        : known_(std::move(known)), required_(std::move(required)) {}
+
+    Failure parse(const std::vector<std::string>& args, size_t first) {
+        for (size_t i = first; i < args.size(); ++i) {
+            std::string name = args[i];
+            std::string value;
+            const size_t equals = name.find('=');
+            if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+                value = name.substr(equals + 1);
+                name.resize(equals);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else if (known_.count(name) != 0) {
+                return {kBadUsage, name + " needs a value"};
+            }
+            if (known_.count(name) == 0)
+                return {kBadUsage, "unknown option " + name};
+            if (!ovIsValidUtf8(value))
+                return {kBadUsage, "the value of " + name + " is not valid UTF-8"};
+            values_[name] = value;
+        }
+        for (const std::string& name : required_)
+            if (values_.count(name) == 0)
+                return {kBadUsage, name + " is required"};
+        return {};
+    }
+
+    bool has(const std::string& name) const { return values_.count(name) != 0; }
+    std::string text(const std::string& name) const {
+        const auto found = values_.find(name);
+        return found == values_.end() ? std::string() : found->second;
+    }
+    std::u16string text16(const std::string& name) const { return ovUtf8ToUtf16(text(name)); }
+
+    Failure date(const std::string& name, double& out) const {
+        const std::optional<double> date = parseDate(text(name));
+        if (!date)
+            return {kBadUsage, name + " " + text(name) + " is not a date (YYYY-MM-DDTHH:MM:SS)"};
+        out = *date;
+        return {};
+    }
+
+private:
+    std::set<std::string> known_;
+    std::set<std::string> required_;
+    std::map<std::string, std::string> values_;
+};
+
+Failure storeFailure(const ovPimResult& r) {
+    return {kStoreFailed, r.message()};
+}
+
+Failure listItems(ovPimApplication& app, const std::string& kind, std::ostream& out) {
+    const int folderId = kind == "contacts"       ? ovPimFolderContacts
+                         : kind == "appointments" ? ovPimFolderCalendar
+                                                  : ovPimFolderTasks;
+    std::unique_ptr<ovPimFolder> folder;
+    std::unique_ptr<ovPimItems> items;
+    if (ovPimResult r = app.getDefaultFolder(folderId, folder); !r)
+        return storeFailure(r);
+    if (ovPimResult r = folder->items(items); !r)
+        return storeFailure(r);
+    for (int index = 1; index <= items->count(); ++index) {
+        const ovPimItem* item = items->peek(index);
+        if (const auto* c = ovPimItemCast<ovPimContact>(item)) {
+            out << "{\"fileAs\":" << jsonString(c->fileAs())
+                << ",\"firstName\":" << jsonString(c->firstName())
+                << ",\"home\":" << jsonString(c->homeTelephoneNumber())
+                << ",\"mobile\":" << jsonString(c->mobileTelephoneNumber())
+                << ",\"work\":" << jsonString(c->businessTelephoneNumber())
+                << ",\"fax\":" << jsonString(c->businessFaxNumber())
+                << ",\"email\":" << jsonString(c->email1Address()) << "}\n";
+        } else if (const auto* a = ovPimItemCast<ovPimAppointment>(item)) {
+            out << "{\"start\":" << jsonDate(a->start()) << ",\"end\":" << jsonDate(a->end())
+                << ",\"subject\":" << jsonString(a->subject())
+                << ",\"location\":" << jsonString(a->location()) << ",\"duration\":" << a->duration()
+                << ",\"reminderMinutes\":" << a->reminderMinutesBeforeStart()
+                << ",\"reminderSet\":" << (a->reminderSet() ? "true" : "false") << "}\n";
+        } else if (const auto* t = ovPimItemCast<ovPimTask>(item)) {
+            out << "{\"subject\":" << jsonString(t->subject()) << ",\"importance\":" << t->importance()
+                << ",\"start\":" << jsonDate(t->startDate()) << ",\"due\":" << jsonDate(t->dueDate())
+                << ",\"reminder\":" << (t->reminderSet() ? jsonDate(t->reminderTime()) : std::string("null"))
+                << ",\"reminderSet\":" << (t->reminderSet() ? "true" : "false") << "}\n";
+        }
+    }
+    return {};
+}
+
+// Each command checks every option before the store is opened, so a refused command
+// creates no file.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual Failure parse(const std::vector<std::string>& args, size_t first) = 0;
+    virtual Failure run(ovPimApplication& app, std::ostream& out) = 0;
+};
+
+class ListCommand : public Command {
+public:
+    Failure parse(const std::vector<std::string>& args, size_t first) override {
+        if (first >= args.size())
+            return {kBadUsage, "list needs contacts, appointments or tasks"};
+        kind_ = args[first];
+        if (kind_ != "contacts" && kind_ != "appointments" && kind_ != "tasks")
+            return {kBadUsage, "cannot list " + kind_ + " (contacts, appointments or tasks)"};
+        if (first + 1 < args.size())
+            return {kBadUsage, "unexpected " + args[first + 1]};
+        return {};
+    }
+    Failure run(ovPimApplication& app, std::ostream& out) override { return listItems(app, kind_, out); }
+
+private:
+    std::string kind_;
+};
+
+template <class T> Failure saveNew(ovPimApplication& app, std::unique_ptr<ovPimItem>& created, T*& item) {
+    if (ovPimResult r = app.createItem(static_cast<int>(T::kind), created); !r)
+        return storeFailure(r);
+    item = ovPimItemCast<T>(created.get());
+    return {};
+}
+
+class AddContactCommand : public Command {
+public:
+    Failure parse(const std::vector<std::string>& args, size_t first) override {
+        return options_.parse(args, first);
+    }
+    Failure run(ovPimApplication& app, std::ostream&) override {
+        std::unique_ptr<ovPimItem> created;
+        ovPimContact* c = nullptr;
+        if (Failure f = saveNew(app, created, c); f.code != kOk)
+            return f;
+        c->setFileAs(options_.text16("--file-as"));
+        c->setFirstName(options_.text16("--first"));
+        c->setHomeTelephoneNumber(options_.text16("--home"));
+        c->setMobileTelephoneNumber(options_.text16("--mobile"));
+        c->setBusinessTelephoneNumber(options_.text16("--work"));
+        c->setBusinessFaxNumber(options_.text16("--fax"));
+        c->setEmail1Address(options_.text16("--email"));
+        if (ovPimResult r = c->save(); !r)
+            return storeFailure(r);
+        return {};
+    }
+
+private:
+    Options options_{{"--file-as", "--first", "--home", "--mobile", "--work", "--fax", "--email"}, {}};
+};
+
+class AddAppointmentCommand : public Command {
+public:
+    Failure parse(const std::vector<std::string>& args, size_t first) override {
+        if (Failure f = options_.parse(args, first); f.code != kOk)
+            return f;
+        if (Failure f = options_.date("--start", start_); f.code != kOk)
+            return f;
+        if (Failure f = options_.date("--end", end_); f.code != kOk)
+            return f;
+        if (end_ < start_)
+            return {kBadUsage,
+                    "--end " + options_.text("--end") + " is before --start " + options_.text("--start")};
+        if (options_.has("--reminder")) {
+            reminder_ = parseMinutes(options_.text("--reminder"));
+            if (!reminder_)
+                return {kBadUsage,
+                        "--reminder " + options_.text("--reminder") + " is not a number of minutes"};
+        }
+        return {};
+    }
+    Failure run(ovPimApplication& app, std::ostream&) override {
+        std::unique_ptr<ovPimItem> created;
+        ovPimAppointment* a = nullptr;
+        if (Failure f = saveNew(app, created, a); f.code != kOk)
+            return f;
+        ovPimResult r = a->setStart(start_);
+        if (r)
+            r = a->setEnd(end_);
+        if (r && reminder_)
+            r = a->setReminderMinutesBeforeStart(*reminder_);
+        a->setSubject(options_.text16("--subject"));
+        a->setLocation(options_.text16("--location"));
+        if (r)
+            r = a->save();
+        return r ? Failure{} : storeFailure(r);
+    }
+
+private:
+    Options options_{{"--start", "--end", "--subject", "--location", "--reminder"}, {"--start", "--end"}};
+    double start_ = 0, end_ = 0;
+    std::optional<int> reminder_;
+};
+
+class AddTaskCommand : public Command {
+public:
+    Failure parse(const std::vector<std::string>& args, size_t first) override {
+        if (Failure f = options_.parse(args, first); f.code != kOk)
+            return f;
+        if (Failure f = options_.date("--start", start_); f.code != kOk)
+            return f;
+        if (Failure f = options_.date("--due", due_); f.code != kOk)
+            return f;
+        if (options_.has("--importance")) {
+            const std::string text = options_.text("--importance");
+            if (text != "0" && text != "1" && text != "2")
+                return {kBadUsage, "--importance " + text + " is not 0, 1 or 2"};
+            importance_ = text[0] - '0';
+        }
+        if (options_.has("--reminder")) {
+            // A date is the reminder time itself; a number is minutes before the start,
+            // as the task wizard counts it.
+            const std::string text = options_.text("--reminder");
+            if (const std::optional<double> date = parseDate(text)) {
+                reminder_ = *date;
+            } else if (const std::optional<int> minutes = parseMinutes(text)) {
+                reminder_ = start_ - *minutes / 1440.0;
+            } else {
+                return {kBadUsage, "--reminder " + text + " is neither a date nor a number of minutes"};
+            }
+        }
+        return {};
+    }
+    Failure run(ovPimApplication& app, std::ostream&) override {
+        std::unique_ptr<ovPimItem> created;
+        ovPimTask* t = nullptr;
+        if (Failure f = saveNew(app, created, t); f.code != kOk)
+            return f;
+        t->setSubject(options_.text16("--subject"));
+        ovPimResult r = t->setImportance(importance_);
+        if (r)
+            r = t->setStartDate(start_);
+        if (r)
+            r = t->setDueDate(due_);
+        if (r && reminder_)
+            r = t->setReminderTime(*reminder_);
+        t->setReminderSet(reminder_.has_value());
+        if (r)
+            r = t->save();
+        return r ? Failure{} : storeFailure(r);
+    }
+
+private:
+    Options options_{{"--start", "--due", "--subject", "--importance", "--reminder"}, {"--start", "--due"}};
+    double start_ = 0, due_ = 0;
+    int importance_ = ovPimTask::importanceNormal;
+    std::optional<double> reminder_;
+};
+
+std::unique_ptr<Command> makeCommand(const std::string& name) {
+    if (name == "list")
+        return std::make_unique<ListCommand>();
+    if (name == "add-contact")
+        return std::make_unique<AddContactCommand>();
+    if (name == "add-appointment")
+        return std::make_unique<AddAppointmentCommand>();
+    if (name == "add-task")
+        return std::make_unique<AddTaskCommand>();
+    return nullptr;
+}
+
+int fail(std::ostream& err, const Failure& f) {
+    err << "orvida pim: " << f.message << "\n";
+    if (f.code == kBadUsage)
+        err << kUsage;
+    return f.code;
+}
+
+} // namespace
+
+int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string dataFolder;
+    size_t i = 1;
+    for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            out << kUsage;
+            return kOk;
+        }
+        if (args[i] == "--data" && i + 1 < args.size()) {
+            dataFolder = args[++i];
+        } else if (args[i].rfind("--data=", 0) == 0) {
+            dataFolder = args[i].substr(7);
+        } else if (args[i] == "--data") {
+            return fail(err, {kBadUsage, "--data needs a folder"});
+        } else {
+            return fail(err, {kBadUsage, "unknown option " + args[i]});
+        }
+        if (dataFolder.empty())
+            return fail(err, {kBadUsage, "--data needs a folder"});
+    }
+    if (i >= args.size())
+        return fail(err, {kBadUsage, "no command given"});
+    std::unique_ptr<Command> command = makeCommand(args[i]);
+    if (!command)
+        return fail(err, {kBadUsage, "unknown command " + args[i]});
+    if (Failure f = command->parse(args, i + 1); f.code != kOk)
+        return fail(err, f);
+
+    if (dataFolder.empty())
+        dataFolder = ovDefaultDataFolder();
+    ovPimApplication app;
+    if (ovPimResult r = app.logOn(ovPimStoreFileIn(dataFolder)); !r)
+        return fail(err, storeFailure(r));
+    if (Failure f = command->run(app, out); f.code != kOk)
+        return fail(err, f);
+    out.flush();
+    return kOk;
+}
+
+int ovRunPimTool(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    return ovRunPimTool(args, std::cout, std::cerr);
+}

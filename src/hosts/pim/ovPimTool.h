@@ -1,0 +1,18 @@
+#pragma once
+// `orvida pim [--data DIR] COMMAND`: seeds a store from a script and reads it back.
+//
+//   list contacts|appointments|tasks      one JSON object per line, in the store's order
+//   add-contact     [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]
+//   add-appointment --start D --end D [--subject T] [--location T] [--reminder MINUTES]
+//   add-task        --start D --due D [--subject T] [--importance 0|1|2] [--reminder D|MINUTES]
+//
+// Dates D are local time, YYYY-MM-DDTHH:MM:SS, in and out. Exit code 0 on success, 2 for
+// a bad command, option or value (nothing is written then), 1 when the store fails.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// argv[0] is "pim"; prints to standard output and standard error.
+int ovRunPimTool(int argc, char** argv);
+// The same with the arguments (args[0] == "pim") and the two streams given.
+int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
