@@ -1,0 +1,18 @@
+// libFuzzer entry for the BMP decoder: any bytes must give a sound picture or an
+// error naming the file, never a crash or an out-of-bounds read.
+#include "ovImage.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const ovImageResult result = ovDecodeBmp(data, size, "fuzz.bmp");
+    if (result.ok) {
+        const size_t expected =
+            static_cast<size_t>(result.image.width) * static_cast<size_t>(result.image.height);
+        if (result.image.width <= 0 || result.image.height <= 0 || result.image.pixels.size() != expected)
+            std::abort();
+    } else if (result.error.find("fuzz.bmp") == std::string::npos) {
+        std::abort();
+    }
+    return 0;
+}
