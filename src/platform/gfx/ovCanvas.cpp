@@ -572,13 +572,16 @@ int ovCanvas::drawText(std::u16string_view text, const ovRect& rect, unsigned fo
     if (font_ == nullptr || text.empty())
         return 0;
     decodeText(text);
-    layoutText((format & ovTextWordWrap) != 0, rect.width());
+    // Sizes in 64 bits: a rectangle spanning the whole int range must not overflow.
+    const long long rectWidth = static_cast<long long>(rect.right) - rect.left;
+    const long long rectHeight = static_cast<long long>(rect.bottom) - rect.top;
+    layoutText((format & ovTextWordWrap) != 0, clampToInt(rectWidth));
 
     const int lineHeight = font_->lineHeight();
     const long long blockHeight = static_cast<long long>(lines_.size()) * lineHeight;
     long long top = rect.top;
     if (format & ovTextVCenter)
-        top += (static_cast<long long>(rect.height()) - blockHeight) / 2;
+        top += (rectHeight - blockHeight) / 2;
 
     const ovRect clip = intersect(rect, bounds(*target_));
     if (!isEmpty(clip)) {
@@ -589,7 +592,7 @@ int ovCanvas::drawText(std::u16string_view text, const ovRect& rect, unsigned fo
                 continue; // not even a tall accent could reach the clip
             long long x = rect.left;
             if (format & ovTextCenter)
-                x += (static_cast<long long>(rect.width()) - line.width) / 2;
+                x += (rectWidth - line.width) / 2;
             else if (format & ovTextRight)
                 x = static_cast<long long>(rect.right) - line.width;
             if (backgroundMode_ == ovOpaque) {

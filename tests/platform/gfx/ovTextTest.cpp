@@ -197,8 +197,8 @@ TEST_F(Text, ClippedToItsRectangleAndTheFramebuffer) {
     EXPECT_LE(box.bottom, 15);
 
     // Rectangles hanging over every edge of a tiny framebuffer draw what fits.
-    for (const ovRect& r :
-         {ovRect{-20, -8, 10, 10}, ovRect{5, 2, 400, 300}, ovRect{-1000, -1000, 1000, 1000}}) {
+    for (const ovRect& r : {ovRect{-20, -8, 10, 10}, ovRect{5, 2, 400, 300}, ovRect{-1000, -1000, 1000, 1000},
+                            ovRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}}) {
         const auto fb = draw(u"Wg\u00c9", r, ovTextCenter | ovTextVCenter | ovTextWordWrap, nullptr, 12, 8);
         EXPECT_EQ(fb.width(), 12);
     }
