@@ -476,21 +476,7 @@ TEST(Line, NonePenDrawsNothingAndWidePenIsThicker) {
 }
 
 // ---------------------------------------------------------------------------------
-// State and plain copies
-
-TEST(CanvasState, SelectionsReturnWhatTheyReplaced) {
-    ovFramebuffer fb(1, 1);
-    ovCanvas canvas(fb);
-    const ovPen dashed{ovPen::Dash, 1, kRed};
-    const ovPen before = canvas.selectPen(dashed);
-    EXPECT_EQ(canvas.selectPen(before).color, kRed);
-    const ovBrush old = canvas.selectBrush({ovBrush::Hollow, kBlue});
-    EXPECT_EQ(canvas.selectBrush(old).style, ovBrush::Hollow);
-    canvas.setTextColor(kGreen);
-    EXPECT_EQ(canvas.setTextColor(kBlack), kGreen);
-    EXPECT_EQ(canvas.setBackgroundMode(ovTransparent), ovOpaque);
-    EXPECT_EQ(canvas.selectFont(nullptr), nullptr);
-}
+// Plain fills and copies
 
 TEST(FillAndCopy, ClipToTheFramebuffer) {
     ovFramebuffer fb(4, 3, kWhite);
