@@ -38,8 +38,9 @@ ovPimResult notSaved(const char* what, const ovPimResult& cause) {
                                 std::string("the ") + what + " was not saved: " + cause.message());
 }
 
-// The task's day fractions are worked out in single precision, as the wizard's
-// original arithmetic does, and only then widened.
+// A task's day fractions are single-precision products widened afterwards; that is how
+// task dates have always been computed, so stored dates stay identical to the minute's
+// last bit.
 double minutesAsDays(int minutes) {
     return static_cast<double>(static_cast<float>(minutes) * (1.0f / 1440.0f));
 }

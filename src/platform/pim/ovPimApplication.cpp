@@ -62,6 +62,14 @@ ovPimResult ovPimApplication::createItem(int itemType, std::unique_ptr<ovPimItem
     return ovPimResult::success();
 }
 
+ovPimResult ovPimApplication::beginBatch() {
+    return store_ ? store_->beginBatch() : notLoggedOn();
+}
+
+ovPimResult ovPimApplication::commitBatch() {
+    return store_ ? store_->commitBatch() : notLoggedOn();
+}
+
 ovPimResult ovPimApplication::convertDate(const ovSystemTime& time, double& out) const {
     if (ovSystemTimeToVariantTime(time, out))
         return ovPimResult::success();

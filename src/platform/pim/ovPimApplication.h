@@ -35,6 +35,12 @@ public:
     // A new, unsaved item of type 1 (appointment), 2 (contact) or 3 (task) with the
     // store's defaults for new items.
     ovPimResult createItem(int itemType, std::unique_ptr<ovPimItem>& out) const;
+    // Groups the saves that follow until commitBatch into one transaction (seeding a
+    // store with many items); none of them is on disk before commitBatch succeeds.
+    // Logging off without committing drops them.
+    ovPimResult beginBatch();
+    ovPimResult commitBatch();
+
     // A local date-time record as the store's date (an automation date); the
     // milliseconds are dropped. Refused for a record outside the calendar.
     ovPimResult convertDate(const ovSystemTime& time, double& out) const;

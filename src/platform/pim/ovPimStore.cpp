@@ -137,7 +137,9 @@ ovPimResult ovPimStore::open(const std::string& file, std::shared_ptr<ovPimStore
     return ovPimResult::success();
 }
 
-ovPimStore::~ovPimStore() = default;
+ovPimStore::~ovPimStore() {
+    cancelBatch();
+}
 
 ovPimResult ovPimStore::openFile(const std::string& file) {
     if (ovPimResult r = ovMakeFolders(ovParentFolder(file)); !r)
@@ -195,7 +197,10 @@ ovPimResult ovPimStore::checkAndPrepareSchema() {
     std::string mode;
     if (ovPimResult r = db_.queryText("PRAGMA journal_mode=WAL", mode); !r)
         return r;
-    if (ovPimResult r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON"); !r)
+    // A page cache of 16 MB holds the whole calendar of a large store, so reloading the
+    // date picker's cache does not go back to the file.
+    if (ovPimResult r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; PRAGMA cache_size=-16384");
+        !r)
         return r;
     if (create) {
         if (ovPimResult r = createSchema(); !r)
@@ -388,6 +393,32 @@ ovPimResult ovPimStore::tasks(ItemList& out) {
         return db_.failure("cannot read the tasks");
     }
     return ovPimResult::success();
+}
+
+ovPimResult ovPimStore::beginBatch() {
+    if (inBatch_)
+        return ovPimResult::failure(ovPimCode::invalidArgument, "a batch is already open");
+    if (ovPimResult r = db_.exec("BEGIN IMMEDIATE"); !r)
+        return r;
+    inBatch_ = true;
+    return ovPimResult::success();
+}
+
+ovPimResult ovPimStore::commitBatch() {
+    if (!inBatch_)
+        return ovPimResult::failure(ovPimCode::invalidArgument, "no batch is open");
+    if (ovPimResult r = db_.exec("COMMIT"); !r) {
+        cancelBatch();
+        return r;
+    }
+    inBatch_ = false;
+    return ovPimResult::success();
+}
+
+void ovPimStore::cancelBatch() {
+    if (inBatch_)
+        db_.exec("ROLLBACK");
+    inBatch_ = false;
 }
 
 ovPimResult ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {

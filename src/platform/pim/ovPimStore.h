@@ -50,6 +50,12 @@ public:
     // Tasks in the order they were added.
     ovPimResult tasks(ItemList& out);
 
+    // Groups the saves that follow into one transaction, for seeding many items at once.
+    // Nothing of it is on disk before commitBatch returns success.
+    ovPimResult beginBatch();
+    ovPimResult commitBatch();
+    void cancelBatch();
+
     ovPimResult saveAppointment(ovPimAppointment& item);
     ovPimResult saveContact(ovPimContact& item);
     ovPimResult saveTask(ovPimTask& item);
@@ -67,6 +73,7 @@ private:
 
     // Statements are declared after the connection so that they are finalized first.
     ovSqliteDatabase db_;
+    bool inBatch_ = false;
     ovSqliteStatement allAppointments_;
     ovSqliteStatement overlappingAppointments_;
     ovSqliteStatement insertAppointment_;

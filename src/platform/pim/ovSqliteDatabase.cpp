@@ -9,7 +9,10 @@ ovSqliteDatabase::~ovSqliteDatabase() {
 ovPimResult ovSqliteDatabase::open(const std::string& file) {
     close();
     file_ = file;
-    const int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // One connection belongs to one thread (the UI thread), so SQLite's own locking of
+    // every call is not needed.
+    const int rc = sqlite3_open_v2(file.c_str(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         ovPimResult result = failure("cannot open the store");
         close();

@@ -17,7 +17,7 @@ public:
     ovSqliteDatabase& operator=(const ovSqliteDatabase&) = delete;
 
     // Opens the file for reading and writing, creating it when missing. Nothing is
-    // written to the file by opening it.
+    // written to the file by opening it. The connection is for one thread at a time.
     ovPimResult open(const std::string& file);
     void close();
     bool isOpen() const { return db_ != nullptr; }

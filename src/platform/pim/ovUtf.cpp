@@ -93,8 +93,17 @@ std::string ovUtf16ToUtf8(std::u16string_view text) {
 
 std::u16string ovUtf8ToUtf16(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
+    out.resize(text.size());
+    // Most stored texts are plain ASCII: copy those units straight through.
+    size_t ascii = 0;
+    while (ascii < text.size() && static_cast<uint8_t>(text[ascii]) < 0x80) {
+        out[ascii] = static_cast<char16_t>(text[ascii]);
+        ++ascii;
+    }
+    if (ascii == text.size())
+        return out;
+    out.resize(ascii);
+    for (size_t i = ascii; i < text.size();) {
         char32_t c;
         const size_t length = decodeUtf8(text, i, c);
         if (length == 0) {

@@ -230,6 +230,24 @@ TEST_F(ovPimStoreTest, SavingAgainUpdatesTheSameItem) {
     EXPECT_EQ(contacts->itemAs<ovPimContact>(1)->fileAs(), u"After");
 }
 
+TEST_F(ovPimStoreTest, ABatchReachesTheStoreWholeOnCommitOrNotAtAll) {
+    ASSERT_TRUE(app.logOn(storeFile));
+    ovPimApplication other;
+    ASSERT_TRUE(other.logOn(storeFile));
+    ASSERT_TRUE(app.beginBatch());
+    EXPECT_EQ(app.beginBatch().code(), ovPimCode::invalidArgument);
+    addContact(app, u"One", u"");
+    addContact(app, u"Two", u"");
+    EXPECT_EQ(folderItems(other, ovPimFolderContacts)->count(), 0);
+    ASSERT_TRUE(app.commitBatch());
+    EXPECT_EQ(folderItems(other, ovPimFolderContacts)->count(), 2);
+
+    ASSERT_TRUE(app.beginBatch());
+    addContact(app, u"Dropped", u"");
+    app.logOff();
+    EXPECT_EQ(folderItems(other, ovPimFolderContacts)->count(), 2);
+}
+
 TEST_F(ovPimStoreTest, CollectionsAreNumberedFromOneAndTheCalendarIsInStartOrder) {
     ASSERT_TRUE(app.logOn(storeFile));
     addAppointment(app, kDay + 3 * kHour, kDay + 4 * kHour, u"third");
