@@ -74,7 +74,9 @@ public:
     ovPimResult searchContacts(std::u16string_view text);
     // Fills `appointments` with every appointment that overlaps from..to (edges
     // included), the latest start first. useCache answers from `calendarCache`, loading
-    // it first when it is not valid; otherwise the store is asked afresh.
+    // it first when it is not valid; otherwise the store is asked afresh. When that load
+    // fails, the answer comes from the cache as it was and the result carries the failure;
+    // the cache still counts as loaded until the next appointment is added.
     ovPimResult queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache = false);
     // 0 include (overlaps from..to, edges included), 1 ended before `from`, 2 otherwise.
     static int classifyAppointment(double start, double end, double from, double to);
