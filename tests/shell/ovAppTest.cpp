@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 TEST(Orientation, ReservedHeightAndScreenRectangle) {
-    ovTestProgram small(240, 320);
-    EXPECT_EQ(small.app().reservedHeight, 52);
-    EXPECT_EQ(small.app().screenRect, (ovRect{0, 0, 240, 268}));
-    ovTestProgram large(480, 640);
-    EXPECT_EQ(large.app().reservedHeight, 104);
-    EXPECT_EQ(large.app().screenRect, (ovRect{0, 0, 480, 536}));
+    // One program at a time, as in a real process.
+    {
+        ovTestProgram small(240, 320);
+        EXPECT_EQ(small.app().reservedHeight, 52);
+        EXPECT_EQ(small.app().screenRect, (ovRect{0, 0, 240, 268}));
+    }
+    {
+        ovTestProgram large(480, 640);
+        EXPECT_EQ(large.app().reservedHeight, 104);
+        EXPECT_EQ(large.app().screenRect, (ovRect{0, 0, 480, 536}));
+    }
     ovTestProgram square(320, 320);
     EXPECT_EQ(square.app().reservedHeight, 52);
 }

@@ -36,7 +36,7 @@ struct Failure {
 };
 
 std::string jsonString(const std::u16string& text) {
-    const std::string utf8 = ovUtf16ToUtf8(text);
+    const std::string utf8 = ovToUtf8(text);
     std::string out = "\"";
     for (const char ch : utf8) {
         const auto c = static_cast<unsigned char>(ch);
@@ -135,7 +135,7 @@ public:
         const auto found = values_.find(name);
         return found == values_.end() ? std::string() : found->second;
     }
-    std::u16string text16(const std::string& name) const { return ovUtf8ToUtf16(text(name)); }
+    std::u16string text16(const std::string& name) const { return ovToUtf16(text(name)); }
 
     Failure date(const std::string& name, double& out) const {
         const std::optional<double> date = parseDate(text(name));

@@ -77,7 +77,7 @@ constexpr char kContactColumns[] =
     "business_fax, email1 FROM contacts ";
 
 std::string contactKey(std::u16string_view text) {
-    return ovUtf16ToUtf8(ovFoldCase(text));
+    return ovToUtf8(ovFoldCase(text));
 }
 
 // What the first bytes of the file say, read without SQLite so that nothing SQLite might
@@ -303,8 +303,8 @@ ovPimResult ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList&
         item->id_ = statement.columnInt(0);
         item->start_ = statement.columnDouble(1);
         item->end_ = statement.columnDouble(2);
-        item->subject_ = ovUtf8ToUtf16(statement.columnText(3));
-        item->location_ = ovUtf8ToUtf16(statement.columnText(4));
+        item->subject_ = ovToUtf16(statement.columnText(3));
+        item->location_ = ovToUtf16(statement.columnText(4));
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderMinutes_ = static_cast<int>(statement.columnInt(6));
         out.push_back(std::move(item));
@@ -334,13 +334,13 @@ ovPimResult ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out
     while ((step = statement.step()) == ovSqliteStatement::Step::row) {
         auto item = std::make_unique<ovPimContact>(weak_from_this());
         item->id_ = statement.columnInt(0);
-        item->fileAs_ = ovUtf8ToUtf16(statement.columnText(1));
-        item->firstName_ = ovUtf8ToUtf16(statement.columnText(2));
-        item->home_ = ovUtf8ToUtf16(statement.columnText(3));
-        item->mobile_ = ovUtf8ToUtf16(statement.columnText(4));
-        item->business_ = ovUtf8ToUtf16(statement.columnText(5));
-        item->businessFax_ = ovUtf8ToUtf16(statement.columnText(6));
-        item->email1_ = ovUtf8ToUtf16(statement.columnText(7));
+        item->fileAs_ = ovToUtf16(statement.columnText(1));
+        item->firstName_ = ovToUtf16(statement.columnText(2));
+        item->home_ = ovToUtf16(statement.columnText(3));
+        item->mobile_ = ovToUtf16(statement.columnText(4));
+        item->business_ = ovToUtf16(statement.columnText(5));
+        item->businessFax_ = ovToUtf16(statement.columnText(6));
+        item->email1_ = ovToUtf16(statement.columnText(7));
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -380,7 +380,7 @@ ovPimResult ovPimStore::tasks(ItemList& out) {
     while ((step = allTasks_.step()) == ovSqliteStatement::Step::row) {
         auto item = std::make_unique<ovPimTask>(weak_from_this());
         item->id_ = allTasks_.columnInt(0);
-        item->subject_ = ovUtf8ToUtf16(allTasks_.columnText(1));
+        item->subject_ = ovToUtf16(allTasks_.columnText(1));
         item->importance_ = static_cast<int>(allTasks_.columnInt(2));
         item->startDate_ = allTasks_.columnDouble(3);
         item->dueDate_ = allTasks_.columnDouble(4);
@@ -438,8 +438,8 @@ ovPimResult ovPimStore::saveAppointment(ovPimAppointment& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertAppointment_ : updateAppointment_;
     s.bindDouble(1, item.start_);
     s.bindDouble(2, item.end_);
-    s.bindText(3, ovUtf16ToUtf8(item.subject_));
-    s.bindText(4, ovUtf16ToUtf8(item.location_));
+    s.bindText(3, ovToUtf8(item.subject_));
+    s.bindText(4, ovToUtf8(item.location_));
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindInt(6, item.reminderMinutes_);
     if (item.id_ != 0)
@@ -449,13 +449,13 @@ ovPimResult ovPimStore::saveAppointment(ovPimAppointment& item) {
 
 ovPimResult ovPimStore::saveContact(ovPimContact& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertContact_ : updateContact_;
-    s.bindText(1, ovUtf16ToUtf8(item.fileAs_));
-    s.bindText(2, ovUtf16ToUtf8(item.firstName_));
-    s.bindText(3, ovUtf16ToUtf8(item.home_));
-    s.bindText(4, ovUtf16ToUtf8(item.mobile_));
-    s.bindText(5, ovUtf16ToUtf8(item.business_));
-    s.bindText(6, ovUtf16ToUtf8(item.businessFax_));
-    s.bindText(7, ovUtf16ToUtf8(item.email1_));
+    s.bindText(1, ovToUtf8(item.fileAs_));
+    s.bindText(2, ovToUtf8(item.firstName_));
+    s.bindText(3, ovToUtf8(item.home_));
+    s.bindText(4, ovToUtf8(item.mobile_));
+    s.bindText(5, ovToUtf8(item.business_));
+    s.bindText(6, ovToUtf8(item.businessFax_));
+    s.bindText(7, ovToUtf8(item.email1_));
     s.bindText(8, contactKey(item.fileAs_));
     s.bindText(9, contactKey(item.firstName_));
     if (item.id_ != 0)
@@ -465,7 +465,7 @@ ovPimResult ovPimStore::saveContact(ovPimContact& item) {
 
 ovPimResult ovPimStore::saveTask(ovPimTask& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertTask_ : updateTask_;
-    s.bindText(1, ovUtf16ToUtf8(item.subject_));
+    s.bindText(1, ovToUtf8(item.subject_));
     s.bindInt(2, item.importance_);
     s.bindDouble(3, item.startDate_);
     s.bindDouble(4, item.dueDate_);

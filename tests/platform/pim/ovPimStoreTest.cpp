@@ -333,7 +333,7 @@ TEST_F(ovPimStoreTest, PrefixCollectionHoldsExactlyTheMatchingContactsInContactO
         ASSERT_TRUE(folder->itemsWithNamePrefix(prefix, matching));
         for (int i = 1; i <= matching->count(); ++i)
             found.push_back(matching->peek(i)->id());
-        EXPECT_EQ(found, expected) << ovUtf16ToUtf8(prefix);
+        EXPECT_EQ(found, expected) << ovToUtf8(prefix);
     }
 }
 
