@@ -1,10 +1,15 @@
 // orvida: the program, its headless host, and the store tool.
 #include "ovHeadlessHost.h"
 #include "ovOptions.h"
+#include "ovPimTool.h"
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "pim") == 0)
+        return ovRunPimTool(argc - 1, argv + 1);
+
     const ovOptionsResult parsed = ovParseOptions(argc, argv);
     if (!parsed.ok) {
         std::fprintf(stderr, "orvida: %s\nTry 'orvida --help'.\n", parsed.error.c_str());
@@ -21,6 +26,7 @@ int main(int argc, char** argv) {
     }
     if (options.headless)
         return ovRunHeadless(options);
-    std::fprintf(stderr, "orvida: the window host is not available in this build; use --headless\n");
-    return 1;
+    // The window host, in src/hosts/sdl.
+    int ovRunWindow(const ovOptions& options);
+    return ovRunWindow(options);
 }

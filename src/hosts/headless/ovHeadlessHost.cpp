@@ -62,10 +62,42 @@ ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& exec
         std::move(clock), ovScreenSize{options.screenWidth, options.screenHeight}, executableFile);
     system_->setDebugEcho(options.debug);
     program_ = std::make_unique<ovProgram>(*system_, *this);
+    chrome_ =
+        std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();
 }
 
-ovHeadlessHost::~ovHeadlessHost() { program_.reset(); }
+ovHeadlessHost::~ovHeadlessHost() {
+    chrome_.reset();
+    program_.reset();
+}
+
+void ovHeadlessHost::presentFrame(const ovFramebuffer& frame) {
+    if (chrome_)
+        chrome_->frameDrawn(frame);
+}
+
+void ovHeadlessHost::showAbout() {
+    ++aboutShown_;
+    chrome_->openAbout();
+}
+
+// Script positions are pixels of the program's screen rectangle; the window around it
+// decides, as it does on screen, whether they reach the program, a bar or a box.
+void ovHeadlessHost::pointerDown(int x, int y) {
+    const ovRect& area = chrome_->screenArea();
+    chrome_->pointerDown(x + area.left, y + area.top);
+}
+
+void ovHeadlessHost::pointerMove(int x, int y) {
+    const ovRect& area = chrome_->screenArea();
+    chrome_->pointerMove(x + area.left, y + area.top);
+}
+
+void ovHeadlessHost::pointerUp(int x, int y) {
+    const ovRect& area = chrome_->screenArea();
+    chrome_->pointerUp(x + area.left, y + area.top);
+}
 
 void ovHeadlessHost::advance(int ms) {
     // Timer messages fall on every 10 ms boundary of virtual time, however the waits
@@ -77,8 +109,10 @@ void ovHeadlessHost::advance(int ms) {
         ms -= step;
         if (sinceTimerMs_ == kTimerPeriodMs) {
             sinceTimerMs_ = 0;
-            if (!exited_)
+            if (!exited_) {
                 program_->shell().onTimer();
+                chrome_->tick();
+            }
         }
     }
 }
@@ -90,8 +124,13 @@ void ovHeadlessHost::writeShot(const std::string& file) {
         std::fprintf(stderr, "orvida: %s\n", error.c_str());
 }
 
+void ovHeadlessHost::writeWindowShot(const std::string& file) {
+    const std::string error = ovWritePng(chrome_->compose(), file);
+    if (!error.empty())
+        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+}
+
 void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
-    ovShell& shell = program_->shell();
     // Once the window is closed, touches and keys have nowhere to go; the clock still runs.
     const bool live = !exited_;
     switch (c.kind) {
@@ -99,15 +138,15 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
         break;
     case ovScriptCommand::Down:
         if (live)
-            shell.onPointerDown(c.x, c.y);
+            pointerDown(c.x, c.y);
         break;
     case ovScriptCommand::Move:
         if (live)
-            shell.onPointerMove(c.x, c.y);
+            pointerMove(c.x, c.y);
         break;
     case ovScriptCommand::Up:
         if (live)
-            shell.onPointerUp(c.x, c.y);
+            pointerUp(c.x, c.y);
         break;
     case ovScriptCommand::Wait:
         advance(c.ms);
@@ -115,20 +154,31 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
     case ovScriptCommand::Tap:
     case ovScriptCommand::Hold:
         if (live)
-            shell.onPointerDown(c.x, c.y);
+            pointerDown(c.x, c.y);
         advance(c.kind == ovScriptCommand::Tap ? kTapMs : c.ms);
         if (!exited_)
-            shell.onPointerUp(c.x, c.y);
+            pointerUp(c.x, c.y);
         advance(kAfterReleaseMs);
         break;
     case ovScriptCommand::Key:
+        // A key goes through the accelerator table, as a key press in the window does.
+        if (live)
+            for (const ovAccelerator& a : ovLoadAccelerators(ovIdAccelerators))
+                if (a.command == c.command) {
+                    chrome_->acceleratorKey(a.key, (a.flags & ovAccelControl) != 0,
+                                            (a.flags & ovAccelShift) != 0, (a.flags & ovAccelAlt) != 0);
+                    break;
+                }
+        break;
     case ovScriptCommand::Command:
         if (live)
-            shell.onCommand(c.command);
+            chrome_->command(c.command);
         break;
     case ovScriptCommand::Shot:
-    case ovScriptCommand::WinShot:
         writeShot(c.file);
+        break;
+    case ovScriptCommand::WinShot:
+        writeWindowShot(c.file);
         break;
     case ovScriptCommand::State:
         out << stateJson() << '\n';
@@ -159,7 +209,8 @@ std::string ovHeadlessHost::stateJson() const {
     std::ostringstream json;
     json << "{\"current\":";
     if (nav.current != nullptr)
-        json << "{\"id\":" << nav.current->nodeId << ",\"label\":" << jsonString(ovToUtf8(nav.current->label.view()))
+        json << "{\"id\":" << nav.current->nodeId
+             << ",\"label\":" << jsonString(ovToUtf8(nav.current->label.view()))
              << ",\"tag\":" << nav.current->tag << "}";
     else
         json << "null";
@@ -171,7 +222,9 @@ std::string ovHeadlessHost::stateJson() const {
     json << ",\"phase\":" << app.touch.phase << ",\"soundsOn\":" << (app.soundsOn ? "true" : "false")
          << ",\"clicks\":" << app.clickCount << ",\"hyperbar\":{\"state\":0,\"openIndex\":-1}"
          << ",\"repaints\":" << app.repaintCount << ",\"exited\":" << (exited_ ? "true" : "false")
-         << ",\"about\":" << aboutShown_ << ",\"messages\":" << system_->messages().size()
+         << ",\"about\":" << aboutShown_ << ",\"aboutOpen\":" << (chrome_->aboutOpen() ? "true" : "false")
+         << ",\"menuOpen\":" << (chrome_->menuOpen() ? "true" : "false")
+         << ",\"messages\":" << system_->messages().size()
          << ",\"time\":" << jsonString(ovFormatIsoLocal(system_->clock().localTime())) << "}";
     return json.str();
 }

@@ -5,6 +5,7 @@
 #include "ovOptions.h"
 #include "ovProgram.h"
 #include "ovScript.h"
+#include "ovWindowChrome.h"
 
 #include <iosfwd>
 #include <memory>
@@ -27,19 +28,27 @@ public:
 
     ovHeadlessSystem& system() { return *system_; }
     ovProgram& program() { return *program_; }
+    // The window as the window host would show it; script positions are relative to
+    // its screen area.
+    ovWindowChrome& chrome() { return *chrome_; }
     bool exited() const { return exited_; }
 
     bool createTimer() override { return true; }
-    void presentFrame(const ovFramebuffer&) override {}
+    void presentFrame(const ovFramebuffer& frame) override;
     void closeWindow() override { exited_ = true; }
-    void showAbout() override { ++aboutShown_; }
+    void showAbout() override;
 
 private:
     void advance(int ms);
     void writeShot(const std::string& file);
+    void writeWindowShot(const std::string& file);
+    void pointerDown(int x, int y);
+    void pointerMove(int x, int y);
+    void pointerUp(int x, int y);
 
     std::unique_ptr<ovHeadlessSystem> system_;
     std::unique_ptr<ovProgram> program_;
+    std::unique_ptr<ovWindowChrome> chrome_;
     ovVirtualClock* clock_ = nullptr;
     int sinceTimerMs_ = 0;
     bool exited_ = false;

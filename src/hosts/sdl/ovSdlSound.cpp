@@ -1,0 +1,112 @@
+#include "ovSdlSound.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+// Small enough that a click starts within a few milliseconds.
+constexpr Uint16 kDeviceSamples = 512;
+
+struct WavDeleter {
+    void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
+};
+} // namespace
+
+ovSdlSound::~ovSdlSound() {
+    if (device_ != 0)
+        SDL_CloseAudioDevice(device_);
+    if (subsystem_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool ovSdlSound::openDevice(const SDL_AudioSpec& wanted, std::string& error) {
+    if (device_ != 0)
+        return true;
+    if (deviceFailed_) {
+        error = deviceError_;
+        return false;
+    }
+    if (!subsystem_) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            deviceFailed_ = true;
+            deviceError_ = std::string("no audio: ") + SDL_GetError();
+            error = deviceError_;
+            return false;
+        }
+        subsystem_ = true;
+    }
+    SDL_AudioSpec want = wanted;
+    want.samples = kDeviceSamples;
+    want.callback = nullptr;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &spec_, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    if (device_ == 0) {
+        deviceFailed_ = true;
+        deviceError_ = std::string("cannot open the audio device: ") + SDL_GetError();
+        error = deviceError_;
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
+    auto found = clips_.find(path);
+    if (found != clips_.end())
+        return found->second;
+    Clip& c = clips_[path];
+    SDL_AudioSpec spec{};
+    Uint8* raw = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path.c_str(), &spec, &raw, &length) == nullptr) {
+        c.error = "cannot read the sound " + path + ": " + SDL_GetError();
+        return c;
+    }
+    std::unique_ptr<Uint8, WavDeleter> wav(raw);
+    // A device that failed once is not tried again on every click.
+    if (!openDevice(spec, c.error))
+        return c;
+    SDL_AudioCVT cvt;
+    const int needed = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, spec_.format,
+                                         spec_.channels, spec_.freq);
+    if (needed < 0) {
+        c.error = "cannot convert the sound " + path + ": " + SDL_GetError();
+        return c;
+    }
+    std::vector<uint8_t> buffer(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+    std::memcpy(buffer.data(), wav.get(), length);
+    if (needed > 0) {
+        cvt.buf = buffer.data();
+        cvt.len = static_cast<int>(length);
+        if (SDL_ConvertAudio(&cvt) != 0) {
+            c.error = "cannot convert the sound " + path + ": " + SDL_GetError();
+            return c;
+        }
+        buffer.resize(static_cast<size_t>(cvt.len_cvt));
+    } else {
+        buffer.resize(length);
+    }
+    c.samples = std::move(buffer);
+    c.ok = true;
+    return c;
+}
+
+bool ovSdlSound::load(const std::string& path, std::string& error) {
+    const Clip& c = clip(path);
+    if (!c.ok)
+        error = c.error;
+    return c.ok;
+}
+
+bool ovSdlSound::play(const std::string& path, std::string& error) {
+    const Clip& c = clip(path);
+    if (!c.ok) {
+        error = c.error;
+        return false;
+    }
+    SDL_ClearQueuedAudio(device_);
+    if (SDL_QueueAudio(device_, c.samples.data(), static_cast<Uint32>(c.samples.size())) != 0) {
+        error = std::string("cannot play ") + path + ": " + SDL_GetError();
+        return false;
+    }
+    return true;
+}

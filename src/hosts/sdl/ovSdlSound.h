@@ -1,0 +1,40 @@
+#pragma once
+// Short sounds through SDL audio: a file is read once, converted to the device's
+// format and queued; playing returns at once and a new sound cuts the last one off.
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class ovSdlSound {
+public:
+    ovSdlSound() = default;
+    // Closes the device and shuts the audio subsystem down if it started it.
+    ~ovSdlSound();
+    ovSdlSound(const ovSdlSound&) = delete;
+    ovSdlSound& operator=(const ovSdlSound&) = delete;
+
+    // Reads the file and opens the device ahead of the first play, so that the first
+    // click is not late. False, with the reason, when either fails.
+    bool load(const std::string& path, std::string& error);
+    // Starts the sound and returns at once. False, with the reason, when it cannot.
+    bool play(const std::string& path, std::string& error);
+
+private:
+    struct Clip {
+        bool ok = false;
+        std::string error;
+        std::vector<uint8_t> samples; // in the device's format
+    };
+    const Clip& clip(const std::string& path);
+    bool openDevice(const SDL_AudioSpec& wanted, std::string& error);
+
+    bool subsystem_ = false;
+    bool deviceFailed_ = false;
+    std::string deviceError_;
+    SDL_AudioDeviceID device_ = 0;
+    SDL_AudioSpec spec_{};
+    std::unordered_map<std::string, Clip> clips_;
+};

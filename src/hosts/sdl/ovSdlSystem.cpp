@@ -1,0 +1,67 @@
+#include "ovSdlSystem.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+// Video drivers that show nothing to anyone: a box there would wait for a click that
+// cannot come, or appear on some other display.
+bool canShowBoxes() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0 &&
+           std::strcmp(driver, "evdev") != 0;
+}
+} // namespace
+
+ovSdlSystem::ovSdlSystem(ovScreenSize screen, std::string executableFile, bool debug)
+    : screen_(screen), executableFile_(std::move(executableFile)), debug_(debug) {}
+
+ovScreenSize ovSdlSystem::screenSize() const {
+    if (!rotated_)
+        return screen_;
+    const int shorter = std::min(screen_.width, screen_.height);
+    const int longer = std::max(screen_.width, screen_.height);
+    return {longer, shorter};
+}
+
+void ovSdlSystem::playSound(const std::string& path) {
+    std::string error;
+    if (sound_.play(path, error))
+        ++soundsStarted_;
+    else
+        debugOutput("orvida: " + error + "\n");
+}
+
+void ovSdlSystem::preloadSound(const std::string& path) {
+    std::string error;
+    if (!sound_.load(path, error))
+        debugOutput("orvida: " + error + "\n");
+}
+
+void ovSdlSystem::messageBox(std::string_view text, std::string_view caption) {
+    const std::string t(text);
+    const std::string c(caption);
+    std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
+    std::fflush(stderr);
+    if (canShowBoxes())
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, c.c_str(), t.c_str(), nullptr);
+}
+
+void ovSdlSystem::debugOutput(std::string_view text) {
+    if (!debug_)
+        return;
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+void ovSdlSystem::exitProcess(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // Gives the display back in order (the window, the audio device) before leaving.
+    SDL_Quit();
+    std::exit(code);
+}
