@@ -1,9 +1,18 @@
 #include "ovProgram.h"
 
+#include "ovErrorBox.h"
 #include "ovSystem.h"
 
-ovProgram::ovProgram(ovSystem& system, ovShellHost& host)
+ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile)
     : system_(system), lastTickSeconds_(ovShell::secondsOf(system.clock().tickCount())) {
+    if (storeFile.empty())
+        session_ = std::make_unique<ovPoomSession>(system, ovNoStore);
+    else
+        session_ = std::make_unique<ovPoomSession>(system, storeFile);
+    if (!storeFile.empty() && !session_->hasStore())
+        showErrorBox(system,
+                     session_->openError() +
+                         "\nOrvida runs without its store: nothing will be saved until this is mended.");
     app_ = std::make_unique<ovApp>(system);
     fonts_ = std::make_unique<ovFontSet>(system);
     shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
@@ -13,6 +22,7 @@ ovProgram::~ovProgram() {
     shell_.reset();
     fonts_.reset();
     app_.reset();
+    session_.reset();
 }
 
 void ovProgram::start() {
