@@ -9,24 +9,20 @@
 #include <cmath>
 
 namespace {
-// A calm dark theme: slate bars, light text, one muted blue for what is pressed.
-constexpr ovColor kBar = ovRgb(22, 26, 33);
-constexpr ovColor kBarEdge = ovRgb(52, 60, 74);
-constexpr ovColor kText = ovRgb(228, 232, 238);
-constexpr ovColor kTextDim = ovRgb(158, 168, 184);
-constexpr ovColor kKeyPressed = ovRgb(48, 62, 82);
-constexpr ovColor kKeyActive = ovRgb(36, 44, 57);
-constexpr ovColor kMenu = ovRgb(34, 40, 50);
-constexpr ovColor kMenuBorder = ovRgb(78, 90, 108);
-constexpr ovColor kMenuSeparator = ovRgb(50, 58, 71);
-constexpr ovColor kAccent = ovRgb(56, 112, 168);
-constexpr ovColor kAccentPressed = ovRgb(88, 146, 204);
-constexpr ovColor kBox = ovRgb(30, 35, 44);
-constexpr ovColor kBoxTitle = ovRgb(42, 50, 63);
-constexpr ovColor kScreenEmpty = ovRgb(0, 0, 0);
-
-// The share of brightness left behind the modal box, out of 256.
-constexpr uint32_t kDimShare = 96;
+constexpr ovColor kBar = ovWindowChrome::barColor;
+constexpr ovColor kBarEdge = ovWindowChrome::edgeColor;
+constexpr ovColor kText = ovWindowChrome::textColor;
+constexpr ovColor kTextDim = ovWindowChrome::dimTextColor;
+constexpr ovColor kKeyPressed = ovWindowChrome::keyPressedColor;
+constexpr ovColor kKeyActive = ovWindowChrome::keyActiveColor;
+constexpr ovColor kMenu = ovWindowChrome::menuColor;
+constexpr ovColor kMenuBorder = ovWindowChrome::menuBorderColor;
+constexpr ovColor kMenuSeparator = ovWindowChrome::menuSeparatorColor;
+constexpr ovColor kAccent = ovWindowChrome::accentColor;
+constexpr ovColor kAccentPressed = ovWindowChrome::accentPressedColor;
+constexpr ovColor kBox = ovWindowChrome::boxColor;
+constexpr ovColor kBoxTitle = ovWindowChrome::boxTitleColor;
+constexpr ovColor kScreenEmpty = ovWindowChrome::emptyScreenColor;
 
 bool covers(const ovRect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -369,10 +365,7 @@ void ovWindowChrome::dim(const ovRect& area) {
     for (int y = std::max(0, area.top); y < std::min(height_, area.bottom); ++y) {
         uint32_t* row = frame_.row(y);
         for (int x = std::max(0, area.left); x < std::min(width_, area.right); ++x) {
-            const uint32_t p = row[x];
-            const uint32_t redBlue = ((p & 0xFF00FFu) * kDimShare >> 8) & 0xFF00FFu;
-            const uint32_t green = ((p & 0x00FF00u) * kDimShare >> 8) & 0x00FF00u;
-            row[x] = redBlue | green;
+            row[x] = dimmed(row[x]);
         }
     }
 }

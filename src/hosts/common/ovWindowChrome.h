@@ -21,6 +21,29 @@ class ovSystem;
 
 class ovWindowChrome {
 public:
+    // The theme: a calm dark slate with light text and one muted blue for what is
+    // pressed or chosen.
+    static constexpr ovColor barColor = ovRgb(22, 26, 33);
+    static constexpr ovColor edgeColor = ovRgb(52, 60, 74);
+    static constexpr ovColor textColor = ovRgb(228, 232, 238);
+    static constexpr ovColor dimTextColor = ovRgb(158, 168, 184);
+    static constexpr ovColor keyPressedColor = ovRgb(48, 62, 82);
+    static constexpr ovColor keyActiveColor = ovRgb(36, 44, 57);
+    static constexpr ovColor menuColor = ovRgb(34, 40, 50);
+    static constexpr ovColor menuBorderColor = ovRgb(78, 90, 108);
+    static constexpr ovColor menuSeparatorColor = ovRgb(50, 58, 71);
+    static constexpr ovColor accentColor = ovRgb(56, 112, 168);
+    static constexpr ovColor accentPressedColor = ovRgb(88, 146, 204);
+    static constexpr ovColor boxColor = ovRgb(30, 35, 44);
+    static constexpr ovColor boxTitleColor = ovRgb(42, 50, 63);
+    static constexpr ovColor emptyScreenColor = ovRgb(0, 0, 0);
+    // What stays of each colour channel behind the modal box, out of 256.
+    static constexpr uint32_t dimShare = 96;
+    static constexpr ovColor dimmed(ovColor c) {
+        return (((c & 0xFF00FFu) * dimShare >> 8) & 0xFF00FFu) |
+               (((c & 0x00FF00u) * dimShare >> 8) & 0x00FF00u);
+    }
+
     // The window is the device's screen: app.screenWidth x app.screenHeight, the
     // reserved height split between the two bars. Call after the application exists.
     ovWindowChrome(ovApp& app, ovShell& shell, const ovFontSet& fonts, ovSystem& system);
