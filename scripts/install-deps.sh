@@ -9,7 +9,7 @@ packages=(
   fonts-wine
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils imagemagick
   python3-aiosmtpd sqlite3
 )
 

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# The program in a real X window, as a user meets it: started under Xvfb, a click on a
+# node button changes the screen, the window shows the program's frame between the
+# two bars, a second start only raises it, Ctrl+Q closes it with exit code 0, and a
+# landscape screen is refused with its message box and exit code 1.
+#
+# Usage: tests/journeys/window.sh BUILD_DIR
+# Needs: xvfb, xdotool, x11-utils, imagemagick (scripts/install-deps.sh installs them).
+set -euo pipefail
+
+build=${1:?usage: window.sh BUILD_DIR}
+exe=$(cd "$build" && pwd)/bin/orvida
+[ -x "$exe" ] || { echo "window.sh: no executable at $exe" >&2; exit 2; }
+for tool in Xvfb xdotool xwininfo import compare convert; do
+  command -v "$tool" > /dev/null || { echo "window.sh: $tool is missing; run scripts/install-deps.sh" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/orvida-window.XXXXXX)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2> /dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2> /dev/null || true
+  [ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "window.sh: FAILED: $*" >&2
+  for log in "$work"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
+  done
+  exit 1
+}
+step() { echo "window.sh: $*"; }
+
+# A private display; Xvfb picks a free number and tells it through fd 3.
+Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -1 "$work/display")"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+export SDL_AUDIODRIVER=dummy
+
+# Ids of the viewable top-level windows named exactly $1. xwininfo reads the UTF-8
+# names SDL gives its windows and message boxes, which xdotool's search misses.
+windows_named() {
+  local id
+  for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p"); do
+    xwininfo -id "$id" 2> /dev/null | grep -q 'Map State: IsViewable' && echo "$id"
+  done
+  return 0
+}
+
+# Waits for a viewable window named exactly $1; prints its id.
+wait_window() {
+  local id=""
+  for _ in $(seq 150); do
+    [ -n "$(windows_named Error)" ] && fail "an error box appeared (missing pictures or fonts?)"
+    id=$(windows_named "$1" | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# The colour of one pixel as "r,g,b".
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+# Pixels that differ between two pictures of the same size.
+differing() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
+
+W=480
+H=640
+# The bars share the reserved height, int(640 * 0.1625) = 104: 52 above, 52 below.
+TOP=52
+SCREEN_H=$((H - 104))
+BAR="22,26,33"
+EDGE="52,60,74"
+
+step "the program's own first frame, from the headless host"
+printf 'wait 100\nshot %s\n' "$work/expected.png" | "$exe" --headless --screen ${W}x$H --script - 2> "$work/headless.log" \
+  || fail "the headless host failed"
+
+step "start the window on $DISPLAY"
+"$exe" --debug --screen ${W}x$H > "$work/orvida.log" 2>&1 &
+app_pid=$!
+wid=$(wait_window Orvida) || fail "no window named Orvida appeared"
+geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "${W}x$H" ] || fail "the window is $geometry, not ${W}x$H"
+sleep 0.5
+
+step "the window shows the program's frame between the two bars"
+import -window "$wid" "$work/before.png"
+[ "$(pixel "$work/before.png" $((W / 2)) 1)" = "$BAR" ] || fail "no top bar at the top: $(pixel "$work/before.png" $((W / 2)) 1)"
+[ "$(pixel "$work/before.png" $((W / 2)) $((TOP - 1)))" = "$EDGE" ] || fail "the top bar does not end at row $((TOP - 1))"
+[ "$(pixel "$work/before.png" 0 $((TOP + SCREEN_H)))" = "$EDGE" ] || fail "the soft-key bar does not begin at row $((TOP + SCREEN_H))"
+[ "$(pixel "$work/before.png" $((W - 1)) $((H - 1)))" = "$BAR" ] || fail "no soft-key bar at the bottom"
+convert "$work/before.png" -crop "${W}x${SCREEN_H}+0+$TOP" +repage "$work/before-screen.png"
+diff_pixels=$(differing "$work/before-screen.png" "$work/expected.png")
+step "  pixels of the screen rectangle unlike the program's frame: $diff_pixels"
+# A clock on the screen may have moved on between the two; anything more is wrong.
+[ "${diff_pixels%%.*}" -lt $((W * SCREEN_H / 50)) ] || fail "the screen rectangle is not the program's frame"
+
+step "a click on the 'Home Screen' button changes the screen"
+# The root's only child lies at (W/2 - 50, (H - 104)/2 - 58) of the screen rectangle.
+xdotool mousemove --window "$wid" 190 $((210 + TOP)) click 1
+sleep 0.5
+import -window "$wid" "$work/after.png"
+convert "$work/after.png" -crop "${W}x${SCREEN_H}+0+$TOP" +repage "$work/after-screen.png"
+changed=$(differing "$work/before-screen.png" "$work/after-screen.png")
+step "  pixels changed by the click: $changed"
+[ "${changed%%.*}" -gt 500 ] || fail "the click did not change the screen"
+
+step "a second start raises the first and exits 0 without a window"
+"$exe" --debug > "$work/second.log" 2>&1 || fail "the second start exited with $?"
+grep -q "window open" "$work/second.log" && fail "the second start opened a window"
+for _ in $(seq 50); do grep -q "a second start asked" "$work/orvida.log" && break; sleep 0.1; done
+grep -q "a second start asked" "$work/orvida.log" || fail "the running copy was not asked to raise its window"
+
+step "Ctrl+Q closes it with exit code 0"
+xdotool windowfocus --sync "$wid" 2> /dev/null || true
+xdotool key --clearmodifiers ctrl+q
+code=0
+for _ in $(seq 100); do kill -0 "$app_pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2> /dev/null && fail "Ctrl+Q did not close the window"
+wait "$app_pid" || code=$?
+app_pid=""
+[ "$code" -eq 0 ] || fail "the program exited with $code after Ctrl+Q"
+
+step "a landscape screen shows the message box and exits 1"
+"$exe" --screen 640x480 > "$work/landscape.log" 2>&1 &
+app_pid=$!
+box=$(wait_window Orvida) || fail "no landscape message box appeared"
+grep -q "Not designed for landscape mode" "$work/landscape.log" || fail "the landscape message is missing"
+xdotool windowfocus --sync "$box" 2> /dev/null || true
+xdotool key Return
+code=0
+for _ in $(seq 100); do kill -0 "$app_pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2> /dev/null && fail "the landscape box did not close with Return"
+wait "$app_pid" || code=$?
+app_pid=""
+[ "$code" -eq 1 ] || fail "a landscape start exited with $code, not 1"
+
+step "passed"
