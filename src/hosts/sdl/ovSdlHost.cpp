@@ -2,6 +2,7 @@
 
 #include "ovExecutable.h"
 #include "ovPaths.h"
+#include "ovPimPaths.h"
 #include "ovResources.h"
 #include "ovSingleInstance.h"
 #include "ovUtf.h"
@@ -19,8 +20,8 @@ constexpr Uint64 kRaisePollMs = 100;
 constexpr int kIdleWaitMs = 100;
 } // namespace
 
-ovSdlHost::ovSdlHost(ovSdlSystem& system) : system_(system) {
-    program_ = std::make_unique<ovProgram>(system_, *this);
+ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile) : system_(system) {
+    program_ = std::make_unique<ovProgram>(system_, *this, storeFile);
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), system_);
 }
@@ -362,7 +363,8 @@ int ovRunWindow(const ovOptions& options) {
         return 3;
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
-    ovSdlHost host(system);
+    const std::string dataFolder = options.dataDir.empty() ? ovDefaultDataFolder() : options.dataDir;
+    ovSdlHost host(system, ovPimStoreFileIn(dataFolder));
 
     ovSingleInstance instance;
     switch (instance.acquire()) {

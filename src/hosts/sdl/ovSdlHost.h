@@ -17,10 +17,11 @@ class ovSingleInstance;
 
 class ovSdlHost final : public ovShellHost {
 public:
-    // Creates the program on the system's services. This runs the orientation check,
-    // which ends the process with the landscape message on a landscape screen. SDL's
-    // video subsystem must be running; no window exists yet.
-    explicit ovSdlHost(ovSdlSystem& system);
+    // Creates the program on the system's services and the store in storeFile (none
+    // when empty). This runs the orientation check, which ends the process with the
+    // landscape message on a landscape screen. SDL's video subsystem must be running;
+    // no window exists yet.
+    explicit ovSdlHost(ovSdlSystem& system, const std::string& storeFile = {});
     ~ovSdlHost() override;
     ovSdlHost(const ovSdlHost&) = delete;
     ovSdlHost& operator=(const ovSdlHost&) = delete;
