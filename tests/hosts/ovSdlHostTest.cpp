@@ -267,6 +267,64 @@ TEST_F(SdlHost, ARaiseShowsTheWindow) {
 }
 
 // ---------------------------------------------------------------------------------
+// The click through SDL audio (the dummy audio driver takes the samples).
+
+namespace {
+// A short 16-bit mono PCM file at a rate the device need not have, so it is converted.
+void writeWav(const fs::path& file, int rate) {
+    const uint32_t samples = 200;
+    const uint32_t dataBytes = samples * 2;
+    std::ofstream out(file, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1); // PCM
+    u16(1);
+    u32(static_cast<uint32_t>(rate));
+    u32(static_cast<uint32_t>(rate) * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (uint32_t i = 0; i < samples; ++i)
+        u16(static_cast<uint16_t>(i % 20 < 10 ? 8000 : -8000));
+}
+} // namespace
+
+TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
+    std::string error;
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    ASSERT_TRUE(sdl) << error;
+    const fs::path dir = fs::temp_directory_path() / ("orvida-sound-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    writeWav(dir / "click.wav", 11025);
+    writeWav(dir / "other.wav", 48000);
+    std::ofstream(dir / "broken.wav") << "RIFF but not really";
+    {
+        ovSdlSound sound;
+        EXPECT_TRUE(sound.load((dir / "click.wav").string(), error)) << error;
+        EXPECT_TRUE(sound.play((dir / "click.wav").string(), error)) << error;
+        // A second file with another rate shares the device.
+        EXPECT_TRUE(sound.play((dir / "other.wav").string(), error)) << error;
+        error.clear();
+        EXPECT_FALSE(sound.play((dir / "missing.wav").string(), error));
+        EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
+        error.clear();
+        EXPECT_FALSE(sound.play((dir / "broken.wav").string(), error));
+        EXPECT_NE(error.find("broken.wav"), std::string::npos) << error;
+    }
+    // Through the system: counted when started, silent when not.
+    ovSdlSystem system({240, 320}, kExecutable, false);
+    system.playSound((dir / "click.wav").string());
+    system.playSound((dir / "missing.wav").string());
+    EXPECT_EQ(system.soundsStarted(), 1);
+    fs::remove_all(dir);
+}
+
+// ---------------------------------------------------------------------------------
 // Landscape ends the process; these run in a child of their own.
 
 TEST(SdlHostDeathTest, LandscapeAtStartShowsTheMessageAndExitsOne) {
