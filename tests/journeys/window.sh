@@ -19,13 +19,13 @@ work=$(mktemp -d /tmp/orvida-window.XXXXXX)
 xvfb_pid=""
 app_pid=""
 cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2> /dev/null || true
+  if [ -n "$app_pid" ]; then kill "$app_pid" 2> /dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2> /dev/null || true
     # Gone for good before the next run looks for a free display.
     wait "$xvfb_pid" 2> /dev/null || true
   fi
-  [ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
+  if [ -n "${KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
@@ -43,7 +43,8 @@ Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp 3> "$work/display" 2> "$wor
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$work/display")"
+DISPLAY=":$(head -1 "$work/display")"
+export DISPLAY
 for _ in $(seq 100); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -root > /dev/null 2>&1 || fail "the display $DISPLAY does not answer"
 export XDG_RUNTIME_DIR="$work/runtime"
@@ -101,17 +102,18 @@ wid=$(wait_window Orvida) || fail "no window named Orvida appeared"
 geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "${W}x$H" ] || fail "the window is $geometry, not ${W}x$H"
 
-# Screenshots the window until the screen rectangle of the shot satisfies $2 (a shell
-# test over $diff, the pixels that differ from $3), for at most ten seconds; a slow
-# machine gets time, a wrong picture still fails.
+# Screenshots the window as $1.png until the pixels of its screen rectangle that differ
+# from the picture $4 are $2 ("fewer" or "more") than $3, for at most ten seconds: a
+# slow machine gets time, a wrong picture still fails. Leaves the count in $diff.
 shoot_until() {
-  local name=$1 test=$2 reference=$3
+  local name=$1 relation=$2 limit=$3 reference=$4
   for _ in $(seq 40); do
     import -window "$wid" "$work/$name.png"
     convert "$work/$name.png" -crop "${W}x${SCREEN_H}+0+$TOP" +repage "$work/$name-screen.png"
     diff=$(differing "$work/$name-screen.png" "$reference")
     diff=${diff%%.*}
-    eval "$test" && return 0
+    if [ "$relation" = fewer ] && [ "$diff" -lt "$limit" ]; then return 0; fi
+    if [ "$relation" = more ] && [ "$diff" -gt "$limit" ]; then return 0; fi
     sleep 0.25
   done
   return 1
@@ -119,7 +121,7 @@ shoot_until() {
 
 step "the window shows the program's frame between the two bars"
 # A clock on the screen may move on between the two pictures; anything more is wrong.
-shoot_until before '[ "$diff" -lt $((W * SCREEN_H / 50)) ]' "$work/expected.png" \
+shoot_until before fewer $((W * SCREEN_H / 50)) "$work/expected.png" \
   || fail "the screen rectangle is not the program's frame ($diff pixels differ)"
 step "  pixels of the screen rectangle unlike the program's frame: $diff"
 [ "$(pixel "$work/before.png" $((W / 2)) 1)" = "$BAR" ] || fail "no top bar at the top: $(pixel "$work/before.png" $((W / 2)) 1)"
@@ -130,7 +132,7 @@ step "  pixels of the screen rectangle unlike the program's frame: $diff"
 step "a click on the 'Home Screen' button changes the screen"
 # The root's only child lies at (W/2 - 50, (H - 104)/2 - 58) of the screen rectangle.
 xdotool mousemove --window "$wid" 190 $((210 + TOP)) click 1
-shoot_until after '[ "$diff" -gt 500 ]' "$work/before-screen.png" || fail "the click did not change the screen"
+shoot_until after more 500 "$work/before-screen.png" || fail "the click did not change the screen"
 step "  pixels changed by the click: $diff"
 
 step "a second start raises the first and exits 0 without a window"
