@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -16,8 +17,13 @@ struct ProgramRun {
     std::string out;
 };
 
+// CTest runs the cases of this program side by side: each process has its own folder.
+fs::path testFolder() {
+    return fs::temp_directory_path() / ("orvida-host-test-" + std::to_string(getpid()));
+}
+
 ProgramRun runOrvida(const std::string& args, const std::string& script) {
-    const fs::path dir = fs::temp_directory_path() / "orvida-host-test";
+    const fs::path dir = testFolder();
     fs::create_directories(dir);
     const fs::path scriptFile = dir / "script.txt";
     std::ofstream(scriptFile) << script;
@@ -39,7 +45,7 @@ ProgramRun runOrvida(const std::string& args, const std::string& script) {
 } // namespace
 
 TEST(HeadlessHost, StateFollowsTheTapsAndShotWritesAPicture) {
-    const fs::path shot = fs::temp_directory_path() / "orvida-host-test" / "home.png";
+    const fs::path shot = testFolder() / "home.png";
     fs::remove(shot);
     const ProgramRun run = runOrvida("--screen 240x320", "state\n"
                                                          "tap 140 114\n"
