@@ -17,6 +17,7 @@ struct Scene {
         options.screenWidth = width;
         options.screenHeight = height;
         options.now = ovParseIsoLocal("2026-12-09T10:00:00");
+        options.dataDir = "/tmp/orvida-bench-frame";
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida");
         ovApp& app = host->program().app();
         ovNavigator& nav = *app.navigator;

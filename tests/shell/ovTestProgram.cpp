@@ -1,7 +1,9 @@
 #include "ovTestProgram.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
 
 ovTestProgram::ovTestProgram(int width, int height, const std::string& exe) {
     ovOptions options;
@@ -9,6 +11,11 @@ ovTestProgram::ovTestProgram(int width, int height, const std::string& exe) {
     options.screenWidth = width;
     options.screenHeight = height;
     options.now = ovParseIsoLocal("2026-12-09T10:00:00");
+    // A store of the test's own, never the user's.
+    const std::filesystem::path data =
+        std::filesystem::temp_directory_path() / ("orvida-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(data);
+    options.dataDir = data.string();
     host_ = std::make_unique<ovHeadlessHost>(options, exe);
 }
 

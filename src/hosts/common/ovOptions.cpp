@@ -1,5 +1,7 @@
 #include "ovOptions.h"
 
+#include "ovPimPaths.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -101,4 +103,8 @@ ovOptionsResult ovParseOptions(int argc, const char* const* argv) {
     }
     result.ok = true;
     return result;
+}
+
+std::string ovStoreFileFor(const ovOptions& options) {
+    return ovPimStoreFileIn(options.dataDir.empty() ? ovDefaultDataFolder() : options.dataDir);
 }

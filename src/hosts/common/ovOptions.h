@@ -28,3 +28,5 @@ ovOptionsResult ovParseOptions(int argc, const char* const* argv);
 // Parses "WxH" with both sides in 1..16384.
 bool ovParseScreenSize(const std::string& text, int& width, int& height);
 const char* ovUsageText();
+// The store file the options ask for: in --data DIR, or in the XDG data folder.
+std::string ovStoreFileFor(const ovOptions& options);

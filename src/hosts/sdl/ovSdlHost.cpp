@@ -363,8 +363,7 @@ int ovRunWindow(const ovOptions& options) {
         return 3;
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
-    const std::string dataFolder = options.dataDir.empty() ? ovDefaultDataFolder() : options.dataDir;
-    ovSdlHost host(system, ovPimStoreFileIn(dataFolder));
+    ovSdlHost host(system, ovStoreFileFor(options));
 
     ovSingleInstance instance;
     switch (instance.acquire()) {
