@@ -2,6 +2,7 @@
 
 #include "ovBackBuffer.h"
 #include "ovExecutable.h"
+#include "ovJson.h"
 #include "ovPngWriter.h"
 #include "ovUtf.h"
 
@@ -15,38 +16,6 @@ constexpr int kTimerPeriodMs = 10;
 // A tap and a hold end as the window would see them: the finger lifted, then a tick.
 constexpr int kTapMs = 50;
 constexpr int kAfterReleaseMs = 10;
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 ovSystemTime startTime(const ovOptions& options) {
     if (options.now)
@@ -210,7 +179,7 @@ std::string ovHeadlessHost::stateJson() const {
     json << "{\"current\":";
     if (nav.current != nullptr)
         json << "{\"id\":" << nav.current->nodeId
-             << ",\"label\":" << jsonString(ovToUtf8(nav.current->label.view()))
+             << ",\"label\":" << ovJsonString(ovToUtf8(nav.current->label.view()))
              << ",\"tag\":" << nav.current->tag << "}";
     else
         json << "null";
@@ -225,7 +194,7 @@ std::string ovHeadlessHost::stateJson() const {
          << ",\"about\":" << aboutShown_ << ",\"aboutOpen\":" << (chrome_->aboutOpen() ? "true" : "false")
          << ",\"menuOpen\":" << (chrome_->menuOpen() ? "true" : "false")
          << ",\"messages\":" << system_->messages().size()
-         << ",\"time\":" << jsonString(ovFormatIsoLocal(system_->clock().localTime())) << "}";
+         << ",\"time\":" << ovJsonString(ovFormatIsoLocal(system_->clock().localTime())) << "}";
     return json.str();
 }
 

@@ -1,6 +1,7 @@
 #include "ovPimTool.h"
 
 #include "ovDateTime.h"
+#include "ovJson.h"
 #include "ovPimApplication.h"
 #include "ovPimAppointment.h"
 #include "ovPimContact.h"
@@ -36,37 +37,7 @@ struct Failure {
 };
 
 std::string jsonString(const std::u16string& text) {
-    const std::string utf8 = ovToUtf8(text);
-    std::string out = "\"";
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
+    return ovJsonString(ovToUtf8(text));
 }
 
 std::string jsonDate(double date) {
