@@ -14,7 +14,7 @@ TEST(ovUtf, RoundTripsEveryPlane) {
 TEST(ovUtf, LoneSurrogatesBecomeReplacementCharacters) {
     const std::u16string broken = {u'a', 0xD83D, u'b', 0xDE00, 0xD800};
     EXPECT_EQ(ovToUtf8(broken), "a\xEF\xBF\xBD"
-                                     "b\xEF\xBF\xBD\xEF\xBF\xBD");
+                                "b\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(ovUtf, MalformedUtf8IsReplacedByteByByte) {
