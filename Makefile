@@ -18,13 +18,13 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/bin/orvida $(ARGS)
+	$(BUILD)/bin/orvida $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	./$(BUILD)/bin/orvida_bench
+	$(BUILD)/bin/orvida_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
