@@ -115,6 +115,15 @@ public:
         out = *date;
         return {};
     }
+    // Parses the arguments and the two dates that bound an item.
+    Failure parseWithSpan(const std::vector<std::string>& args, size_t first, const std::string& fromName,
+                          double& from, const std::string& toName, double& to) {
+        if (Failure f = parse(args, first); f.code != kOk)
+            return f;
+        if (Failure f = date(fromName, from); f.code != kOk)
+            return f;
+        return date(toName, to);
+    }
 
 private:
     std::set<std::string> known_;
@@ -225,11 +234,7 @@ private:
 class AddAppointmentCommand : public Command {
 public:
     Failure parse(const std::vector<std::string>& args, size_t first) override {
-        if (Failure f = options_.parse(args, first); f.code != kOk)
-            return f;
-        if (Failure f = options_.date("--start", start_); f.code != kOk)
-            return f;
-        if (Failure f = options_.date("--end", end_); f.code != kOk)
+        if (Failure f = options_.parseWithSpan(args, first, "--start", start_, "--end", end_); f.code != kOk)
             return f;
         if (end_ < start_)
             return {kBadUsage,
@@ -268,11 +273,7 @@ private:
 class AddTaskCommand : public Command {
 public:
     Failure parse(const std::vector<std::string>& args, size_t first) override {
-        if (Failure f = options_.parse(args, first); f.code != kOk)
-            return f;
-        if (Failure f = options_.date("--start", start_); f.code != kOk)
-            return f;
-        if (Failure f = options_.date("--due", due_); f.code != kOk)
+        if (Failure f = options_.parseWithSpan(args, first, "--start", start_, "--due", due_); f.code != kOk)
             return f;
         if (options_.has("--importance")) {
             const std::string text = options_.text("--importance");

@@ -38,7 +38,7 @@ bool ovSdlSound::openDevice(const SDL_AudioSpec& wanted, std::string& error) {
     SDL_AudioSpec want = wanted;
     want.samples = kDeviceSamples;
     want.callback = nullptr;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &spec_, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &deviceFormat_, SDL_AUDIO_ALLOW_ANY_CHANGE);
     if (device_ == 0) {
         deviceFailed_ = true;
         deviceError_ = std::string("cannot open the audio device: ") + SDL_GetError();
@@ -54,20 +54,20 @@ const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
     if (found != clips_.end())
         return found->second;
     Clip& c = clips_[path];
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wavFormat{};
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path.c_str(), &spec, &raw, &length) == nullptr) {
+    if (SDL_LoadWAV(path.c_str(), &wavFormat, &raw, &length) == nullptr) {
         c.error = "cannot read the sound " + path + ": " + SDL_GetError();
         return c;
     }
     std::unique_ptr<Uint8, WavDeleter> wav(raw);
     // A device that failed once is not tried again on every click.
-    if (!openDevice(spec, c.error))
+    if (!openDevice(wavFormat, c.error))
         return c;
     SDL_AudioCVT cvt;
-    const int needed = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, spec_.format,
-                                         spec_.channels, spec_.freq);
+    const int needed = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq,
+                                         deviceFormat_.format, deviceFormat_.channels, deviceFormat_.freq);
     if (needed < 0) {
         c.error = "cannot convert the sound " + path + ": " + SDL_GetError();
         return c;

@@ -35,6 +35,6 @@ private:
     bool deviceFailed_ = false;
     std::string deviceError_;
     SDL_AudioDeviceID device_ = 0;
-    SDL_AudioSpec spec_{};
+    SDL_AudioSpec deviceFormat_{};
     std::unordered_map<std::string, Clip> clips_;
 };
