@@ -1,7 +1,7 @@
 // Frame drawing and the idle tick, each beside one copy of the back buffer measured
 // in the same run, so the figures read as ratios on any machine.
-#include "ovBackBuffer.h"
-#include "ovHeadlessHost.h"
+#include "hosts/headless/ovHeadlessHost.h"
+#include "shell/ovBackBuffer.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -2,10 +2,10 @@
 // OUT/images/wm5 and OUT/sounds. The button pictures are sized from the layout
 // fractions the program hit-tests with, on the large (480 x 536) screen rectangle,
 // and are stretched down for smaller screens.
-#include "ovNodeLayout.h"
 #include "ovPictureCanvas.h"
-#include "ovScreenGeometry.h"
 #include "ovWavWriter.h"
+#include "shell/ovNodeLayout.h"
+#include "shell/ovScreenGeometry.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // orvida: the program, its headless host, and the store tool.
-#include "ovHeadlessHost.h"
-#include "ovOptions.h"
-#include "ovPimTool.h"
+#include "hosts/common/ovOptions.h"
+#include "hosts/headless/ovHeadlessHost.h"
+#include "hosts/pim/ovPimTool.h"
 
 #include <cstdio>
 #include <cstring>

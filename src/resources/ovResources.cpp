@@ -1,4 +1,4 @@
-#include "ovResources.h"
+#include "resources/ovResources.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 // string table, menu 102 and the raw menu-bar definition built on it, accelerator
 // table 2, the About dialog and the high-resolution marker. The hosts build their
 // window from these, so a label or a command changes in one place.
-#include "ovResourceIds.h"
+#include "resources/ovResourceIds.h"
 
 #include <cstdint>
 #include <span>

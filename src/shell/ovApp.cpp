@@ -1,10 +1,10 @@
-#include "ovApp.h"
+#include "shell/ovApp.h"
 
-#include "ovBackBuffer.h"
-#include "ovCanvas.h"
-#include "ovFontSet.h"
-#include "ovPaths.h"
-#include "ovSystem.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/system/ovSystem.h"
+#include "shell/ovBackBuffer.h"
+#include "shell/ovFontSet.h"
+#include "shell/ovPaths.h"
 
 #include <algorithm>
 
@@ -17,16 +17,19 @@ constexpr float kReservedShare = 0.1625f;
 constexpr float kLongPressSeconds = 1.3f;
 } // namespace
 
-ovApp::ovApp(ovSystem& system) : moduleInstance(&system), system_(system) {
+ovApp::ovApp(ovSystem& system, const ovAssembly& assembly) : moduleInstance(&system), system_(system) {
     instance_ = this;
     touch.phase = ovPhaseIdle;
     orientationCheck();
-    navigator = std::make_unique<ovNavigator>();
+    navigator = std::make_unique<ovNavigator>(*this);
+    centreNode(navigator->root);
     backBuffer_ = std::make_unique<ovBackBuffer>();
-    // The screens' modules come here, in their fixed order, each started once all exist.
+    for (const ovAssembly::ModuleFactory& make : assembly.modules)
+        addModule(make(*this));
     for (ovModule* module : moduleList)
         module->start();
-    assembleTree();
+    if (assembly.buildTree)
+        assembly.buildTree(*this);
     needsRepaint = true;
     resourcesLoaded = false;
 }
@@ -43,17 +46,12 @@ void ovApp::addModule(std::unique_ptr<ovModule> module) {
     raw->init();
 }
 
-void ovApp::assembleTree() {
-    // Until the home screen exists, a plain node stands in for it.
-    ovHyperNode* home = makeNode<ovHyperNode>();
-    home->x = 0;
-    home->y = 0;
-    home->label = u"Home Screen";
-    home->nodeId = ovHomeScreenId;
-    home->valid = 1;
-    home->parent = nullptr;
-    home->tag = 0;
-    navigator->addChild(&navigator->root, home);
+void ovApp::centreNode(ovHyperNode& node) const {
+    // Zero before the first paint, which puts a node's top-left corner at the centre.
+    const int shortWidth = navigator != nullptr ? navigator->shortButtonRect.width() : 0;
+    const int shortHeight = navigator != nullptr ? navigator->shortButtonRect.height() : 0;
+    node.x = (screenRect.right - screenRect.left) / 2 - shortWidth / 2;
+    node.y = (screenRect.bottom - screenRect.top) / 2 - shortHeight / 2;
 }
 
 void ovApp::orientationCheck() {
@@ -140,7 +138,7 @@ void ovApp::fireLongPress() {
         current->owner->reset(*navigator);
     }
     navigator->current = &navigator->root;
-    navigator->root.onEnter();
+    navigator->root.onEnter(*navigator);
 }
 
 void ovApp::update(float delta, float total) {

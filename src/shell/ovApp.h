@@ -1,12 +1,13 @@
 #pragma once
 // The application object: navigation state, pictures, the latest touch, the module
 // list and the per-tick update that the window's timer and pointer messages drive.
-#include "ovBitmapStore.h"
-#include "ovGeometry.h"
-#include "ovModule.h"
-#include "ovNavigator.h"
-#include "ovPtrArray.h"
-#include "ovTouchState.h"
+#include "base/ovPtrArray.h"
+#include "platform/gfx/ovGeometry.h"
+#include "shell/ovAssembly.h"
+#include "shell/ovBitmapStore.h"
+#include "shell/ovModule.h"
+#include "shell/ovNavigator.h"
+#include "shell/ovTouchState.h"
 
 #include <memory>
 #include <vector>
@@ -36,8 +37,8 @@ public:
 class ovApp {
 public:
     // Checks the orientation (a landscape screen ends the process with exit code 1),
-    // creates the modules and assembles the node tree. Loads no picture.
-    explicit ovApp(ovSystem& system);
+    // creates the assembly's modules and runs its tree builder. Loads no picture.
+    ovApp(ovSystem& system, const ovAssembly& assembly);
     ~ovApp();
     ovApp(const ovApp&) = delete;
     ovApp& operator=(const ovApp&) = delete;
@@ -75,14 +76,17 @@ public:
     ovBackBuffer& backBuffer() { return *backBuffer_; }
     void setWindow(ovAppWindow* window) { window_ = window; }
 
-    // Nodes and modules live as long as the application; these keep them.
+    // Nodes live as long as the application; this keeps them. A new node is centred
+    // with the short button size of this moment, as every node is when it is made.
     template <class T, class... Args> T* makeNode(Args&&... args) {
         auto node = std::make_unique<T>(std::forward<Args>(args)...);
         T* raw = node.get();
+        centreNode(*raw);
         nodes_.push_back(std::move(node));
         return raw;
     }
-    void addModule(std::unique_ptr<ovModule> module);
+    void centreNode(ovHyperNode& node) const;
+    ovSystem& system() { return system_; }
 
     // Frames drawn and click sounds started, for scripts and tests.
     int repaintCount = 0;
@@ -92,7 +96,7 @@ private:
     void stepTouchPhase();
     void playClick();
     void fireLongPress();
-    void assembleTree();
+    void addModule(std::unique_ptr<ovModule> module);
 
     ovSystem& system_;
     ovAppWindow* window_ = nullptr;
@@ -101,6 +105,3 @@ private:
     std::vector<std::unique_ptr<ovModule>> modules_;
     static ovApp* instance_;
 };
-
-// Node id of the home screen.
-constexpr int ovHomeScreenId = 5;

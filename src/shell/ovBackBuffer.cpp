@@ -1,4 +1,4 @@
-#include "ovBackBuffer.h"
+#include "shell/ovBackBuffer.h"
 
 void ovBackBuffer::create(int left, int top, int right, int bottom) {
     if (created_)

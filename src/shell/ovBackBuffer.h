@@ -1,7 +1,7 @@
 #pragma once
 // The off-screen frame every screen draws into; the host shows it in one step.
-#include "ovCanvas.h"
-#include "ovFramebuffer.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/gfx/ovFramebuffer.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "ovImage.h"
+#include "platform/gfx/ovImage.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "ovBitmapStore.h"
+#include "shell/ovBitmapStore.h"
 
-#include "ovCanvas.h"
-#include "ovErrorBox.h"
-#include "ovSystem.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/system/ovSystem.h"
+#include "shell/ovErrorBox.h"
 
 ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name, bool fromResource) {
     auto bitmap = std::make_unique<ovBitmap>();

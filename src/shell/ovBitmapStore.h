@@ -1,9 +1,9 @@
 #pragma once
 // Every picture the program loads, decoded once and kept for the whole run, and the
 // one blit that draws a picture into a rectangle.
-#include "ovBitmap.h"
-#include "ovGeometry.h"
-#include "ovPtrArray.h"
+#include "base/ovPtrArray.h"
+#include "platform/gfx/ovGeometry.h"
+#include "shell/ovBitmap.h"
 
 #include <memory>
 #include <string>

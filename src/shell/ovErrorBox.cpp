@@ -1,6 +1,6 @@
-#include "ovErrorBox.h"
+#include "shell/ovErrorBox.h"
 
-#include "ovSystem.h"
+#include "platform/system/ovSystem.h"
 
 void showErrorBox(ovSystem& system, std::string_view reason) {
     system.messageBox(reason, "Error");

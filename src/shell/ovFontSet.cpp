@@ -1,8 +1,8 @@
-#include "ovFontSet.h"
+#include "shell/ovFontSet.h"
 
-#include "ovCanvas.h"
-#include "ovErrorBox.h"
-#include "ovSystem.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/system/ovSystem.h"
+#include "shell/ovErrorBox.h"
 
 #include <algorithm>
 #include <cstdlib>

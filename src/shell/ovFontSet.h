@@ -1,8 +1,8 @@
 #pragma once
 // The six shared fonts, scaled to the screen, and the stack that lets a screen
 // select one and put the previous one back.
-#include "ovFont.h"
-#include "ovPtrArray.h"
+#include "base/ovPtrArray.h"
+#include "platform/gfx/ovFont.h"
 
 #include <memory>
 #include <string>

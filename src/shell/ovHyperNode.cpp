@@ -1,14 +1,10 @@
-#include "ovHyperNode.h"
+#include "shell/ovHyperNode.h"
 
-#include "ovApp.h"
-#include "ovCanvas.h"
-#include "ovNavigator.h"
+#include "platform/gfx/ovCanvas.h"
+#include "shell/ovApp.h"
+#include "shell/ovNavigator.h"
 
 namespace {
-ovApp& app() {
-    return *ovApp::instance();
-}
-
 // Text flags for a button label: centred both ways.
 constexpr unsigned kLabelFormat = ovTextCenter | ovTextVCenter;
 // Labels start a little right of the button's left edge, clear of the back strip.
@@ -17,21 +13,11 @@ constexpr int kLabelInset = 3;
 constexpr int kMaxCorrections = 7;
 } // namespace
 
-ovHyperNode::ovHyperNode() : label(u"Start") {
-    // Centre the node with the short button size of this moment (zero before the
-    // first paint, which puts the top-left corner at the centre).
-    const ovApp* a = ovApp::instance();
-    if (a == nullptr)
-        return;
-    const ovNavigator* nav = a->navigator.get();
-    const int shortWidth = nav != nullptr ? nav->shortButtonRect.width() : 0;
-    const int shortHeight = nav != nullptr ? nav->shortButtonRect.height() : 0;
-    x = (a->screenRect.right - a->screenRect.left) / 2 - shortWidth / 2;
-    y = (a->screenRect.bottom - a->screenRect.top) / 2 - shortHeight / 2;
-}
+// The node is centred on the screen by whoever makes it (ovApp::makeNode).
+ovHyperNode::ovHyperNode() : label(u"Start") {}
 
 bool tapReleased() {
-    return app().touch.phase == ovPhaseReleased;
+    return ovApp::instance()->touch.phase == ovPhaseReleased;
 }
 
 ovRect ovHyperNode::buttonRect(const ovNavigator& nav) const {
@@ -55,7 +41,7 @@ int ovHyperNode::hitTest(const ovNavigator& nav, ovPoint point) const {
 }
 
 bool ovHyperNode::fitsOnScreen(ovNavigator& nav) {
-    const ovRect& screen = app().screenRect;
+    const ovRect& screen = nav.app().screenRect;
     const ovRect wide = nav.wideButtonRect.offset(x, y);
     const ovRect& off = nav.backStripOffsets;
     const ovRect strip{wide.left + off.left, wide.top + off.top, wide.left + off.right,
@@ -66,7 +52,7 @@ bool ovHyperNode::fitsOnScreen(ovNavigator& nav) {
 }
 
 void ovHyperNode::layoutChildren(const ovNavigator& nav) {
-    const ovRect& screen = app().screenRect;
+    const ovRect& screen = nav.app().screenRect;
     const int wideWidth = nav.wideButtonRect.width();
     const int wideHeight = nav.wideButtonRect.height();
     const int dx = nav.childStep.x;
@@ -115,7 +101,7 @@ void ovHyperNode::layoutChildren(const ovNavigator& nav) {
 }
 
 void ovHyperNode::handleInput(ovNavigator& nav) {
-    ovApp& a = app();
+    ovApp& a = nav.app();
     // A node whose only child draws the whole screen is passed straight through.
     if (children.count() == 1 && children[0]->fullScreen) {
         if (owner != nullptr)
@@ -168,8 +154,8 @@ void ovHyperNode::goBack(ovNavigator& nav) {
     if (owner != nullptr && owner != this)
         owner->childFinished(this);
     nav.current = parent != nullptr ? parent : &nav.root;
-    nav.current->onEnter();
-    app().needsRepaint = true;
+    nav.current->onEnter(nav);
+    nav.app().needsRepaint = true;
 }
 
 void ovHyperNode::enterChild(ovNavigator& nav, int index) {
@@ -178,8 +164,8 @@ void ovHyperNode::enterChild(ovNavigator& nav, int index) {
     if (owner != nullptr && owner != this)
         owner->childFinished(this);
     nav.current = children[index];
-    nav.current->onEnter();
-    app().needsRepaint = true;
+    nav.current->onEnter(nav);
+    nav.app().needsRepaint = true;
 }
 
 void ovHyperNode::enterNode(ovNavigator& nav, ovHyperNode* child) {
@@ -187,12 +173,12 @@ void ovHyperNode::enterNode(ovNavigator& nav, ovHyperNode* child) {
         return;
     child->parent = this;
     nav.current = child;
-    child->onEnter();
-    app().needsRepaint = true;
+    child->onEnter(nav);
+    nav.app().needsRepaint = true;
 }
 
 void ovHyperNode::drawScreen(ovNavigator& nav, ovCanvas& dc) {
-    ovApp& a = app();
+    ovApp& a = nav.app();
     dc.setBackgroundMode(ovTransparent);
     dc.setTextColor(0x000000);
     const ovRect button = buttonRect(nav);
@@ -210,8 +196,8 @@ void ovHyperNode::drawScreen(ovNavigator& nav, ovCanvas& dc) {
 void ovHyperNode::drawButton(ovNavigator& nav, ovCanvas& dc) {
     const ovRect button = buttonRect(nav);
     ovBitmap* picture = nav.focused == this ? nav.nodeFocusBitmap : nav.nodeStartBitmap;
-    app().bitmaps.blit(picture, dc, button.left, button.top, button.right, button.bottom, ovColourKey, 255,
-                       1.0f, 1.0f);
+    nav.app().bitmaps.blit(picture, dc, button.left, button.top, button.right, button.bottom, ovColourKey,
+                           255, 1.0f, 1.0f);
     ovRect text = button;
     text.left += kLabelInset;
     dc.setTextColor(0x000000);
@@ -225,9 +211,7 @@ void ovHyperNode::drawChild(ovNavigator& nav, ovCanvas& dc, int index) {
 
 void ovHyperNode::childFinished(ovHyperNode*) {}
 
-void ovHyperNode::onEnter() {
-    ovApp& a = app();
-    ovNavigator& nav = *a.navigator;
+void ovHyperNode::onEnter(ovNavigator& nav) {
     if (this == &nav.root && children.count() == 1)
         enterChild(nav, 0);
 }

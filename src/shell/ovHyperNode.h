@@ -2,9 +2,9 @@
 // One screen of the program. A plain node draws itself as a large button with a
 // back strip at its left edge and its children as a staircase of buttons beside it;
 // full-screen nodes (pickers, the home screen) draw and handle the whole screen.
-#include "ovFixedText.h"
-#include "ovGeometry.h"
-#include "ovPtrArray.h"
+#include "base/ovFixedText.h"
+#include "base/ovPtrArray.h"
+#include "platform/gfx/ovGeometry.h"
 
 class ovCanvas;
 class ovNavigator;
@@ -41,7 +41,7 @@ public:
     virtual void drawChild(ovNavigator& nav, ovCanvas& dc, int index);
     // Called on the owner when one of its nodes is left.
     virtual void childFinished(ovHyperNode* finished);
-    virtual void onEnter();
+    virtual void onEnter(ovNavigator& nav);
     // Called on the owner when a long press abandons its wizard.
     virtual void reset(ovNavigator& nav);
 

@@ -1,12 +1,12 @@
-#include "ovNavigator.h"
+#include "shell/ovNavigator.h"
 
-#include "ovApp.h"
-#include "ovCanvas.h"
-#include "ovNodeLayout.h"
-#include "ovPaths.h"
-#include "ovScreenGeometry.h"
+#include "platform/gfx/ovCanvas.h"
+#include "shell/ovApp.h"
+#include "shell/ovNodeLayout.h"
+#include "shell/ovPaths.h"
+#include "shell/ovScreenGeometry.h"
 
-ovNavigator::ovNavigator() = default;
+ovNavigator::ovNavigator(ovApp& app) : app_(app) {}
 
 bool ovNavigator::addChild(ovHyperNode* parent, ovHyperNode* child) {
     if (parent == nullptr || child == nullptr || child->valid == 0 || child->nodeId == 0)
@@ -37,7 +37,7 @@ void ovNavigator::computeLayout() {
 
 void ovNavigator::loadResources(ovSystem& instance) {
     computeLayout();
-    ovBitmapStore& store = ovApp::instance()->bitmaps;
+    ovBitmapStore& store = app_.bitmaps;
     nodeStartBitmap = store.loadBitmap(instance, imagePath("nodeStart.bmp"), false);
     nodeFocusBitmap = store.loadBitmap(instance, imagePath("nodeFocus.bmp"), false);
     currentButtonBitmap = store.loadBitmap(instance, imagePath("nodeFocus.bmp"), false);

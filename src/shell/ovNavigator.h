@@ -1,16 +1,20 @@
 #pragma once
 // The navigation state shared by every node: the current and focused node, the
 // root of the tree, the node pictures and the layout values.
-#include "ovGeometry.h"
-#include "ovHyperNode.h"
+#include "platform/gfx/ovGeometry.h"
+#include "shell/ovHyperNode.h"
 
+class ovApp;
 struct ovBitmap;
 class ovCanvas;
 class ovSystem;
 
 class ovNavigator {
 public:
-    ovNavigator();
+    explicit ovNavigator(ovApp& app);
+
+    // The application the tree belongs to: touch, screen rectangle, pictures, repaint.
+    ovApp& app() const { return app_; }
 
     ovHyperNode* buildOwner = nullptr;
     ovBitmap* nodeStartBitmap = nullptr;
@@ -41,4 +45,7 @@ public:
     // Each tick the plug-in bar leaves the touch to the tree.
     void handleTouch();
     void drawTree(ovCanvas& dc);
+
+private:
+    ovApp& app_;
 };

@@ -1,7 +1,7 @@
-#include "ovPaths.h"
+#include "shell/ovPaths.h"
 
-#include "ovApp.h"
-#include "ovSystem.h"
+#include "platform/system/ovSystem.h"
+#include "shell/ovApp.h"
 
 namespace {
 size_t lastSeparator(const std::string& file) {

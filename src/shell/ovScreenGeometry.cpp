@@ -1,6 +1,6 @@
-#include "ovScreenGeometry.h"
+#include "shell/ovScreenGeometry.h"
 
-#include "ovApp.h"
+#include "shell/ovApp.h"
 
 int ovFracOf(int edge, float f) {
     const float product = static_cast<float>(edge) * f;

@@ -1,9 +1,9 @@
-#include "ovShell.h"
+#include "shell/ovShell.h"
 
-#include "ovBackBuffer.h"
-#include "ovErrorBox.h"
-#include "ovResourceIds.h"
-#include "ovSystem.h"
+#include "platform/system/ovSystem.h"
+#include "resources/ovResourceIds.h"
+#include "shell/ovBackBuffer.h"
+#include "shell/ovErrorBox.h"
 
 namespace {
 constexpr float kSecondsPerTick = 0.001f;

@@ -2,7 +2,7 @@
 // The logic of the program's window: how timer, pointer, paint, size and command
 // messages reach the application. The hosts (window or script) turn their events
 // into these calls and show the frames this hands them.
-#include "ovApp.h"
+#include "shell/ovApp.h"
 
 class ovFramebuffer;
 class ovSystem;

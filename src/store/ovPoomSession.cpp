@@ -1,10 +1,10 @@
-#include "ovPoomSession.h"
+#include "store/ovPoomSession.h"
 
-#include "ovPimFolder.h"
-#include "ovPimItems.h"
-#include "ovPimTask.h"
-#include "ovSystem.h"
-#include "ovUtf.h"
+#include "platform/pim/ovPimFolder.h"
+#include "platform/pim/ovPimItems.h"
+#include "platform/pim/ovPimTask.h"
+#include "platform/system/ovSystem.h"
+#include "platform/system/ovUtf.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,13 +12,13 @@
 // items the session owns after a direct query and to the cache's own items after a
 // cached query; the items stay valid until the list is next filled (or, for cached
 // results, until the cache is reloaded).
-#include "ovDateTime.h"
-#include "ovPimApplication.h"
-#include "ovPimAppointment.h"
-#include "ovPimContact.h"
-#include "ovPimResult.h"
-#include "ovPtrArray.h"
-#include "ovSpanIndex.h"
+#include "base/ovPtrArray.h"
+#include "platform/pim/ovPimApplication.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimResult.h"
+#include "platform/system/ovDateTime.h"
+#include "store/ovSpanIndex.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ovSpanIndex.h"
+#include "store/ovSpanIndex.h"
 
 #include <algorithm>
 #include <cmath>

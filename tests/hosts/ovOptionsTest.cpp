@@ -1,4 +1,4 @@
-#include "ovOptions.h"
+#include "hosts/common/ovOptions.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,5 +1,5 @@
 // The resources the window is built from: soft keys, menu, accelerators, About box.
-#include "ovResources.h"
+#include "resources/ovResources.h"
 
 #include <gtest/gtest.h>
 

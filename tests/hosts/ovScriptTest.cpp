@@ -1,4 +1,4 @@
-#include "ovScript.h"
+#include "hosts/headless/ovScript.h"
 
 #include <gtest/gtest.h>
 

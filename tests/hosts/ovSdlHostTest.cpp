@@ -1,6 +1,6 @@
 // The window host under SDL's dummy video driver: SDL events in, pointer messages,
 // commands and frames out; and the real executable's window path as a user starts it.
-#include "ovSdlHost.h"
+#include "hosts/sdl/ovSdlHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // One running copy per user: the lock, the raise request, and what a crash leaves.
-#include "ovSingleInstance.h"
+#include "hosts/common/ovSingleInstance.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The window around the program, on the headless host: what the bars, the pop-up and
 // the About box show, and where a touch goes.
-#include "ovBackBuffer.h"
-#include "ovHeadlessHost.h"
+#include "hosts/headless/ovHeadlessHost.h"
+#include "shell/ovBackBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The steady-state tick must not allocate: this program counts every allocation
 // made while a counter is switched on.
-#include "ovTestProgram.h"
+#include "support/ovTestProgram.h"
 
 #include <atomic>
 #include <cstdlib>

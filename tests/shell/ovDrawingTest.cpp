@@ -1,6 +1,6 @@
-#include "ovTestProgram.h"
+#include "support/ovTestProgram.h"
 
-#include "ovBackBuffer.h"
+#include "shell/ovBackBuffer.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ovTestProgram.h"
+#include "support/ovTestProgram.h"
 
 #include <gtest/gtest.h>
 

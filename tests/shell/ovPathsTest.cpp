@@ -1,4 +1,4 @@
-#include "ovPaths.h"
+#include "shell/ovPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ovScreenGeometry.h"
+#include "shell/ovScreenGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ TEST(Bands, TooManyBandsFindNothingInsteadOfLooping) {
     EXPECT_EQ(columnAt(0, 0, 100, 100, 0, {5, 1}), -1);
 }
 
-#include "ovNodeLayout.h"
+#include "shell/ovNodeLayout.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "ovPoomSession.h"
+#include "store/ovPoomSession.h"
 
-#include "ovHeadlessSystem.h"
-#include "ovPimFolder.h"
-#include "ovPimItems.h"
-#include "ovPimTask.h"
+#include "platform/pim/ovPimFolder.h"
+#include "platform/pim/ovPimItems.h"
+#include "platform/pim/ovPimTask.h"
+#include "platform/system/ovHeadlessSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ovOptions.h"
+#include "hosts/common/ovOptions.h"
 
-#include "ovPimPaths.h"
+#include "platform/pim/ovPimPaths.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // The program's command line.
-#include "ovDateTime.h"
+#include "platform/system/ovDateTime.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ovSingleInstance.h"
+#include "hosts/common/ovSingleInstance.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,9 @@
-#include "ovWindowChrome.h"
+#include "hosts/common/ovWindowChrome.h"
 
-#include "ovApp.h"
-#include "ovFontSet.h"
-#include "ovShell.h"
-#include "ovSystem.h"
+#include "platform/system/ovSystem.h"
+#include "shell/ovApp.h"
+#include "shell/ovFontSet.h"
+#include "shell/ovShell.h"
 
 #include <algorithm>
 #include <cmath>

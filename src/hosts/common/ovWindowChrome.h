@@ -4,10 +4,10 @@
 // Options; over them the Options pop-up and the modal About box. Both hosts draw the
 // window through this class, so a real window and a headless winshot show the same
 // pixels, and both route the pointer through it, so a touch means the same in both.
-#include "ovCanvas.h"
-#include "ovFramebuffer.h"
-#include "ovGeometry.h"
-#include "ovResources.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/gfx/ovFramebuffer.h"
+#include "platform/gfx/ovGeometry.h"
+#include "resources/ovResources.h"
 
 #include <array>
 #include <span>

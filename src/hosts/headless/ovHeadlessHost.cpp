@@ -1,10 +1,10 @@
-#include "ovHeadlessHost.h"
+#include "hosts/headless/ovHeadlessHost.h"
 
-#include "ovBackBuffer.h"
-#include "ovExecutable.h"
-#include "ovJson.h"
-#include "ovPngWriter.h"
-#include "ovUtf.h"
+#include "platform/gfx/ovPngWriter.h"
+#include "platform/system/ovExecutable.h"
+#include "platform/system/ovJson.h"
+#include "platform/system/ovUtf.h"
+#include "shell/ovBackBuffer.h"
 
 #include <cstdio>
 #include <fstream>
@@ -24,13 +24,14 @@ ovSystemTime startTime(const ovOptions& options) {
 }
 } // namespace
 
-ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& executableFile) {
+ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& executableFile,
+                               const ovAssembly* assembly) {
     auto clock = std::make_unique<ovVirtualClock>(startTime(options));
     clock_ = clock.get();
     system_ = std::make_unique<ovHeadlessSystem>(
         std::move(clock), ovScreenSize{options.screenWidth, options.screenHeight}, executableFile);
     system_->setDebugEcho(options.debug);
-    program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options));
+    program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options), assembly);
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();

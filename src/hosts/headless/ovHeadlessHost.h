@@ -1,11 +1,11 @@
 #pragma once
 // Runs the whole program without a window: a script of touches, waits, keys and
 // commands on a virtual clock, with PNG shots of what the window would show.
-#include "ovHeadlessSystem.h"
-#include "ovOptions.h"
-#include "ovProgram.h"
-#include "ovScript.h"
-#include "ovWindowChrome.h"
+#include "hosts/common/ovOptions.h"
+#include "hosts/common/ovWindowChrome.h"
+#include "hosts/headless/ovScript.h"
+#include "platform/system/ovHeadlessSystem.h"
+#include "program/ovProgram.h"
 
 #include <iosfwd>
 #include <memory>
@@ -14,7 +14,9 @@
 class ovHeadlessHost final : public ovShellHost {
 public:
     // executableFile: where the pictures and sounds are looked for.
-    ovHeadlessHost(const ovOptions& options, const std::string& executableFile);
+    // assembly: the program to run; Orvida's own unless a test brings one.
+    ovHeadlessHost(const ovOptions& options, const std::string& executableFile,
+                   const ovAssembly* assembly = nullptr);
     ~ovHeadlessHost() override;
 
     // Runs the script line by line; returns the exit code (2 for a bad line, naming it

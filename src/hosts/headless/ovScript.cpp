@@ -1,6 +1,6 @@
-#include "ovScript.h"
+#include "hosts/headless/ovScript.h"
 
-#include "ovResourceIds.h"
+#include "resources/ovResourceIds.h"
 
 #include <cstdlib>
 #include <sstream>

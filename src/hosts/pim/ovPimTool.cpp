@@ -1,14 +1,14 @@
-#include "ovPimTool.h"
+#include "hosts/pim/ovPimTool.h"
 
-#include "ovDateTime.h"
-#include "ovJson.h"
-#include "ovPimApplication.h"
-#include "ovPimAppointment.h"
-#include "ovPimContact.h"
-#include "ovPimItems.h"
-#include "ovPimPaths.h"
-#include "ovPimTask.h"
-#include "ovUtf.h"
+#include "platform/pim/ovPimApplication.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimItems.h"
+#include "platform/pim/ovPimPaths.h"
+#include "platform/pim/ovPimTask.h"
+#include "platform/system/ovDateTime.h"
+#include "platform/system/ovJson.h"
+#include "platform/system/ovUtf.h"
 
 #include <cstdio>
 #include <iostream>

@@ -1,11 +1,11 @@
-#include "ovSdlHost.h"
+#include "hosts/sdl/ovSdlHost.h"
 
-#include "ovExecutable.h"
-#include "ovPaths.h"
-#include "ovPimPaths.h"
-#include "ovResources.h"
-#include "ovSingleInstance.h"
-#include "ovUtf.h"
+#include "hosts/common/ovSingleInstance.h"
+#include "platform/pim/ovPimPaths.h"
+#include "platform/system/ovExecutable.h"
+#include "platform/system/ovUtf.h"
+#include "resources/ovResources.h"
+#include "shell/ovPaths.h"
 
 #include <algorithm>
 #include <cmath>

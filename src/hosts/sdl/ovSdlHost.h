@@ -2,11 +2,11 @@
 // The window host: one SDL window of the device's screen size showing the window
 // chrome around the program's back buffer, a 10 ms timer kept on the main thread,
 // mouse and touch turned into the pointer messages, Ctrl+Q and Ctrl+A.
-#include "ovOptions.h"
-#include "ovProgram.h"
-#include "ovSdlLibrary.h"
-#include "ovSdlSystem.h"
-#include "ovWindowChrome.h"
+#include "hosts/common/ovOptions.h"
+#include "hosts/common/ovWindowChrome.h"
+#include "hosts/sdl/ovSdlLibrary.h"
+#include "hosts/sdl/ovSdlSystem.h"
+#include "program/ovProgram.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "ovSdlLibrary.h"
+#include "hosts/sdl/ovSdlLibrary.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "ovSdlSound.h"
+#include "hosts/sdl/ovSdlSound.h"
 
 #include <cstring>
 #include <memory>

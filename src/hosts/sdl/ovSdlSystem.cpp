@@ -1,4 +1,4 @@
-#include "ovSdlSystem.h"
+#include "hosts/sdl/ovSdlSystem.h"
 
 #include <SDL.h>
 

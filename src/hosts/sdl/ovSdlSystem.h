@@ -2,8 +2,8 @@
 // The system services of the window host: the real clock, SDL message boxes, the
 // click through SDL audio, debug output on stderr with --debug, and the device's
 // screen, which turns with the window.
-#include "ovSdlSound.h"
-#include "ovSystem.h"
+#include "hosts/sdl/ovSdlSound.h"
+#include "platform/system/ovSystem.h"
 
 #include <string>
 

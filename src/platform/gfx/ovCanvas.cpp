@@ -1,6 +1,6 @@
-#include "ovCanvas.h"
+#include "platform/gfx/ovCanvas.h"
 
-#include "ovFont.h"
+#include "platform/gfx/ovFont.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 // A painter over a framebuffer with the state model of a classic device context:
 // a selected pen, brush and font, a text colour and a background mode. Every call
 // is clipped to the framebuffer. Same input, same pixels.
-#include "ovFramebuffer.h"
-#include "ovGeometry.h"
-#include "ovImage.h"
+#include "platform/gfx/ovFramebuffer.h"
+#include "platform/gfx/ovGeometry.h"
+#include "platform/gfx/ovImage.h"
 
 #include <string>
 #include <string_view>

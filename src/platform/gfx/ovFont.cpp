@@ -1,4 +1,4 @@
-#include "ovFont.h"
+#include "platform/gfx/ovFont.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

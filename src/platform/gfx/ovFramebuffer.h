@@ -1,7 +1,7 @@
 #pragma once
 // A block of 32-bit pixels, row after row, no padding. A pixel holds a colour as
 // 0x00BBGGRR; the top byte is not used (it may hold anything).
-#include "ovGeometry.h"
+#include "platform/gfx/ovGeometry.h"
 
 #include <cstddef>
 #include <cstdint>

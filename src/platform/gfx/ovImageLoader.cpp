@@ -2,7 +2,7 @@
 // stb_image sees the bytes: stb quietly fills missing pixel data with zeros and reads
 // uninitialised palette entries for out-of-range indices, and we want a clear error
 // for both instead of a picture that is silently wrong.
-#include "ovImage.h"
+#include "platform/gfx/ovImage.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ovPngWriter.h"
+#include "platform/gfx/ovPngWriter.h"
 
 #include <cerrno>
 #include <cstdio>

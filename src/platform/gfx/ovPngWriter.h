@@ -1,5 +1,5 @@
 #pragma once
-#include "ovFramebuffer.h"
+#include "platform/gfx/ovFramebuffer.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "ovPimApplication.h"
+#include "platform/pim/ovPimApplication.h"
 
-#include "ovPimAppointment.h"
-#include "ovPimContact.h"
-#include "ovPimStore.h"
-#include "ovPimTask.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimStore.h"
+#include "platform/pim/ovPimTask.h"
 
 #include <cstdio>
 

@@ -2,10 +2,10 @@
 // The store's application object: the one entry point its clients log on through. It
 // hands out the default folders, creates new items and converts date-time records to
 // the store's dates.
-#include "ovDateTime.h"
-#include "ovPimFolder.h"
-#include "ovPimItem.h"
-#include "ovPimResult.h"
+#include "platform/pim/ovPimFolder.h"
+#include "platform/pim/ovPimItem.h"
+#include "platform/pim/ovPimResult.h"
+#include "platform/system/ovDateTime.h"
 
 #include <memory>
 #include <string>

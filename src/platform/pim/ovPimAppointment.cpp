@@ -1,6 +1,6 @@
-#include "ovPimAppointment.h"
+#include "platform/pim/ovPimAppointment.h"
 
-#include "ovPimStore.h"
+#include "platform/pim/ovPimStore.h"
 
 #include <cmath>
 #include <string>

@@ -5,7 +5,7 @@
 //
 // A new appointment lasts defaultDurationMinutes and has its reminder on,
 // defaultReminderMinutes before the start; callers that set neither get these.
-#include "ovPimItem.h"
+#include "platform/pim/ovPimItem.h"
 
 #include <string>
 #include <string_view>

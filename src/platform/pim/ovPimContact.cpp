@@ -1,6 +1,6 @@
-#include "ovPimContact.h"
+#include "platform/pim/ovPimContact.h"
 
-#include "ovPimStore.h"
+#include "platform/pim/ovPimStore.h"
 
 ovPimResult ovPimContact::saveTo(ovPimStore& store) {
     return store.saveContact(*this);

@@ -1,7 +1,7 @@
 #pragma once
 // An entry of the contacts folder. Every text may be empty; a text the store does not
 // have reads as empty.
-#include "ovPimItem.h"
+#include "platform/pim/ovPimItem.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "ovPimFolder.h"
+#include "platform/pim/ovPimFolder.h"
 
-#include "ovPimItem.h"
-#include "ovPimStore.h"
+#include "platform/pim/ovPimItem.h"
+#include "platform/pim/ovPimStore.h"
 
 #include <algorithm>
 #include <string>

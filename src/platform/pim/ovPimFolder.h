@@ -3,8 +3,8 @@
 // Besides the whole collection, the calendar and the contacts offer narrowed
 // collections that the store answers from its indexes; each holds at least every item
 // the caller's own exact test would accept, in the folder's order.
-#include "ovPimItems.h"
-#include "ovPimResult.h"
+#include "platform/pim/ovPimItems.h"
+#include "platform/pim/ovPimResult.h"
 
 #include <memory>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "ovPimItem.h"
+#include "platform/pim/ovPimItem.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // are plain values read from the store; changes reach the store only through save().
 // An item keeps a weak link to the store it belongs to, so it may outlive the store
 // (save then fails) and copies of it may be kept freely.
-#include "ovPimResult.h"
+#include "platform/pim/ovPimResult.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "ovPimItems.h"
+#include "platform/pim/ovPimItems.h"
 
 std::unique_ptr<ovPimItem> ovPimItems::item(int index) const {
     const ovPimItem* found = peek(index);

@@ -1,7 +1,7 @@
 #pragma once
 // A collection of store items, numbered from 1. It is a snapshot: items saved after it
 // was taken do not appear in it.
-#include "ovPimItem.h"
+#include "platform/pim/ovPimItem.h"
 
 #include <memory>
 #include <vector>

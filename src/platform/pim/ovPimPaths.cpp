@@ -1,4 +1,4 @@
-#include "ovPimPaths.h"
+#include "platform/pim/ovPimPaths.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 // Where the store lives: the data folder ($XDG_DATA_HOME/orvida, or
 // ~/.local/share/orvida), or the folder given with --data.
-#include "ovPimResult.h"
+#include "platform/pim/ovPimResult.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "ovPimStore.h"
+#include "platform/pim/ovPimStore.h"
 
-#include "ovPimAppointment.h"
-#include "ovPimContact.h"
-#include "ovPimPaths.h"
-#include "ovPimTask.h"
-#include "ovUtf.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimPaths.h"
+#include "platform/pim/ovPimTask.h"
+#include "platform/system/ovUtf.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -6,9 +6,9 @@
 // The file is checked before anything is written to it: a file that is not a SQLite
 // database, a SQLite database of another program, or a store of a newer schema version
 // is refused with a message naming it, and left exactly as it was.
-#include "ovPimResult.h"
-#include "ovSqliteDatabase.h"
-#include "ovSqliteStatement.h"
+#include "platform/pim/ovPimResult.h"
+#include "platform/pim/ovSqliteDatabase.h"
+#include "platform/pim/ovSqliteStatement.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "ovPimTask.h"
+#include "platform/pim/ovPimTask.h"
 
-#include "ovPimStore.h"
+#include "platform/pim/ovPimStore.h"
 
 #include <string>
 

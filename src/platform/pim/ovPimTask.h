@@ -1,7 +1,7 @@
 #pragma once
 // An entry of the tasks folder. A new task has normal importance (1), no dates yet
 // (ovPimNoDate) and its reminder on; the reminder rings at reminderTime once that is set.
-#include "ovPimItem.h"
+#include "platform/pim/ovPimItem.h"
 
 #include <string>
 #include <string_view>

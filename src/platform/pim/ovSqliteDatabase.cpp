@@ -1,4 +1,4 @@
-#include "ovSqliteDatabase.h"
+#include "platform/pim/ovSqliteDatabase.h"
 
 #include <sqlite3.h>
 

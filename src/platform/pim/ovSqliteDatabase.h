@@ -1,8 +1,8 @@
 #pragma once
 // Owner of one SQLite connection. Errors come back as results whose message names the
 // file, so that whoever shows them need not know which file was meant.
-#include "ovPimResult.h"
-#include "ovSqliteStatement.h"
+#include "platform/pim/ovPimResult.h"
+#include "platform/pim/ovSqliteStatement.h"
 
 #include <cstdint>
 #include <string>

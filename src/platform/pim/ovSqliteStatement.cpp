@@ -1,4 +1,4 @@
-#include "ovSqliteStatement.h"
+#include "platform/pim/ovSqliteStatement.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "ovClock.h"
+#include "platform/system/ovClock.h"
 
 #include <chrono>
 

@@ -2,7 +2,7 @@
 // Where the program's sense of time comes from: a millisecond tick count and the
 // local wall-clock time. The window host uses the real clock; the headless host a
 // virtual one that moves only when its script says so.
-#include "ovDateTime.h"
+#include "platform/system/ovDateTime.h"
 
 #include <cstdint>
 #include <ctime>

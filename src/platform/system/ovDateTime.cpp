@@ -1,4 +1,4 @@
-#include "ovDateTime.h"
+#include "platform/system/ovDateTime.h"
 
 #include <cmath>
 #include <cstdio>

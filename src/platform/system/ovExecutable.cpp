@@ -1,4 +1,4 @@
-#include "ovExecutable.h"
+#include "platform/system/ovExecutable.h"
 
 #include <climits>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "ovHeadlessSystem.h"
+#include "platform/system/ovHeadlessSystem.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 // System services without a window or a sound card: message boxes go to stderr,
 // sounds are counted, and everything is kept so that a test or a script can see it.
-#include "ovSystem.h"
+#include "platform/system/ovSystem.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ovJson.h"
+#include "platform/system/ovJson.h"
 
 #include <cstdio>
 

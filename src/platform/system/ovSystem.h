@@ -2,7 +2,7 @@
 // The system services the program asks of its host: the clock, sound, message
 // boxes, debug output, where the executable lives, the screen size and the end of
 // the process. The window host gives real ones; the headless host records them.
-#include "ovClock.h"
+#include "platform/system/ovClock.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "ovPimTool.h"
+#include "hosts/pim/ovPimTool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // libFuzzer entry for the BMP decoder: any bytes must give a sound picture or an
 // error naming the file, never a crash or an out-of-bounds read.
-#include "ovImage.h"
+#include "platform/gfx/ovImage.h"
 
 #include <cstdlib>
 

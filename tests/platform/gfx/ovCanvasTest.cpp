@@ -1,4 +1,4 @@
-#include "ovCanvas.h"
+#include "platform/gfx/ovCanvas.h"
 #include "ovBmpBytes.h"
 
 #include <gtest/gtest.h>

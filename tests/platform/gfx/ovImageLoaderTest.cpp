@@ -1,5 +1,5 @@
 #include "ovBmpBytes.h"
-#include "ovImage.h"
+#include "platform/gfx/ovImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ovCanvas.h"
-#include "ovFont.h"
+#include "platform/gfx/ovCanvas.h"
+#include "platform/gfx/ovFont.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "ovPimStore.h"
-#include "ovPimApplication.h"
-#include "ovPimAppointment.h"
-#include "ovPimContact.h"
-#include "ovPimItems.h"
-#include "ovPimPaths.h"
-#include "ovPimTask.h"
-#include "ovUtf.h"
+#include "platform/pim/ovPimStore.h"
+#include "platform/pim/ovPimApplication.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimItems.h"
+#include "platform/pim/ovPimPaths.h"
+#include "platform/pim/ovPimTask.h"
+#include "platform/system/ovUtf.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

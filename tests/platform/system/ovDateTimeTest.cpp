@@ -1,5 +1,5 @@
-#include "ovDateTime.h"
-#include "ovClock.h"
+#include "platform/system/ovDateTime.h"
+#include "platform/system/ovClock.h"
 
 #include <gtest/gtest.h>
 

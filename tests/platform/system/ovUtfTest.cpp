@@ -1,4 +1,4 @@
-#include "ovUtf.h"
+#include "platform/system/ovUtf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,14 @@
-#include "ovTestProgram.h"
+#include "support/ovTestProgram.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
-ovTestProgram::ovTestProgram(int width, int height, const std::string& exe) {
+ovTestProgram::ovTestProgram(int width, int height, const std::string& exe)
+    : ovTestProgram(ovProgramAssembly(), width, height, exe) {}
+
+ovTestProgram::ovTestProgram(const ovAssembly& assembly, int width, int height, const std::string& exe) {
     ovOptions options;
     options.headless = true;
     options.screenWidth = width;
@@ -16,7 +19,7 @@ ovTestProgram::ovTestProgram(int width, int height, const std::string& exe) {
         std::filesystem::temp_directory_path() / ("orvida-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(data);
     options.dataDir = data.string();
-    host_ = std::make_unique<ovHeadlessHost>(options, exe);
+    host_ = std::make_unique<ovHeadlessHost>(options, exe, &assembly);
 }
 
 void ovTestProgram::run(const std::string& lines) {

@@ -1,4 +1,4 @@
-#include "ovFixedText.h"
+#include "base/ovFixedText.h"
 
 #include <gtest/gtest.h>
 

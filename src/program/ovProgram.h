@@ -2,10 +2,11 @@
 // The program's long-lived objects, created in their fixed order and destroyed in
 // the reverse one: the start-up tick, the store session, the application (which
 // checks the orientation and builds the tree), the fonts, and the window logic.
-#include "ovApp.h"
-#include "ovFontSet.h"
-#include "ovPoomSession.h"
-#include "ovShell.h"
+#include "shell/ovApp.h"
+#include "shell/ovAssembly.h"
+#include "shell/ovFontSet.h"
+#include "shell/ovShell.h"
+#include "store/ovPoomSession.h"
 
 #include <memory>
 
@@ -15,7 +16,9 @@ class ovProgram {
 public:
     // storeFile: the store to log on to; a store that cannot be opened is reported by
     // the error box and the program runs without one. Empty: no store at all.
-    ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile = {});
+    // assembly: what the application is made of; Orvida's own unless a test brings one.
+    ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile = {},
+              const ovAssembly* assembly = nullptr);
     ~ovProgram();
     ovProgram(const ovProgram&) = delete;
     ovProgram& operator=(const ovProgram&) = delete;

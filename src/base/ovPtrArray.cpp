@@ -1,4 +1,4 @@
-#include "ovPtrArray.h"
+#include "base/ovPtrArray.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,7 +1,8 @@
 #pragma once
 // The whole program on the headless host, for tests: a virtual clock, recorded
 // sounds and message boxes, and script lines to drive it.
-#include "ovHeadlessHost.h"
+#include "hosts/headless/ovHeadlessHost.h"
+#include "program/ovProgramAssembly.h"
 
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@ public:
     // exe: where pictures and sounds are looked for (the build's bin folder by default).
     explicit ovTestProgram(int width = 240, int height = 320,
                            const std::string& exe = ORVIDA_BIN_DIR "/orvida");
+    // A program of the test's own making: its modules and its tree instead of Orvida's.
+    ovTestProgram(const ovAssembly& assembly, int width = 240, int height = 320,
+                  const std::string& exe = ORVIDA_BIN_DIR "/orvida");
 
     // Runs script lines separated by newlines; fails the test on a bad line.
     void run(const std::string& lines);

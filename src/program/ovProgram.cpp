@@ -1,9 +1,12 @@
-#include "ovProgram.h"
+#include "program/ovProgram.h"
 
-#include "ovErrorBox.h"
-#include "ovSystem.h"
+#include "program/ovProgramAssembly.h"
 
-ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile)
+#include "platform/system/ovSystem.h"
+#include "shell/ovErrorBox.h"
+
+ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile,
+                     const ovAssembly* assembly)
     : system_(system), lastTickSeconds_(ovShell::secondsOf(system.clock().tickCount())) {
     if (storeFile.empty())
         session_ = std::make_unique<ovPoomSession>(system, ovNoStore);
@@ -13,7 +16,7 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
         showErrorBox(system,
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
-    app_ = std::make_unique<ovApp>(system);
+    app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
     fonts_ = std::make_unique<ovFontSet>(system);
     shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A growable array of pointers. It refers to its entries and never destroys them:
 // whoever fills it owns what it holds.
-#include "ovResult.h"
+#include "base/ovHResult.h"
 
 #include <cstddef>
 

@@ -1,0 +1,20 @@
+#pragma once
+// What the program is made of: its modules in creation order and the builder of the
+// node tree below the root. The application object runs them in its construction in
+// the fixed sequence (create, list and init each module; start them all; build the
+// tree); src/program says what they are, so the shell never names a screen, and a test
+// can assemble a small program of its own.
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ovApp;
+class ovModule;
+
+struct ovAssembly {
+    using ModuleFactory = std::function<std::unique_ptr<ovModule>(ovApp&)>;
+    using TreeBuilder = std::function<void(ovApp&)>;
+
+    std::vector<ModuleFactory> modules;
+    TreeBuilder buildTree;
+};
