@@ -2,6 +2,9 @@
 // OUT/images/wm5 and OUT/sounds. The button pictures are sized from the layout
 // fractions the program hit-tests with, on the large (480 x 536) screen rectangle,
 // and are stretched down for smaller screens.
+#include "ovContactPickerPictures.h"
+#include "ovInfoDisplayPictures.h"
+#include "ovKeyboardPictures.h"
 #include "ovPictureCanvas.h"
 #include "ovWavWriter.h"
 #include "shell/ovNodeLayout.h"
@@ -107,6 +110,9 @@ int main(int argc, char** argv) {
     makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
     makeBackStrip(w, "backButton.bmp", kStrip);
     makeBackStrip(w, "backButtonHover.bmp", kStripHover);
+    w.failures += ovMakeKeyboardPictures(w.images.string());
+    w.failures += ovMakeContactPickerPictures(w.images.string());
+    w.failures += ovMakeInfoDisplayPictures(w.images.string());
 
     constexpr int kSampleRate = 22050;
     w.check(ovWriteWav((out / "sounds" / "open.wav").string(), ovMakeClick(kSampleRate), kSampleRate));

@@ -1,5 +1,8 @@
 #include "program/ovProgramAssembly.h"
 
+#include "pickers/ovContactPickerSystem.h"
+#include "pickers/ovInfoDisplaySystem.h"
+#include "pickers/ovKeyboardInputSystem.h"
 #include "shell/ovApp.h"
 
 namespace {
@@ -21,6 +24,14 @@ void buildTree(ovApp& app) {
 ovAssembly ovProgramAssembly() {
     ovAssembly assembly;
     // The modules, in the order they are created, listed and started.
+    // 1 ovTimePickerSystem
+    assembly.modules.push_back([](ovApp&) { return std::make_unique<ovKeyboardInputSystem>(); });
+    // 3 ovDatePickerSystem
+    // 4 ovHyperBar
+    assembly.modules.push_back([](ovApp&) { return std::make_unique<ovContactPickerSystem>(); });
+    // 6 ovMsgAcctPickerSystem
+    assembly.modules.push_back([](ovApp&) { return std::make_unique<ovInfoDisplaySystem>(); });
+    // 8 ovHomeScreenSystem
     assembly.buildTree = buildTree;
     return assembly;
 }

@@ -1,0 +1,25 @@
+#pragma once
+// Owns the contact list's background picture.
+#include "shell/ovModule.h"
+
+struct ovBitmap;
+
+class ovContactPickerSystem : public ovModule {
+public:
+    ovContactPickerSystem();
+    ~ovContactPickerSystem() override;
+    ovContactPickerSystem(const ovContactPickerSystem&) = delete;
+    ovContactPickerSystem& operator=(const ovContactPickerSystem&) = delete;
+
+    static ovContactPickerSystem* instance() { return instance_; }
+
+    void start() override {}
+    void loadResources(ovSystem& instance) override;
+    void update(float delta, float total) override {}
+    void init() override {}
+
+    ovBitmap* background = nullptr;
+
+private:
+    static ovContactPickerSystem* instance_;
+};

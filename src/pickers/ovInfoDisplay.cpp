@@ -1,0 +1,53 @@
+#include "pickers/ovInfoDisplay.h"
+
+#include "pickers/ovInfoDisplayLayout.h"
+#include "pickers/ovInfoDisplaySystem.h"
+#include "platform/gfx/ovCanvas.h"
+#include "shell/ovApp.h"
+#include "shell/ovNavigator.h"
+#include "shell/ovScreenGeometry.h"
+
+namespace {
+constexpr unsigned kFormat = ovTextCenter | ovTextWordWrap;
+} // namespace
+
+ovInfoDisplay::ovInfoDisplay() {
+    fullScreen = true;
+}
+
+void ovInfoDisplay::showFailure(std::u16string_view text) {
+    failureText_ = text;
+    failed_ = true;
+}
+
+void ovInfoDisplay::onEnter(ovNavigator& nav) {
+    tag = ovFinishTag;
+    failed_ = false;
+    // The owner commits here, once per visit; without an owner there is nothing to commit.
+    if (owner != nullptr)
+        owner->childFinished(this);
+}
+
+void ovInfoDisplay::handleInput(ovNavigator& nav) {
+    if (!tapReleased())
+        return;
+    nav.current = &nav.root;
+    nav.root.onEnter(nav);
+    nav.app().needsRepaint = true;
+}
+
+void ovInfoDisplay::drawScreen(ovNavigator& nav, ovCanvas& dc) {
+    using namespace ovInfoDisplayLayout;
+    tag = ovFinishTag;
+    ovApp& app = nav.app();
+    const ovRect& screen = app.screenRect;
+    if (const ovInfoDisplaySystem* system = ovInfoDisplaySystem::instance())
+        app.bitmaps.blit(system->background, dc, screen.left, screen.top, screen.right, screen.bottom,
+                         ovColourKey, 255, 1.0f, 1.0f);
+    const ovRect box{fracWidth(textLeft), fracHeight(textTop), fracWidth(textRight), fracHeight(textBottom)};
+    const std::u16string_view text = shownText();
+    dc.setTextColor(0x505050);
+    dc.drawText(text, {box.left + 1, box.top + 1, box.right, box.bottom}, kFormat);
+    dc.setTextColor(0xFFFFFF);
+    dc.drawText(text, box, kFormat);
+}

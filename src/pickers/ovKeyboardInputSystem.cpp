@@ -1,0 +1,21 @@
+#include "pickers/ovKeyboardInputSystem.h"
+
+#include "shell/ovApp.h"
+#include "shell/ovPaths.h"
+
+ovKeyboardInputSystem* ovKeyboardInputSystem::instance_ = nullptr;
+
+ovKeyboardInputSystem::ovKeyboardInputSystem() {
+    instance_ = this;
+}
+
+ovKeyboardInputSystem::~ovKeyboardInputSystem() {
+    if (instance_ == this)
+        instance_ = nullptr;
+}
+
+void ovKeyboardInputSystem::loadResources(ovSystem& instance) {
+    ovBitmapStore& store = ovApp::instance()->bitmaps;
+    letterBoard = store.loadBitmap(instance, imagePath("inputkb.bmp"), false);
+    numberBoard = store.loadBitmap(instance, imagePath("inputnum.bmp"), false);
+}

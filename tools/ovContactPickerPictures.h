@@ -1,0 +1,5 @@
+#pragma once
+#include <string>
+
+// Draws "contactPicker.bmp" into the folder; returns the number of failures.
+int ovMakeContactPickerPictures(const std::string& imagesFolder);
