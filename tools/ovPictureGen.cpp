@@ -2,7 +2,9 @@
 // OUT/images/wm5 and OUT/sounds. The button pictures are sized from the layout
 // fractions the program hit-tests with, on the large (480 x 536) screen rectangle,
 // and are stretched down for smaller screens.
+#include "ovDatePickerPictures.h"
 #include "ovPictureCanvas.h"
+#include "ovTimePickerPictures.h"
 #include "ovWavWriter.h"
 #include "shell/ovNodeLayout.h"
 #include "shell/ovScreenGeometry.h"
@@ -107,6 +109,8 @@ int main(int argc, char** argv) {
     makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
     makeBackStrip(w, "backButton.bmp", kStrip);
     makeBackStrip(w, "backButtonHover.bmp", kStripHover);
+    w.failures += ovMakeTimePickerPictures(w.images.string());
+    w.failures += ovMakeDatePickerPictures(w.images.string());
 
     constexpr int kSampleRate = 22050;
     w.check(ovWriteWav((out / "sounds" / "open.wav").string(), ovMakeClick(kSampleRate), kSampleRate));

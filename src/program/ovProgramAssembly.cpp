@@ -1,5 +1,7 @@
 #include "program/ovProgramAssembly.h"
 
+#include "pickers/ovDatePickerSystem.h"
+#include "pickers/ovTimePickerSystem.h"
 #include "shell/ovApp.h"
 
 namespace {
@@ -21,6 +23,14 @@ void buildTree(ovApp& app) {
 ovAssembly ovProgramAssembly() {
     ovAssembly assembly;
     // The modules, in the order they are created, listed and started.
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovTimePickerSystem>(app); });
+    // 2: ovKeyboardInputSystem
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovDatePickerSystem>(app); });
+    // 4: ovHyperBar
+    // 5: ovContactPickerSystem
+    // 6: ovMsgAcctPickerSystem
+    // 7: ovInfoDisplaySystem
+    // 8: ovHomeScreenSystem
     assembly.buildTree = buildTree;
     return assembly;
 }
