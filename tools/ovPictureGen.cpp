@@ -5,7 +5,9 @@
 #include "ovContactPickerPictures.h"
 #include "ovInfoDisplayPictures.h"
 #include "ovKeyboardPictures.h"
+#include "ovDatePickerPictures.h"
 #include "ovPictureCanvas.h"
+#include "ovTimePickerPictures.h"
 #include "ovWavWriter.h"
 #include "shell/ovNodeLayout.h"
 #include "shell/ovScreenGeometry.h"
@@ -113,6 +115,8 @@ int main(int argc, char** argv) {
     w.failures += ovMakeKeyboardPictures(w.images.string());
     w.failures += ovMakeContactPickerPictures(w.images.string());
     w.failures += ovMakeInfoDisplayPictures(w.images.string());
+    w.failures += ovMakeTimePickerPictures(w.images.string());
+    w.failures += ovMakeDatePickerPictures(w.images.string());
 
     constexpr int kSampleRate = 22050;
     w.check(ovWriteWav((out / "sounds" / "open.wav").string(), ovMakeClick(kSampleRate), kSampleRate));

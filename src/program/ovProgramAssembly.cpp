@@ -3,6 +3,8 @@
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovInfoDisplaySystem.h"
 #include "pickers/ovKeyboardInputSystem.h"
+#include "pickers/ovDatePickerSystem.h"
+#include "pickers/ovTimePickerSystem.h"
 #include "shell/ovApp.h"
 
 namespace {
@@ -24,9 +26,9 @@ void buildTree(ovApp& app) {
 ovAssembly ovProgramAssembly() {
     ovAssembly assembly;
     // The modules, in the order they are created, listed and started.
-    // 1 ovTimePickerSystem
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovTimePickerSystem>(app); });
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovKeyboardInputSystem>(); });
-    // 3 ovDatePickerSystem
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovDatePickerSystem>(app); });
     // 4 ovHyperBar
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovContactPickerSystem>(); });
     // 6 ovMsgAcctPickerSystem

@@ -1,0 +1,20 @@
+#include "pickers/ovDatePickerSystem.h"
+
+#include "shell/ovApp.h"
+#include "shell/ovPaths.h"
+
+ovDatePickerSystem* ovDatePickerSystem::instance_ = nullptr;
+
+ovDatePickerSystem::ovDatePickerSystem(ovApp& app) : app_(app) {
+    instance_ = this;
+}
+
+ovDatePickerSystem::~ovDatePickerSystem() {
+    if (instance_ == this)
+        instance_ = nullptr;
+}
+
+void ovDatePickerSystem::loadResources(ovSystem& instance) {
+    monthBar = app_.bitmaps.loadBitmap(instance, imagePath("calendar.bmp"), false);
+    backButton = app_.bitmaps.loadBitmap(instance, imagePath("calendarBack.bmp"), false);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The time picker's module: the seven pictures every time picker shares.
+#include "shell/ovModule.h"
+
+struct ovBitmap;
+class ovApp;
+
+class ovTimePickerSystem : public ovModule {
+public:
+    explicit ovTimePickerSystem(ovApp& app);
+    ~ovTimePickerSystem() override;
+    ovTimePickerSystem(const ovTimePickerSystem&) = delete;
+    ovTimePickerSystem& operator=(const ovTimePickerSystem&) = delete;
+
+    static ovTimePickerSystem* instance() { return instance_; }
+
+    void start() override {}
+    void loadResources(ovSystem& instance) override;
+    void update(float, float) override {}
+    void init() override {}
+
+    ovBitmap* timeOfDayBoard = nullptr;
+    ovBitmap* durationBoard = nullptr;
+    ovBitmap* selectionBox = nullptr;
+    ovBitmap* endTimeIcon = nullptr;
+    ovBitmap* reminderIcon = nullptr;
+    ovBitmap* nextPressed = nullptr;
+    ovBitmap* backPressed = nullptr;
+
+private:
+    ovApp& app_;
+    static ovTimePickerSystem* instance_;
+};
