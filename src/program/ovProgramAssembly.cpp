@@ -1,11 +1,14 @@
 #include "program/ovProgramAssembly.h"
 
 #include "pickers/ovContactPickerSystem.h"
+#include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovInfoDisplaySystem.h"
 #include "pickers/ovKeyboardInputSystem.h"
-#include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovTimePickerSystem.h"
 #include "shell/ovApp.h"
+#include "wizards/ovAppointmentSystem.h"
+#include "wizards/ovContactSystem.h"
+#include "wizards/ovTaskSystem.h"
 
 namespace {
 void buildTree(ovApp& app) {
@@ -20,6 +23,12 @@ void buildTree(ovApp& app) {
     home->parent = nullptr;
     home->tag = 0;
     nav.addChild(&nav.root, home);
+    // Each wizard builds its tree owned by its root; the roots go under the home screen
+    // in the order appointment, task, contact.
+    nav.addChild(home, ovAppointmentSystem::create(app));
+    nav.addChild(home, ovTaskSystem::create(app));
+    nav.addChild(home, ovContactSystem::create(app));
+    // The message wizard's root comes fourth.
 }
 } // namespace
 

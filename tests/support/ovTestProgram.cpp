@@ -8,15 +8,20 @@
 ovTestProgram::ovTestProgram(int width, int height, const std::string& exe)
     : ovTestProgram(ovProgramAssembly(), width, height, exe) {}
 
-ovTestProgram::ovTestProgram(const ovAssembly& assembly, int width, int height, const std::string& exe) {
+ovTestProgram::ovTestProgram(const ovAssembly& assembly, int width, int height, const std::string& exe)
+    : ovTestProgram(assembly, std::string(), width, height, exe) {}
+
+ovTestProgram::ovTestProgram(const ovAssembly& assembly, const std::string& dataDir, int width, int height,
+                             const std::string& exe) {
     ovOptions options;
     options.headless = true;
     options.screenWidth = width;
     options.screenHeight = height;
     options.now = ovParseIsoLocal("2026-12-09T10:00:00");
     // A store of the test's own, never the user's.
-    const std::filesystem::path data =
-        std::filesystem::temp_directory_path() / ("orvida-test-" + std::to_string(getpid()));
+    const std::filesystem::path data = !dataDir.empty() ? std::filesystem::path(dataDir)
+                                                        : std::filesystem::temp_directory_path() /
+                                                              ("orvida-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(data);
     options.dataDir = data.string();
     host_ = std::make_unique<ovHeadlessHost>(options, exe, &assembly);

@@ -17,6 +17,11 @@ public:
     ovTestProgram(const ovAssembly& assembly, int width = 240, int height = 320,
                   const std::string& exe = ORVIDA_BIN_DIR "/orvida");
 
+    // A program on a store folder of the test's choosing (a fresh one, to read back
+    // exactly what a journey saved).
+    ovTestProgram(const ovAssembly& assembly, const std::string& dataDir, int width = 240, int height = 320,
+                  const std::string& exe = ORVIDA_BIN_DIR "/orvida");
+
     // Runs script lines separated by newlines; fails the test on a bad line.
     void run(const std::string& lines);
 
