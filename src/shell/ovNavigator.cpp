@@ -6,6 +6,9 @@
 #include "shell/ovPaths.h"
 #include "shell/ovScreenGeometry.h"
 
+#include <algorithm>
+#include <vector>
+
 ovNavigator::ovNavigator(ovApp& app) : app_(app) {}
 
 bool ovNavigator::addChild(ovHyperNode* parent, ovHyperNode* child) {
@@ -17,12 +20,22 @@ bool ovNavigator::addChild(ovHyperNode* parent, ovHyperNode* child) {
 }
 
 ovHyperNode* ovNavigator::findById(int id, ovHyperNode* start) {
-    ovHyperNode* node = start != nullptr ? start : &root;
-    if (node->nodeId == id)
-        return node;
-    for (ovHyperNode* child : node->children)
-        if (ovHyperNode* found = findById(id, child))
-            return found;
+    // A wizard's steps may lead back to an earlier step (every field keyboard of the
+    // contact wizard leads to the hub that opened it), so a node is searched once only.
+    std::vector<ovHyperNode*> visited;
+    std::vector<ovHyperNode*> pending{start != nullptr ? start : &root};
+    while (!pending.empty()) {
+        ovHyperNode* node = pending.back();
+        pending.pop_back();
+        if (std::find(visited.begin(), visited.end(), node) != visited.end())
+            continue;
+        visited.push_back(node);
+        if (node->nodeId == id)
+            return node;
+        // Pushed last to first, so the first child is searched first.
+        for (int i = node->children.count() - 1; i >= 0; --i)
+            pending.push_back(node->children[i]);
+    }
     return nullptr;
 }
 

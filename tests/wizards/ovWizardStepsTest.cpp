@@ -263,3 +263,16 @@ TEST(WizardSteps, ARefusingStoreShowsWhyAndLosesNothing) {
               std::string::npos)
         << listed;
 }
+
+// The contact wizard's keyboards lead back to the hub that opened them; a search of
+// the whole tree must still end.
+TEST(WizardSteps, EveryStepIsFoundByItsIdAndAMissingIdEndsTheSearch) {
+    ovWizardDriver d;
+    ovNavigator& nav = d.nav();
+    EXPECT_EQ(nav.findById(ovAppointmentSystem::firstNodeId), ovAppointmentSystem::instance());
+    EXPECT_EQ(nav.findById(ovAppointmentSystem::firstNodeId + 22), ovAppointmentSystem::instance()->finish);
+    EXPECT_EQ(nav.findById(ovTaskSystem::firstNodeId + 20), ovTaskSystem::instance()->finish);
+    EXPECT_EQ(nav.findById(ovContactSystem::firstNodeId + 13), ovContactSystem::instance()->finish);
+    EXPECT_EQ(nav.findById(ovContactSystem::firstNodeId + 6), ovContactSystem::instance()->mobileChoice);
+    EXPECT_EQ(nav.findById(12345), nullptr);
+}
