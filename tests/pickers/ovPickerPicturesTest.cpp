@@ -9,6 +9,7 @@
 #include "pickers/ovTimePicker.h"
 #include "pickers/ovTimePickerSystem.h"
 #include "platform/gfx/ovCanvas.h"
+#include "store/ovPoomSession.h"
 
 #include "ovPickerTestTree.h"
 #include "shell/ovBackBuffer.h"
@@ -164,7 +165,20 @@ TEST(ovPickerPictures, Screenshots) {
                                       ovPickerTestProgram::picker<ovDatePicker>(app, u"Calendar", 11, 1009));
                               },
                               screen.x, screen.y);
-        d.program->run("shot " + folder + "/calendar-" + size + ".png");
+        // A few appointments this month; the store outlives the program in this process,
+        // so they are added once.
+        ovPoomSession* session = ovPoomSession::instance();
+        ASSERT_NE(session, nullptr);
+        if (screen.x == kScreens[0].x) {
+            const int days[] = {3, 9, 9, 15, 22, 23};
+            const int hours[] = {9, 8, 14, 12, 18, 7};
+            for (int i = 0; i < 6; ++i)
+                session->addAppointment(ovSystemTime{2026, 12, 0, static_cast<uint16_t>(days[i]),
+                                                     static_cast<uint16_t>(hours[i]), 0, 0, 0},
+                                        u"Seen", u"", 90 + 60 * (i % 3), 0);
+        }
+        d.program->app().needsRepaint = true;
+        d.program->run("wait 10\nshot " + folder + "/calendar-" + size + ".png");
     }
 }
 } // namespace
