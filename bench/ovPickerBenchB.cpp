@@ -84,7 +84,7 @@ struct Scene {
                 auto* picker = app.makeNode<ovTimePicker>();
                 if (screen == Screen::duration)
                     picker->configure(ovTimePicker::duration, false);
-                picker->label = u"start time";
+                picker->label = std::u16string(u"start time");
                 node = picker;
             }
             node->x = node->y = 0;
