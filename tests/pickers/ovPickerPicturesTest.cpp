@@ -149,7 +149,10 @@ TEST(ovPickerPictures, Screenshots) {
             t.p.tap(ovPickerTestProgram::centre(t.start->leftItemRect(2)));
             t.p.tap(ovPickerTestProgram::centre(t.start->toggleRect(0)));
             t.p.program->run("shot " + folder + "/timeOfDay-" + size + ".png");
-            t.p.tap(ovPickerTestProgram::centre(t.start->nextRect));
+            const ovPoint next = ovPickerTestProgram::centre(t.start->nextRect);
+            t.p.program->run("down " + std::to_string(next.x) + " " + std::to_string(next.y) + "\nwait 30");
+            t.p.program->run("shot " + folder + "/nextPressed-" + size + ".png");
+            t.p.program->run("up " + std::to_string(next.x) + " " + std::to_string(next.y) + "\nwait 10");
             t.p.tap(ovPickerTestProgram::centre(t.end->daysUnitRect));
             t.p.tap(ovPickerTestProgram::centre(t.end->leftItemRect(2)));
             const ovPoint weeks = ovPickerTestProgram::centre(t.end->weeksUnitRect);
