@@ -2,8 +2,8 @@
 // hit-tests, scroll buttons, the back button and the panel for the range and count.
 #include "ovContactPickerPictures.h"
 
-#include "ovPictureLabel.h"
 #include "ovPickerPictureStyle.h"
+#include "ovPictureLabel.h"
 #include "pickers/ovContactPickerLayout.h"
 
 #include <cstdio>
@@ -56,8 +56,8 @@ int ovMakeContactPickerPictures(const std::string& imagesFolder) {
 
     const ovRect backKey = design(back);
     drawKeyFace(c, backKey, actionTop, actionBottom);
-    ovDrawLabel(c, *font, u"Back", (backKey.left + backKey.right) * 0.5f, (backKey.top + backKey.bottom) * 0.5f,
-                label);
+    ovDrawLabel(c, *font, u"Back", (backKey.left + backKey.right) * 0.5f,
+                (backKey.top + backKey.bottom) * 0.5f, label);
 
     // The range sits over the count, split by a thin rule.
     const ovRect shown = design(range);

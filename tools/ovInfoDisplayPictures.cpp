@@ -2,8 +2,8 @@
 // and a plate under the rectangle the text is written into.
 #include "ovInfoDisplayPictures.h"
 
-#include "ovPictureLabel.h"
 #include "ovPickerPictureStyle.h"
+#include "ovPictureLabel.h"
 #include "pickers/ovInfoDisplayLayout.h"
 #include "shell/ovScreenGeometry.h"
 
@@ -27,7 +27,8 @@ int ovMakeInfoDisplayPictures(const std::string& imagesFolder) {
     const float cy = designHeight * 0.25f;
     const float radius = designHeight * 0.1f;
     c.roundedRect(cx - radius, cy - radius, cx + radius, cy + radius, radius, ovHex(0x5A92CC));
-    c.roundedRect(cx - radius + 5, cy - radius + 5, cx + radius - 5, cy + radius - 5, radius - 5, ovHex(0x223040));
+    c.roundedRect(cx - radius + 5, cy - radius + 5, cx + radius - 5, cy + radius - 5, radius - 5,
+                  ovHex(0x223040));
     ovDrawLabel(c, *font, u"i", cx, cy, label);
 
     // The text's rectangle, with some room around it on the plate.

@@ -1,8 +1,8 @@
 // The letter and number boards, drawn from the key tables the keyboard hit-tests with.
 #include "ovKeyboardPictures.h"
 
-#include "ovPictureLabel.h"
 #include "ovPickerPictureStyle.h"
+#include "ovPictureLabel.h"
 #include "pickers/ovKeyboardLayout.h"
 
 #include <algorithm>
@@ -26,10 +26,12 @@ ovRect visiblePart(const ovKeyboardLayout::ovBoard& keys, int index) {
         if (!overlapY || !overlapX)
             continue;
         // Give way along the side where less of the area is lost.
-        const float shareX = static_cast<float>(std::min(r.right, covered.right) - std::max(r.left, covered.left)) /
-                             static_cast<float>(r.width());
-        const float shareY = static_cast<float>(std::min(r.bottom, covered.bottom) - std::max(r.top, covered.top)) /
-                             static_cast<float>(r.height());
+        const float shareX =
+            static_cast<float>(std::min(r.right, covered.right) - std::max(r.left, covered.left)) /
+            static_cast<float>(r.width());
+        const float shareY =
+            static_cast<float>(std::min(r.bottom, covered.bottom) - std::max(r.top, covered.top)) /
+            static_cast<float>(r.height());
         if (shareY >= shareX) {
             if (covered.left <= r.left)
                 r.left = std::max(r.left, covered.right);
@@ -68,8 +70,13 @@ void drawBoard(ovPictureCanvas& c, const ovKeyboardLayout::ovBoard& keys, const 
             const ovKeyCap& key = area.keys[column];
             const bool action = keyKind(area, column) == ovKeyAction;
             const bool ok = key.code == ovKeyOk;
-            drawKeyFace(c, cell, ok ? okTop : action ? actionTop : keyTop,
-                        ok ? okBottom : action ? actionBottom : keyBottom);
+            drawKeyFace(c, cell,
+                        ok       ? okTop
+                        : action ? actionTop
+                                 : keyTop,
+                        ok       ? okBottom
+                        : action ? actionBottom
+                                 : keyBottom);
             const float cx = (cell.left + cell.right) * 0.5f;
             const float cy = (cell.top + cell.bottom) * 0.5f;
             const std::u16string_view face = key.face;

@@ -18,9 +18,13 @@ int ovLabelWidth(const ovFont& font, std::u16string_view text) {
 
 void ovDrawLabel(ovPictureCanvas& c, const ovFont& font, std::u16string_view text, float cx, float cy,
                  const ovRgba& colour) {
-    // Centring on the capital height keeps labels of one row on one baseline.
-    const int capHeight = font.glyph(U'H').bearingY;
-    const int baseline = static_cast<int>(std::lround(cy + capHeight * 0.5f));
+    // Centring on the capital height keeps labels of one row on one baseline; small
+    // letters alone centre their x-height, so that their bodies sit in the middle.
+    bool small = !text.empty();
+    for (char16_t ch : text)
+        small = small && ch >= u'a' && ch <= u'z';
+    const int height = font.glyph(small ? U'x' : U'H').bearingY;
+    const int baseline = static_cast<int>(std::lround(cy + height * 0.5f));
     int pen = static_cast<int>(std::lround(cx - ovLabelWidth(font, text) * 0.5f));
     for (char16_t ch : text) {
         const ovGlyph& g = font.glyph(ch);

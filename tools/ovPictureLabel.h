@@ -10,7 +10,8 @@
 
 // The regular or bold face at an em height in pixels; null with the reason in `error`.
 std::unique_ptr<ovFont> ovOpenPictureFont(bool bold, int emPixels, std::string& error);
-// Draws the text with its capital height centred on cy and its advance width on cx.
+// Draws the text centred on (cx, cy): its advance width across, its capital height (the
+// x-height for small letters alone) up and down.
 void ovDrawLabel(ovPictureCanvas& c, const ovFont& font, std::u16string_view text, float cx, float cy,
                  const ovRgba& colour);
 int ovLabelWidth(const ovFont& font, std::u16string_view text);

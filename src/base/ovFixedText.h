@@ -25,15 +25,13 @@ public:
     }
     // Returns false when the text had to be cut.
     bool append(std::u16string_view text) {
-        size_t n = text.size();
-        const bool fits = length_ + n <= capacity;
-        if (!fits) {
-            n = capacity - length_;
-            // Do not keep half of a surrogate pair.
-            if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
-                --n;
-        }
+        const bool fits = length_ + text.size() <= capacity;
+        size_t n = fits ? text.size() : capacity - length_;
         text.copy(text_ + length_, n);
+        // Do not keep half of a surrogate pair. (Looking at the copy rather than at the
+        // source keeps the compiler from suspecting reads past short literals.)
+        if (!fits && n > 0 && text_[length_ + n - 1] >= 0xD800 && text_[length_ + n - 1] <= 0xDBFF)
+            --n;
         length_ += n;
         text_[length_] = 0;
         return fits;

@@ -29,7 +29,8 @@ constexpr float rowTextBottom = 0.32f;
 constexpr float rowPitch = 0.1315f;
 
 inline ovRect pixels(const ovFracRect& f, int right, int bottom) {
-    return {ovFracOf(right, f.left), ovFracOf(bottom, f.top), ovFracOf(right, f.right), ovFracOf(bottom, f.bottom)};
+    return {ovFracOf(right, f.left), ovFracOf(bottom, f.top), ovFracOf(right, f.right),
+            ovFracOf(bottom, f.bottom)};
 }
 inline ovRect rowTextRect(int i, int right, int bottom) {
     const float step = rowPitch * static_cast<float>(i);

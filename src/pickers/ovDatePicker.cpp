@@ -24,6 +24,8 @@ constexpr ovColor kWhite = 0xFFFFFF;
 // Our background is dark, and the calendar writes in black: the grid gets a light page
 // of its own so that the days stay readable.
 constexpr ovColor kPage = 0xF2EEEA;
+// Behind the month bar picture, in its own dark blue.
+constexpr ovColor kMonthBarBehind = 0x523E2C;
 constexpr const char16_t* kWeekdayNames[L::columns] = {u"Mon", u"Tue", u"Wed", u"Thu",
                                                        u"Fri", u"Sat", u"Sun"};
 constexpr int kDecember = 12;
@@ -115,9 +117,6 @@ void ovDatePicker::handleInput(ovNavigator& nav) {
 void ovDatePicker::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     ovApp& app = nav.app();
     const ovRect& screen = app.screenRect;
-    app.bitmaps.blit(app.background, dc, screen.left, screen.top, screen.right, screen.bottom, ovColourKey,
-                     255, 1.0f, 1.0f);
-
     const L::Grid g = L::grid(screen.right, screen.bottom);
     cellWidth = g.cellWidth;
     cellHeight = g.cellHeight;
@@ -125,31 +124,41 @@ void ovDatePicker::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     gridTop = g.top;
     gridRight = g.right;
     gridBottom = g.bottom;
-    dc.fillRect({screen.left, screen.top, screen.right, gridBottom + 1}, kPage);
+    // The page, its lines and the weekday names are the same for every month: drawn once
+    // for the screen and copied in each frame, which also covers the whole screen, so the
+    // application's background would never show and is not drawn.
+    if (page_.width() != screen.right || page_.height() != screen.bottom)
+        drawPage(g);
+    dc.copyFrom(page_, 0, 0);
 
     const ovPen savedPen = dc.selectPen({ovPen::Dash, 1, kBlack});
     const ovBrush savedBrush = dc.selectBrush({ovBrush::Solid, kTodayFill});
-    for (int i = 0; i <= L::rows; ++i) {
-        dc.moveTo(screen.left, gridTop + i * cellHeight);
-        dc.lineTo(screen.right, gridTop + i * cellHeight);
-    }
-    ovFontSet* fonts = ovFontSet::instance();
-    {
-        ovFontScope bold(*fonts, dc, fonts->bold12.get());
-        dc.setTextColor(kBlack);
-        for (int c = 0; c < L::columns; ++c) {
-            dc.drawText(kWeekdayNames[c], g.header(c), ovTextCenter | ovTextVCenter);
-            dc.moveTo(gridLeft + (c + 1) * cellWidth, gridTop);
-            dc.lineTo(gridLeft + (c + 1) * cellWidth, gridBottom);
-        }
-    }
-
     const ovSystemTime today = app.system().clock().localTime();
     fillCells(dc, today.day, today.month == shownMonth && today.year == shownYear);
     drawDayBars(dc);
     dc.selectPen(savedPen);
     dc.selectBrush(savedBrush);
     drawMonthBar(nav, dc);
+}
+
+void ovDatePicker::drawPage(const ovDatePickerLayout::Grid& g) {
+    page_ = ovFramebuffer(g.screenRight, g.screenBottom, kPage);
+    ovCanvas dc(page_);
+    dc.setBackgroundMode(ovTransparent);
+    dc.fillRect({0, g.bottom + 1, g.screenRight, g.screenBottom}, kMonthBarBehind);
+    dc.selectPen({ovPen::Dash, 1, kBlack});
+    for (int i = 0; i <= L::rows; ++i) {
+        dc.moveTo(0, g.top + i * g.cellHeight);
+        dc.lineTo(g.screenRight, g.top + i * g.cellHeight);
+    }
+    ovFontSet* fonts = ovFontSet::instance();
+    ovFontScope bold(*fonts, dc, fonts->bold12.get());
+    dc.setTextColor(kBlack);
+    for (int c = 0; c < L::columns; ++c) {
+        dc.drawText(kWeekdayNames[c], g.header(c), ovTextCenter | ovTextVCenter);
+        dc.moveTo(g.left + (c + 1) * g.cellWidth, g.top);
+        dc.lineTo(g.left + (c + 1) * g.cellWidth, g.bottom);
+    }
 }
 
 void ovDatePicker::fillCells(ovCanvas& dc, int todayDay, bool todayShown) {

@@ -3,6 +3,8 @@
 // under every day with the day's appointments as blocks placed by their time of day,
 // a month bar to page through the months and a back button in the last cell. Tapping
 // a day stores the date and moves on to the wizard's next step.
+#include "pickers/ovDatePickerLayout.h"
+#include "platform/gfx/ovFramebuffer.h"
 #include "shell/ovHyperNode.h"
 
 #include <array>
@@ -56,7 +58,10 @@ public:
     void drawChild(ovNavigator&, ovCanvas&, int) override {}
 
 private:
+    void drawPage(const ovDatePickerLayout::Grid& g);
     void fillCells(ovCanvas& dc, int todayDay, bool todayShown);
     void drawDayBars(ovCanvas& dc);
     void drawMonthBar(ovNavigator& nav, ovCanvas& dc);
+
+    ovFramebuffer page_;
 };

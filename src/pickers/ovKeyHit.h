@@ -4,9 +4,9 @@
 #include "platform/gfx/ovGeometry.h"
 
 struct ovKeyHit {
-    int kind = 1;              // ovKeyKind: action (or no key), letter board or number board character
-    int code = 0;              // 0: no key under the point
-    ovFixedText<2> keyText;    // the character of a character key; empty for action keys
+    int kind = 1;           // ovKeyKind: action (or no key), letter board or number board character
+    int code = 0;           // 0: no key under the point
+    ovFixedText<2> keyText; // the character of a character key; empty for action keys
 };
 
 // boardMode 1 is the letter board, 0 the number board; any other value finds no key.

@@ -9,6 +9,7 @@
 #include "pickers/ovTimePicker.h"
 #include "pickers/ovTimePickerSystem.h"
 #include "platform/gfx/ovCanvas.h"
+#include "store/ovPoomSession.h"
 
 #include "ovPickerTestTree.h"
 #include "shell/ovBackBuffer.h"
@@ -148,7 +149,10 @@ TEST(ovPickerPictures, Screenshots) {
             t.p.tap(ovPickerTestProgram::centre(t.start->leftItemRect(2)));
             t.p.tap(ovPickerTestProgram::centre(t.start->toggleRect(0)));
             t.p.program->run("shot " + folder + "/timeOfDay-" + size + ".png");
-            t.p.tap(ovPickerTestProgram::centre(t.start->nextRect));
+            const ovPoint next = ovPickerTestProgram::centre(t.start->nextRect);
+            t.p.program->run("down " + std::to_string(next.x) + " " + std::to_string(next.y) + "\nwait 30");
+            t.p.program->run("shot " + folder + "/nextPressed-" + size + ".png");
+            t.p.program->run("up " + std::to_string(next.x) + " " + std::to_string(next.y) + "\nwait 10");
             t.p.tap(ovPickerTestProgram::centre(t.end->daysUnitRect));
             t.p.tap(ovPickerTestProgram::centre(t.end->leftItemRect(2)));
             const ovPoint weeks = ovPickerTestProgram::centre(t.end->weeksUnitRect);
@@ -164,7 +168,20 @@ TEST(ovPickerPictures, Screenshots) {
                                       ovPickerTestProgram::picker<ovDatePicker>(app, u"Calendar", 11, 1009));
                               },
                               screen.x, screen.y);
-        d.program->run("shot " + folder + "/calendar-" + size + ".png");
+        // A few appointments this month; the store outlives the program in this process,
+        // so they are added once.
+        ovPoomSession* session = ovPoomSession::instance();
+        ASSERT_NE(session, nullptr);
+        if (screen.x == kScreens[0].x) {
+            const int days[] = {3, 9, 9, 15, 22, 23};
+            const int hours[] = {9, 8, 14, 12, 18, 7};
+            for (int i = 0; i < 6; ++i)
+                session->addAppointment(ovSystemTime{2026, 12, 0, static_cast<uint16_t>(days[i]),
+                                                     static_cast<uint16_t>(hours[i]), 0, 0, 0},
+                                        u"Seen", u"", 90 + 60 * (i % 3), 0);
+        }
+        d.program->app().needsRepaint = true;
+        d.program->run("wait 10\nshot " + folder + "/calendar-" + size + ".png");
     }
 }
 } // namespace

@@ -39,7 +39,7 @@ public:
         tree.owner->finishedNodes.clear();
     }
 
-    static ovHyperNode* plain(ovApp& app, const char16_t* label, int id) {
+    static ovHyperNode* plain(ovApp& app, const std::u16string& label, int id) {
         ovHyperNode* node = app.makeNode<ovHyperNode>();
         node->x = node->y = 0;
         node->valid = 1;
@@ -47,7 +47,7 @@ public:
         node->label = label;
         return node;
     }
-    template <class T> static T* picker(ovApp& app, const char16_t* label, int id, int tag) {
+    template <class T> static T* picker(ovApp& app, const std::u16string& label, int id, int tag) {
         T* node = app.makeNode<T>();
         node->x = node->y = 0;
         node->valid = 1;

@@ -11,11 +11,11 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
     const fs::path empty = fs::temp_directory_path() / "orvida-no-pictures";
     fs::create_directories(empty);
     ovTestProgram p(240, 320, (empty / "orvida").string());
-    // the background and the five node pictures of the navigator first, then the
-    // modules' pictures
+    // background, the five node pictures of the navigator, then each module's pictures
     const auto& messages = p.system().messages();
-    ASSERT_GE(messages.size(), 6u);
     const size_t reported = messages.size();
+    ASSERT_GE(reported, 6u);
+    ASSERT_EQ(reported, static_cast<size_t>(p.app().bitmaps.pictures().count()));
     for (const auto& m : messages)
         EXPECT_EQ(m.caption, "Error");
     EXPECT_NE(messages[0].text.find("background.bmp"), std::string::npos);
