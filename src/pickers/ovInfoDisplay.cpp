@@ -49,5 +49,7 @@ void ovInfoDisplay::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     dc.setTextColor(0x505050);
     dc.drawText(text, {box.left + 1, box.top + 1, box.right, box.bottom}, kFormat);
     dc.setTextColor(0xFFFFFF);
-    dc.drawText(text, box, kFormat);
+    // As wide as the shadow's rectangle, so both break their lines at the same words; a
+    // line that fits one and not the other would show twice.
+    dc.drawText(text, {box.left, box.top, box.right - 1, box.bottom}, kFormat);
 }

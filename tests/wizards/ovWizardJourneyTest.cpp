@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 // The local time's seconds, as "SS".
@@ -18,8 +19,10 @@ std::string secondsNow(ovWizardDriver& d) {
 }
 } // namespace
 
-TEST(WizardJourney, LunchWithBobAtRomaTodayBecomesOneAppointment) {
-    ovWizardDriver d;
+class WizardJourneyOnScreen : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(WizardJourneyOnScreen, LunchWithBobAtRomaTodayBecomesOneAppointment) {
+    ovWizardDriver d(GetParam().first, GetParam().second);
     // Let the clock run into the seconds, so that they show in the saved start.
     d.run("wait 3400");
     d.startWizard(u"Appointment");
@@ -47,6 +50,9 @@ TEST(WizardJourney, LunchWithBobAtRomaTodayBecomesOneAppointment) {
                   "\",\"subject\":\"Lunch with Bob\",\"location\":\"Restaurant: Roma\","
                   "\"duration\":60,\"reminderMinutes\":15,\"reminderSet\":true}\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WizardJourneyOnScreen,
+                         ::testing::Values(std::pair{240, 320}, std::pair{480, 640}));
 
 TEST(WizardJourney, PayRentTomorrowBecomesOneHighPriorityTask) {
     ovWizardDriver d;
