@@ -11,17 +11,20 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
     const fs::path empty = fs::temp_directory_path() / "orvida-no-pictures";
     fs::create_directories(empty);
     ovTestProgram p(240, 320, (empty / "orvida").string());
-    // background plus the five node pictures of the navigator
+    // background, the five node pictures of the navigator, then the modules' pictures:
+    // the hyper bar's four and the home screen's five
     const auto& messages = p.system().messages();
-    ASSERT_EQ(messages.size(), 6u);
+    ASSERT_EQ(messages.size(), 15u);
     for (const auto& m : messages)
         EXPECT_EQ(m.caption, "Error");
     EXPECT_NE(messages[0].text.find("background.bmp"), std::string::npos);
     EXPECT_NE(messages[1].text.find("nodeStart.bmp"), std::string::npos);
+    EXPECT_NE(messages[6].text.find("HyperbarPlugin1.bmp"), std::string::npos);
+    EXPECT_NE(messages[10].text.find("homeScreen.bmp"), std::string::npos);
 
     const int repaints = p.app().repaintCount;
     p.run("wait 100\ntap 140 114\nwait 100");
-    EXPECT_EQ(messages.size(), 6u); // not again at later frames
+    EXPECT_EQ(messages.size(), 15u); // not again at later frames
     EXPECT_GT(p.app().repaintCount, repaints);
     EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
 }
@@ -36,10 +39,25 @@ bool isFocusButton(ovColor c) {
 bool isDarkBackground(ovColor c) {
     return ovRed(c) < 0x50 && ovGreen(c) < 0x50 && ovBlue(c) < 0x60;
 }
+
+// A plain node under the root, so that the root draws it as a button.
+ovAssembly plainChildAssembly() {
+    ovAssembly assembly;
+    assembly.buildTree = [](ovApp& app) {
+        ovHyperNode* child = app.makeNode<ovHyperNode>();
+        child->x = child->y = 0;
+        const std::u16string label = u"Home Screen";
+        child->label = label;
+        child->nodeId = ovHomeScreenId;
+        child->valid = 1;
+        app.navigator->addChild(&app.navigator->root, child);
+    };
+    return assembly;
+}
 } // namespace
 
 TEST(Frame, ButtonsShowFocusAndTheBackgroundShowsAround) {
-    ovTestProgram p(240, 320);
+    ovTestProgram p(plainChildAssembly(), 240, 320);
     ASSERT_TRUE(p.system().messages().empty()) << p.system().messages()[0].text;
     p.run("wait 10"); // the first tick lays the children out and draws them there
     const ovFramebuffer& frame = p.app().backBuffer().frame();
