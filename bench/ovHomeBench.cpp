@@ -108,4 +108,21 @@ void BM_HomeIdleTick(benchmark::State& state) {
         state.SkipWithError("an idle tick on the home screen repainted");
 }
 BENCHMARK(BM_HomeIdleTick)->Apply(args);
+
+// With the device status panel open every tick reads the battery, memory and disk.
+void BM_HomeTickStatusOpen(benchmark::State& state) {
+    HomeScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ovApp& app = scene.app();
+    ovHyperBar& bar = *ovHyperBar::instance();
+    bar.state = 1;
+    bar.openIndex = 0;
+    bar.openPlugin = bar.plugins[0];
+    bar.layoutButtons();
+    float total = app.totalTime;
+    for (auto _ : state) {
+        total += 0.01f;
+        app.update(0.01f, total);
+    }
+}
+BENCHMARK(BM_HomeTickStatusOpen)->Args({240, 320});
 } // namespace

@@ -53,7 +53,37 @@ bool meminfoField(const char* text, const char* name, uint64_t& bytes) {
 ovLinuxDeviceStatus::ovLinuxDeviceStatus(std::string powerSupplyFolder, std::string meminfoFile)
     : powerSupplyFolder_(std::move(powerSupplyFolder)), meminfoFile_(std::move(meminfoFile)) {}
 
+namespace {
+// How many polls pass between searches for a battery while there is none.
+constexpr int kPollsBetweenScans = 500;
+
+bool readPercent(const char* file, int& percent) {
+    char text[64];
+    if (!readSmallFile(file, text, sizeof text))
+        return false;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text)
+        return false;
+    percent = value < 0 ? 0 : value > 100 ? 100 : static_cast<int>(value);
+    return true;
+}
+} // namespace
+
 ovResult<int> ovLinuxDeviceStatus::batteryPercent() {
+    int percent = noBatteryPercent;
+    if (!capacityFile_.empty() && readPercent(capacityFile_.c_str(), percent))
+        return percent;
+    if (capacityFile_.empty() && pollsUntilScan_ > 0) {
+        --pollsUntilScan_;
+        return noBatteryPercent;
+    }
+    return scanSupplies();
+}
+
+ovResult<int> ovLinuxDeviceStatus::scanSupplies() {
+    capacityFile_.clear();
+    pollsUntilScan_ = kPollsBetweenScans;
     DIR* folder = ::opendir(powerSupplyFolder_.c_str());
     if (folder == nullptr)
         return ovFail("cannot read " + powerSupplyFolder_ + ": " + std::strerror(errno));
@@ -67,14 +97,10 @@ ovResult<int> ovLinuxDeviceStatus::batteryPercent() {
         if (!readSmallFile(path, text, sizeof text) || std::strncmp(text, "Battery", 7) != 0)
             continue;
         std::snprintf(path, sizeof path, "%s/%s/capacity", powerSupplyFolder_.c_str(), entry->d_name);
-        if (!readSmallFile(path, text, sizeof text))
-            continue;
-        char* end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        if (end == text)
-            continue;
-        percent = value < 0 ? 0 : value > 100 ? 100 : static_cast<int>(value);
-        break;
+        if (readPercent(path, percent)) {
+            capacityFile_ = path;
+            break;
+        }
     }
     ::closedir(folder);
     return percent;

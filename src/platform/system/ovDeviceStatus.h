@@ -36,6 +36,9 @@ public:
                                  std::string meminfoFile = "/proc/meminfo");
 
     // The first supply of type "Battery" with a readable capacity, clamped to 0..100.
+    // The panel asks on every tick: the battery found is remembered, and the folder is
+    // searched again only when its file stops answering, or now and then while there
+    // is none.
     ovResult<int> batteryPercent() override;
     // MemTotal and MemAvailable.
     ovResult<ovMemoryStatus> memoryStatus() override;
@@ -43,6 +46,11 @@ public:
     ovResult<ovDiskSpace> diskFreeSpace(const std::string& folder) override;
 
 private:
+    // Searches the folder; fails when it cannot be read.
+    ovResult<int> scanSupplies();
+
     std::string powerSupplyFolder_;
     std::string meminfoFile_;
+    std::string capacityFile_; // of the battery found last, or empty
+    int pollsUntilScan_ = 0;   // while no battery was found
 };

@@ -36,6 +36,14 @@ TEST_F(LinuxDeviceStatus, BatteryFromTheFirstBatteryWithACapacity) {
     supply("BAT0", "Battery", "57");
     EXPECT_EQ(status().batteryPercent().value(), 57);
     EXPECT_FALSE(ovLinuxDeviceStatus((root / "nowhere").string()).batteryPercent().ok());
+
+    // One reader polled on: it follows the charge and notices the battery going away.
+    ovLinuxDeviceStatus polled = status();
+    EXPECT_EQ(polled.batteryPercent().value(), 57);
+    std::ofstream(root / "power" / "BAT0" / "capacity") << "58\n";
+    EXPECT_EQ(polled.batteryPercent().value(), 58);
+    fs::remove_all(root / "power" / "BAT0");
+    EXPECT_EQ(polled.batteryPercent().value(), ovDeviceStatus::noBatteryPercent);
 }
 
 TEST_F(LinuxDeviceStatus, MemoryFromMeminfoInSixtyFourBits) {
