@@ -186,11 +186,11 @@ void makeHomeScreen(Out& out) {
         c.line(x, below + 2, x, below + 2 + length, hour == 24 ? 2.5f : 1.5f, hour == 24 ? kAccent : kLabel);
     }
     const float labelTop = below + 14, labelBottom = below + 36;
-    text(c, "-24 h", lineLeft, labelTop, lineLeft + 80, labelBottom, 16, false, kLabel,
+    text(c, "-24 h", lineLeft + 4, labelTop, lineLeft + 84, labelBottom, 18, true, kLabel,
          ovTextLeft | ovTextVCenter);
     text(c, "now", (lineLeft + lineRight) / 2 - 40, labelTop, (lineLeft + lineRight) / 2 + 40, labelBottom,
          16, true, kAccent);
-    text(c, "+24 h", lineRight - 80, labelTop, lineRight, labelBottom, 16, false, kLabel,
+    text(c, "+24 h", lineRight - 84, labelTop, lineRight - 4, labelBottom, 18, true, kLabel,
          ovTextRight | ovTextVCenter);
     out.check(c.write24(out.at("homeScreen.bmp")));
 }
