@@ -3,9 +3,10 @@
 // fractions the program hit-tests with, on the large (480 x 536) screen rectangle,
 // and are stretched down for smaller screens.
 #include "ovContactPickerPictures.h"
+#include "ovDatePickerPictures.h"
+#include "ovHomePictures.h"
 #include "ovInfoDisplayPictures.h"
 #include "ovKeyboardPictures.h"
-#include "ovDatePickerPictures.h"
 #include "ovPictureCanvas.h"
 #include "ovTimePickerPictures.h"
 #include "ovWavWriter.h"
@@ -117,6 +118,7 @@ int main(int argc, char** argv) {
     w.failures += ovMakeInfoDisplayPictures(w.images.string());
     w.failures += ovMakeTimePickerPictures(w.images.string());
     w.failures += ovMakeDatePickerPictures(w.images.string());
+    w.failures += ovMakeHomePictures(w.images);
 
     constexpr int kSampleRate = 22050;
     w.check(ovWriteWav((out / "sounds" / "open.wav").string(), ovMakeClick(kSampleRate), kSampleRate));

@@ -1,5 +1,9 @@
 #include "program/ovProgramAssembly.h"
 
+#include "home/ovHomeScreen.h"
+#include "home/ovHomeScreenSystem.h"
+#include "home/ovHyperBar.h"
+#include "home/ovTextField.h"
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovInfoDisplaySystem.h"
@@ -13,11 +17,10 @@
 namespace {
 void buildTree(ovApp& app) {
     ovNavigator& nav = *app.navigator;
-    // Until the home screen exists, a plain node stands in for it.
-    ovHyperNode* home = app.makeNode<ovHyperNode>();
+    ovHomeScreen* home = app.makeNode<ovHomeScreen>();
     home->x = 0;
     home->y = 0;
-    home->label = u"Home Screen";
+    ovSetField(home->label, u"Home Screen");
     home->nodeId = ovHomeScreenId;
     home->valid = 1;
     home->parent = nullptr;
@@ -30,6 +33,10 @@ void buildTree(ovApp& app) {
     nav.addChild(home, ovContactSystem::create(app));
     // The message wizard's root comes fourth.
 }
+
+template <class T> ovAssembly::ModuleFactory module() {
+    return [](ovApp& app) -> std::unique_ptr<ovModule> { return std::make_unique<T>(app); };
+}
 } // namespace
 
 ovAssembly ovProgramAssembly() {
@@ -38,11 +45,11 @@ ovAssembly ovProgramAssembly() {
     assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovTimePickerSystem>(app); });
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovKeyboardInputSystem>(); });
     assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovDatePickerSystem>(app); });
-    // 4 ovHyperBar
+    assembly.modules.push_back(module<ovHyperBar>());
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovContactPickerSystem>(); });
     // 6 ovMsgAcctPickerSystem
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovInfoDisplaySystem>(); });
-    // 8 ovHomeScreenSystem
+    assembly.modules.push_back(module<ovHomeScreenSystem>());
     assembly.buildTree = buildTree;
     return assembly;
 }

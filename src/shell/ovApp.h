@@ -24,6 +24,9 @@ public:
     virtual bool handleTouch() = 0;
     virtual bool plugInCoversScreen() const = 0;
     virtual void drawBar(ovCanvas& dc) = 0;
+    // For the headless state line: 0 closed, 1 open, and the button of the open plug-in.
+    virtual int barState() const = 0;
+    virtual int barOpenIndex() const = 0;
 };
 
 // The window the application repaints when something changed.

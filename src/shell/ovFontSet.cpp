@@ -42,12 +42,22 @@ ovFontSet::ovFontSet(ovSystem& system) {
 ovFontSet::~ovFontSet() {
     for (Record* record : stack_)
         delete record;
+    for (Record* record : spare_)
+        delete record;
     if (instance_ == this)
         instance_ = nullptr;
 }
 
 void ovFontSet::pushFont(ovCanvas& canvas, const ovFont* font) {
-    auto* record = new Record{canvas.selectFont(font)};
+    // Records are kept for reuse, so that drawing a frame does not allocate.
+    Record* record = nullptr;
+    if (spare_.empty()) {
+        record = new Record{};
+    } else {
+        record = spare_.at(spare_.count() - 1);
+        spare_.removeAt(spare_.count() - 1);
+    }
+    record->previous = canvas.selectFont(font);
     if (stack_.append(record) != ovS_OK) {
         // Without a record the font could never be put back: undo the selection.
         canvas.selectFont(record->previous);
@@ -61,5 +71,6 @@ void ovFontSet::popFont(ovCanvas& canvas) {
     Record* record = stack_.at(stack_.count() - 1);
     canvas.selectFont(record->previous);
     stack_.removeAt(stack_.count() - 1);
-    delete record;
+    if (spare_.append(record) != ovS_OK)
+        delete record;
 }

@@ -46,6 +46,7 @@ private:
         const ovFont* previous;
     };
     ovPtrArray<Record> stack_;
+    ovPtrArray<Record> spare_; // popped records, reused by the next push
     int scale_ = 1;
     std::string error_;
     static ovFontSet* instance_;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The program in a real X window, as a user meets it: started under Xvfb, a click on a
-# node button changes the screen, the window shows the program's frame between the
-# two bars, a second start only raises it, Ctrl+Q closes it with exit code 0, and a
-# landscape screen is refused with its message box and exit code 1.
+# The program in a real X window, as a user meets it: started under Xvfb, the window
+# shows the program's frame (the home screen) between the two bars, a click on the
+# Status button opens its panel and a second one closes it, a second start only raises
+# it, Ctrl+Q closes it with exit code 0, and a landscape screen is refused with its
+# message box and exit code 1.
 #
 # Usage: tests/journeys/window.sh BUILD_DIR
 # Needs: xvfb, xdotool, x11-utils, imagemagick (scripts/install-deps.sh installs them).
@@ -129,11 +130,17 @@ step "  pixels of the screen rectangle unlike the program's frame: $diff"
 [ "$(pixel "$work/before.png" 0 $((TOP + SCREEN_H)))" = "$EDGE" ] || fail "the soft-key bar does not begin at row $((TOP + SCREEN_H))"
 [ "$(pixel "$work/before.png" $((W - 1)) $((H - 1)))" = "$BAR" ] || fail "no soft-key bar at the bottom"
 
-step "a click on the 'Home Screen' button changes the screen"
-# The root's only child lies at (W/2 - 50, (H - 104)/2 - 58) of the screen rectangle.
-xdotool mousemove --window "$wid" 190 $((210 + TOP)) click 1
-shoot_until after more 500 "$work/before-screen.png" || fail "the click did not change the screen"
+step "a click on the home screen's Status button opens the device status panel"
+# The hyper bar's left button covers the bottom tenth of the screen rectangle's left half.
+xdotool mousemove --window "$wid" 100 $((SCREEN_H - 20 + TOP)) click 1
+shoot_until after more 500 "$work/before-screen.png" || fail "the click did not open the panel"
 step "  pixels changed by the click: $diff"
+
+step "a click on the button, now on the panel's top edge, closes it again"
+# The panel takes the lower 0.4 of the screen; the button stands 0.1 tall on top of it.
+xdotool mousemove --window "$wid" 100 $((SCREEN_H - SCREEN_H * 4 / 10 - 20 + TOP)) click 1
+shoot_until closed fewer $((W * SCREEN_H / 50)) "$work/before-screen.png" \
+  || fail "the second click did not close the panel ($diff pixels differ from the home screen)"
 
 step "a second start raises the first and exits 0 without a window"
 "$exe" --debug > "$work/second.log" 2>&1 || fail "the second start exited with $?"

@@ -30,6 +30,9 @@ TEST(Startup, FirstUpdatePassesIntoTheOnlyChild) {
     EXPECT_EQ(p.nav().root.children.count(), 1);
     EXPECT_EQ(p.nav().root.children[0]->nodeId, ovHomeScreenId);
     EXPECT_EQ(p.nav().buildOwner, &p.nav().root);
+    p.run("wait 10");
+    EXPECT_EQ(p.nav().current, p.nav().root.children[0]);
+    EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
 }
 
 class TouchPhases : public ::testing::Test {

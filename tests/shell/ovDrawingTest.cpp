@@ -20,6 +20,16 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
         EXPECT_EQ(m.caption, "Error");
     EXPECT_NE(messages[0].text.find("background.bmp"), std::string::npos);
     EXPECT_NE(messages[1].text.find("nodeStart.bmp"), std::string::npos);
+    // the modules' own pictures come after the application's and the navigator's
+    auto reportedAfterNavigator = [&](const char* name) {
+        for (size_t i = 6; i < messages.size(); ++i)
+            if (messages[i].text.find(name) != std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(reportedAfterNavigator("HyperbarPlugin1.bmp"));
+    EXPECT_TRUE(reportedAfterNavigator("homeScreen.bmp"));
+    EXPECT_TRUE(reportedAfterNavigator("inputkb.bmp"));
 
     const int repaints = p.app().repaintCount;
     p.run("wait 100\ntap 140 114\nwait 100");
@@ -38,10 +48,25 @@ bool isFocusButton(ovColor c) {
 bool isDarkBackground(ovColor c) {
     return ovRed(c) < 0x50 && ovGreen(c) < 0x50 && ovBlue(c) < 0x60;
 }
+
+// A plain node under the root, so that the root draws it as a button.
+ovAssembly plainChildAssembly() {
+    ovAssembly assembly;
+    assembly.buildTree = [](ovApp& app) {
+        ovHyperNode* child = app.makeNode<ovHyperNode>();
+        child->x = child->y = 0;
+        const std::u16string label = u"Home Screen";
+        child->label = label;
+        child->nodeId = ovHomeScreenId;
+        child->valid = 1;
+        app.navigator->addChild(&app.navigator->root, child);
+    };
+    return assembly;
+}
 } // namespace
 
 TEST(Frame, ButtonsShowFocusAndTheBackgroundShowsAround) {
-    ovTestProgram p(240, 320);
+    ovTestProgram p(plainChildAssembly(), 240, 320);
     ASSERT_TRUE(p.system().messages().empty()) << p.system().messages()[0].text;
     p.run("wait 10"); // the first tick lays the children out and draws them there
     const ovFramebuffer& frame = p.app().backBuffer().frame();

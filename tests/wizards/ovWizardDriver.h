@@ -1,20 +1,16 @@
 #pragma once
 // Drives Orvida through its wizards as a finger would: every tap lands on a point the
-// screens' own geometry gives (the staircase of a plain node's children, the keyboard's
-// and the time picker's layout tables, the home screen's buttons), on a store of its
+// screens' own geometry gives (the home screen's buttons, the staircase of a plain
+// node's children, the keyboard's and the time picker's layout tables), on a store of its
 // own that the store tool reads back at the end.
 #include "support/ovTestProgram.h"
 
+#include "home/ovHomeLayout.h"
 #include "hosts/pim/ovPimTool.h"
 #include "pickers/ovKeyboardInput.h"
 #include "pickers/ovKeyboardLayout.h"
 #include "pickers/ovTimePickerLayout.h"
 #include "program/ovProgramAssembly.h"
-
-#if __has_include("home/ovHomeLayout.h")
-#include "home/ovHomeLayout.h"
-#define OV_HAS_HOME_SCREEN 1
-#endif
 
 #include <gtest/gtest.h>
 
@@ -31,11 +27,8 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "ovWizardTest-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
         program_ = std::make_unique<ovTestProgram>(ovProgramAssembly(), folder_, width, height);
-        // The first ticks pass from the root into the home screen; a plain stand-in for
-        // it is shown as the root's button and entered with a tap.
+        // The first ticks pass from the root into the home screen.
         run("wait 20");
-        if (current() == &nav().root)
-            tapChild(u"Home Screen");
     }
     ~ovWizardDriver() {
         program_.reset();
@@ -56,22 +49,18 @@ public:
     }
     static ovPoint centre(const ovRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-    // From the home screen into a wizard, through the button whose root has this label.
+    // From the home screen into a wizard, through the button of the root with this label.
     void startWizard(const std::u16string& rootLabel) {
-#ifdef OV_HAS_HOME_SCREEN
-        if (current()->fullScreen) {
-            using namespace ovHomeLayout;
-            const int button = rootLabel == u"Appointment"   ? appointmentButton
-                               : rootLabel == u"Task"        ? taskButton
-                               : rootLabel == u"New Contact" ? contactButton
-                                                             : messageButton;
-            const Area& a = buttons[button].touch;
-            tap(centre({ovFracOf(right(), a.left), ovFracOf(bottom(), a.top), ovFracOf(right(), a.right),
-                        ovFracOf(bottom(), a.bottom)}));
-            return;
-        }
-#endif
-        tapChild(rootLabel);
+        using namespace ovHomeLayout;
+        const int button = rootLabel == u"Appointment"   ? appointmentButton
+                           : rootLabel == u"Task"        ? taskButton
+                           : rootLabel == u"New Contact" ? contactButton
+                                                         : messageButton;
+        tap(centre(homeArea(buttons[button].touch)));
+    }
+    ovRect homeArea(const ovHomeLayout::Area& a) {
+        return {ovFracOf(right(), a.left), ovFracOf(bottom(), a.top), ovFracOf(right(), a.right),
+                ovFracOf(bottom(), a.bottom)};
     }
 
     // The button of a child of the current plain node, where the staircase put it.
@@ -86,9 +75,7 @@ public:
         ADD_FAILURE() << "no button for the label on the current screen";
     }
     // The current node's own button: going back.
-    void tapOwnButton() {
-        tap(centre(current()->buttonRect(nav())));
-    }
+    void tapOwnButton() { tap(centre(current()->buttonRect(nav()))); }
 
     // Types on the current keyboard, key by key; capitals come from the keyboard.
     void type(const std::string& keys) {
@@ -100,41 +87,21 @@ public:
     void keyboardAction(int code) {
         tapKey([code](const ovKeyCap& cap) { return cap.text == 0 && cap.code == code; });
     }
-    void ok() {
-        keyboardAction(ovKeyOk);
-    }
-    void keyboardBack() {
-        keyboardAction(ovKeyBack);
-    }
-    void backspace() {
-        keyboardAction(ovKeyBackspace);
-    }
+    void ok() { keyboardAction(ovKeyOk); }
+    void keyboardBack() { keyboardAction(ovKeyBack); }
+    void backspace() { keyboardAction(ovKeyBackspace); }
 
     // The time picker: left and middle list items, the "15" (0) and "30" (1) toggles,
     // the units (0 hours, 1 days, 2 weeks), Next and Back.
-    void pickLeft(int i) {
-        tap(centre(ovTimePickerLayout::leftItem(i, right(), bottom())));
-    }
-    void pickMiddle(int i) {
-        tap(centre(ovTimePickerLayout::middleItem(i, right(), bottom())));
-    }
-    void toggle(int which) {
-        tap(centre(ovTimePickerLayout::toggle(which, right(), bottom())));
-    }
-    void unit(int which) {
-        tap(centre(ovTimePickerLayout::unit(which, right(), bottom())));
-    }
-    void next() {
-        tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::nextRect, right(), bottom())));
-    }
-    void back() {
-        tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::backRect, right(), bottom())));
-    }
+    void pickLeft(int i) { tap(centre(ovTimePickerLayout::leftItem(i, right(), bottom()))); }
+    void pickMiddle(int i) { tap(centre(ovTimePickerLayout::middleItem(i, right(), bottom()))); }
+    void toggle(int which) { tap(centre(ovTimePickerLayout::toggle(which, right(), bottom()))); }
+    void unit(int which) { tap(centre(ovTimePickerLayout::unit(which, right(), bottom()))); }
+    void next() { tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::nextRect, right(), bottom()))); }
+    void back() { tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::backRect, right(), bottom()))); }
 
     // Anywhere on the info display.
-    void tapScreen() {
-        tap({right() / 2, bottom() / 2});
-    }
+    void tapScreen() { tap({right() / 2, bottom() / 2}); }
 
     // `orvida pim list KIND` on the journey's store, after the program has closed it.
     std::string list(const std::string& kind) {

@@ -3,6 +3,7 @@
 #include "wizards/ovWizardDriver.h"
 
 #include "pickers/ovInfoDisplay.h"
+#include "shell/ovBackBuffer.h"
 #include "wizards/ovContactSystem.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,38 @@ TEST_P(WizardJourneyOnScreen, LunchWithBobAtRomaTodayBecomesOneAppointment) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WizardJourneyOnScreen,
                          ::testing::Values(std::pair{240, 320}, std::pair{480, 640}));
+
+TEST(WizardJourney, TheNewAppointmentShowsOnTheTimeLineAsSoonAsTheHomeScreenReturns) {
+    ovWizardDriver d;
+    ovApp& app = d.program().app();
+    const ovRect strip = d.homeArea(ovHomeLayout::timeLine);
+    const int y = (strip.top + strip.bottom) / 2;
+    // Where an appointment from 14:30 to 15:30 today stands on the 48 hours around now.
+    double now = 0, start = 0, end = 0;
+    ASSERT_TRUE(ovSystemTimeToVariantTime(d.program().system().clock().localTime(), now));
+    ASSERT_TRUE(ovSystemTimeToVariantTime({2026, 12, 0, 9, 14, 30}, start));
+    ASSERT_TRUE(ovSystemTimeToVariantTime({2026, 12, 0, 9, 15, 30}, end));
+    const double middle = ((start + end) / 2 - (now - 1.0)) / 2.0;
+    const int x = strip.left + static_cast<int>((strip.right - strip.left) * middle);
+    const ovColor before = app.backBuffer().frame().pixel(x, y);
+
+    d.startWizard(u"Appointment");
+    d.tapChild(u"Today");
+    d.pickLeft(6);
+    d.toggle(1);
+    d.next();
+    d.next();
+    d.tapChild(u"Call ");
+    d.ok();
+    d.tapChild(u"My Office");
+    d.next();
+    d.tapScreen();
+
+    ASSERT_EQ(d.current()->nodeId, ovHomeScreenId);
+    // The next appointment's bar is yellow.
+    EXPECT_NE(app.backBuffer().frame().pixel(x, y), before);
+    EXPECT_EQ(app.backBuffer().frame().pixel(x, y), 0x00FFFFu);
+}
 
 TEST(WizardJourney, PayRentTomorrowBecomesOneHighPriorityTask) {
     ovWizardDriver d;

@@ -190,7 +190,9 @@ std::string ovHeadlessHost::stateJson() const {
     else
         json << "null";
     json << ",\"phase\":" << app.touch.phase << ",\"soundsOn\":" << (app.soundsOn ? "true" : "false")
-         << ",\"clicks\":" << app.clickCount << ",\"hyperbar\":{\"state\":0,\"openIndex\":-1}"
+         << ",\"clicks\":" << app.clickCount
+         << ",\"hyperbar\":{\"state\":" << (app.hyperBar != nullptr ? app.hyperBar->barState() : 0)
+         << ",\"openIndex\":" << (app.hyperBar != nullptr ? app.hyperBar->barOpenIndex() : -1) << "}"
          << ",\"repaints\":" << app.repaintCount << ",\"exited\":" << (exited_ ? "true" : "false")
          << ",\"about\":" << aboutShown_ << ",\"aboutOpen\":" << (chrome_->aboutOpen() ? "true" : "false")
          << ",\"menuOpen\":" << (chrome_->menuOpen() ? "true" : "false")

@@ -1,0 +1,6 @@
+#pragma once
+// The pictures of the home screen, the hyper bar and its two plug-ins.
+#include <filesystem>
+
+// Writes them into the images folder; returns how many could not be written.
+int ovMakeHomePictures(const std::filesystem::path& images);
