@@ -6,11 +6,19 @@
 #include "shell/ovAssembly.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovShell.h"
+#include "messaging/ovMailManager.h"
 #include "store/ovPoomSession.h"
 
 #include <memory>
 
 class ovSystem;
+
+// Where the program keeps its settings (--config) and its data (--data); empty: the
+// XDG folders.
+struct ovProgramFolders {
+    std::string configDir;
+    std::string dataDir;
+};
 
 class ovProgram {
 public:
@@ -18,7 +26,7 @@ public:
     // the error box and the program runs without one. Empty: no store at all.
     // assembly: what the application is made of; Orvida's own unless a test brings one.
     ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile = {},
-              const ovAssembly* assembly = nullptr);
+              const ovAssembly* assembly = nullptr, const ovProgramFolders& folders = {});
     ~ovProgram();
     ovProgram(const ovProgram&) = delete;
     ovProgram& operator=(const ovProgram&) = delete;
@@ -31,11 +39,13 @@ public:
     ovShell& shell() { return *shell_; }
     ovFontSet& fonts() { return *fonts_; }
     ovPoomSession& session() { return *session_; }
+    ovMailManager& mail() { return *mail_; }
 
 private:
     ovSystem& system_;
     float lastTickSeconds_;
     std::unique_ptr<ovPoomSession> session_;
+    std::unique_ptr<ovMailManager> mail_;
     std::unique_ptr<ovApp> app_;
     std::unique_ptr<ovFontSet> fonts_;
     std::unique_ptr<ovShell> shell_;
