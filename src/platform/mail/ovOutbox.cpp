@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -47,6 +48,17 @@ std::string ovOutbox::folderFor(const std::string& dataFolder, std::u16string_vi
     }
     if (name.empty())
         name = "%";
+    // Folder names have a length limit; a long name keeps its start and gains a hash of
+    // the whole so that two long names sharing a start stay apart.
+    constexpr size_t kMaxName = 120;
+    if (name.size() > kMaxName) {
+        uint64_t hash = 14695981039346656037ull;
+        for (unsigned char c : name)
+            hash = (hash ^ c) * 1099511628211ull;
+        char tail[24];
+        std::snprintf(tail, sizeof tail, "~%016llx", static_cast<unsigned long long>(hash));
+        name = name.substr(0, kMaxName) + tail;
+    }
     return dataFolder + (dataFolder.empty() || dataFolder.back() == '/' ? "" : "/") + "outbox/" + name;
 }
 
