@@ -17,8 +17,8 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
         showErrorBox(system,
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
-    mail_ = std::make_unique<ovMailManager>(system, folders.configDir,
-                                            folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
+    mail_ = std::make_unique<ovMailManager>(
+        system, folders.configDir, folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
     fonts_ = std::make_unique<ovFontSet>(system);
     shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
