@@ -1,7 +1,8 @@
 #pragma once
 // The program's long-lived objects, created in their fixed order and destroyed in
-// the reverse one: the start-up tick, the store session, the application (which
-// checks the orientation and builds the tree), the fonts, and the window logic.
+// the reverse one: the start-up tick, the store session, the mail manager, the
+// application (which checks the orientation and builds the tree), the fonts, and the
+// window logic.
 #include "messaging/ovMailManager.h"
 #include "shell/ovApp.h"
 #include "shell/ovAssembly.h"
