@@ -2,6 +2,7 @@
 // OUT/images/wm5 and OUT/sounds. The button pictures are sized from the layout
 // fractions the program hit-tests with, on the large (480 x 536) screen rectangle,
 // and are stretched down for smaller screens.
+#include "ovMsgAcctPickerPictures.h"
 #include "ovPictureCanvas.h"
 #include "ovWavWriter.h"
 #include "shell/ovNodeLayout.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
     makeBackStrip(w, "backButton.bmp", kStrip);
     makeBackStrip(w, "backButtonHover.bmp", kStripHover);
+    w.check(ovMakeListPickerBackground(w.images.string(), kDesignWidth, kDesignHeight));
 
     constexpr int kSampleRate = 22050;
     w.check(ovWriteWav((out / "sounds" / "open.wav").string(), ovMakeClick(kSampleRate), kSampleRate));

@@ -1,5 +1,6 @@
 #include "program/ovProgramAssembly.h"
 
+#include "messaging/ovMsgAcctPickerSystem.h"
 #include "shell/ovApp.h"
 
 namespace {
@@ -21,6 +22,8 @@ void buildTree(ovApp& app) {
 ovAssembly ovProgramAssembly() {
     ovAssembly assembly;
     // The modules, in the order they are created, listed and started.
+    // 6: the message account picker.
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovMsgAcctPickerSystem>(app); });
     assembly.buildTree = buildTree;
     return assembly;
 }
