@@ -44,7 +44,8 @@ struct Settings {
         a.host = host.value_or("");
         a.port = port.value_or(0);
         a.from = from.value_or("");
-        a.auth = auth.value_or("off");
+        // A user name without an `auth` line means the user wants to log in.
+        a.auth = auth.value_or(user && !user->empty() ? "on" : "off");
         a.user = user.value_or("");
         a.password = password.value_or("");
         a.passwordEval = passwordEval.value_or("");

@@ -24,10 +24,14 @@ TEST(MsmtpConfig, DefaultsAndInheritanceReachEveryAccountInOrder) {
                                                "account plain\n"
                                                "host 127.0.0.1\n"
                                                "tls off\n"
-                                               "passwordeval gpg -d ~/.pw.gpg\n",
+                                               "passwordeval gpg -d ~/.pw.gpg\n"
+                                               "\n"
+                                               "account bare\n"
+                                               "host 127.0.0.1\n"
+                                               "user someone\n",
                                                "msmtprc");
     EXPECT_TRUE(c.problems.empty());
-    ASSERT_EQ(c.accounts.size(), 3u);
+    ASSERT_EQ(c.accounts.size(), 4u);
     const ovMailAccount &home = c.accounts[0], &work = c.accounts[1], &plain = c.accounts[2];
     EXPECT_EQ(home.name, "home");
     EXPECT_EQ(home.host, "mail.home.example");
@@ -49,6 +53,8 @@ TEST(MsmtpConfig, DefaultsAndInheritanceReachEveryAccountInOrder) {
     EXPECT_EQ(plain.tlsTrustFile, "/etc/ssl/certs/ca-certificates.crt");
     EXPECT_FALSE(plain.wantsAuth());
     EXPECT_EQ(plain.passwordEval, "gpg -d ~/.pw.gpg");
+    // A user name alone asks for a login.
+    EXPECT_TRUE(c.accounts[3].wantsAuth());
 }
 
 TEST(MsmtpConfig, BadLinesAreNamedAndOnlyTheirAccountIsLeftOut) {
