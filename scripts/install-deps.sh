@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xdotool x11-utils imagemagick
   python3-aiosmtpd sqlite3
+  libcurl4-openssl-dev openssl
 )
 
 missing=()

@@ -2,11 +2,12 @@
 
 #include "program/ovProgramAssembly.h"
 
+#include "platform/pim/ovPimPaths.h"
 #include "platform/system/ovSystem.h"
 #include "shell/ovErrorBox.h"
 
 ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile,
-                     const ovAssembly* assembly)
+                     const ovAssembly* assembly, const ovProgramFolders& folders)
     : system_(system), lastTickSeconds_(ovShell::secondsOf(system.clock().tickCount())) {
     if (storeFile.empty())
         session_ = std::make_unique<ovPoomSession>(system, ovNoStore);
@@ -16,6 +17,8 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
         showErrorBox(system,
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
+    mail_ = std::make_unique<ovMailManager>(
+        system, folders.configDir, folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
     fonts_ = std::make_unique<ovFontSet>(system);
     shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
@@ -25,6 +28,7 @@ ovProgram::~ovProgram() {
     shell_.reset();
     fonts_.reset();
     app_.reset();
+    mail_.reset();
     session_.reset();
 }
 

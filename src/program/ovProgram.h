@@ -1,7 +1,9 @@
 #pragma once
 // The program's long-lived objects, created in their fixed order and destroyed in
-// the reverse one: the start-up tick, the store session, the application (which
-// checks the orientation and builds the tree), the fonts, and the window logic.
+// the reverse one: the start-up tick, the store session, the mail manager, the
+// application (which checks the orientation and builds the tree), the fonts, and the
+// window logic.
+#include "messaging/ovMailManager.h"
 #include "shell/ovApp.h"
 #include "shell/ovAssembly.h"
 #include "shell/ovFontSet.h"
@@ -12,13 +14,20 @@
 
 class ovSystem;
 
+// Where the program keeps its settings (--config) and its data (--data); empty: the
+// XDG folders.
+struct ovProgramFolders {
+    std::string configDir;
+    std::string dataDir;
+};
+
 class ovProgram {
 public:
     // storeFile: the store to log on to; a store that cannot be opened is reported by
     // the error box and the program runs without one. Empty: no store at all.
     // assembly: what the application is made of; Orvida's own unless a test brings one.
     ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile = {},
-              const ovAssembly* assembly = nullptr);
+              const ovAssembly* assembly = nullptr, const ovProgramFolders& folders = {});
     ~ovProgram();
     ovProgram(const ovProgram&) = delete;
     ovProgram& operator=(const ovProgram&) = delete;
@@ -31,11 +40,13 @@ public:
     ovShell& shell() { return *shell_; }
     ovFontSet& fonts() { return *fonts_; }
     ovPoomSession& session() { return *session_; }
+    ovMailManager& mail() { return *mail_; }
 
 private:
     ovSystem& system_;
     float lastTickSeconds_;
     std::unique_ptr<ovPoomSession> session_;
+    std::unique_ptr<ovMailManager> mail_;
     std::unique_ptr<ovApp> app_;
     std::unique_ptr<ovFontSet> fonts_;
     std::unique_ptr<ovShell> shell_;

@@ -4,6 +4,7 @@
 #include "home/ovHomeScreenSystem.h"
 #include "home/ovHyperBar.h"
 #include "home/ovTextField.h"
+#include "messaging/ovMsgAcctPickerSystem.h"
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovInfoDisplaySystem.h"
@@ -47,7 +48,7 @@ ovAssembly ovProgramAssembly() {
     assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovDatePickerSystem>(app); });
     assembly.modules.push_back(module<ovHyperBar>());
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovContactPickerSystem>(); });
-    // 6 ovMsgAcctPickerSystem
+    assembly.modules.push_back([](ovApp& app) { return std::make_unique<ovMsgAcctPickerSystem>(app); });
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovInfoDisplaySystem>(); });
     assembly.modules.push_back(module<ovHomeScreenSystem>());
     assembly.buildTree = buildTree;

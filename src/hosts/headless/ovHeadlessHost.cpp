@@ -31,7 +31,8 @@ ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& exec
     system_ = std::make_unique<ovHeadlessSystem>(
         std::move(clock), ovScreenSize{options.screenWidth, options.screenHeight}, executableFile);
     system_->setDebugEcho(options.debug);
-    program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options), assembly);
+    program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options), assembly,
+                                           ovProgramFolders{options.configDir, options.dataDir});
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();

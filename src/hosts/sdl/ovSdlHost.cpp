@@ -20,8 +20,9 @@ constexpr Uint64 kRaisePollMs = 100;
 constexpr int kIdleWaitMs = 100;
 } // namespace
 
-ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile) : system_(system) {
-    program_ = std::make_unique<ovProgram>(system_, *this, storeFile);
+ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile, const ovProgramFolders& folders)
+    : system_(system) {
+    program_ = std::make_unique<ovProgram>(system_, *this, storeFile, nullptr, folders);
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), system_);
 }
@@ -363,7 +364,7 @@ int ovRunWindow(const ovOptions& options) {
         return 3;
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
-    ovSdlHost host(system, ovStoreFileFor(options));
+    ovSdlHost host(system, ovStoreFileFor(options), ovProgramFolders{options.configDir, options.dataDir});
 
     ovSingleInstance instance;
     switch (instance.acquire()) {

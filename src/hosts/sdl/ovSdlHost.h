@@ -21,7 +21,8 @@ public:
     // when empty). This runs the orientation check, which ends the process with the
     // landscape message on a landscape screen. SDL's video subsystem must be running;
     // no window exists yet.
-    explicit ovSdlHost(ovSdlSystem& system, const std::string& storeFile = {});
+    explicit ovSdlHost(ovSdlSystem& system, const std::string& storeFile = {},
+                       const ovProgramFolders& folders = {});
     ~ovSdlHost() override;
     ovSdlHost(const ovSdlHost&) = delete;
     ovSdlHost& operator=(const ovSdlHost&) = delete;

@@ -1,0 +1,47 @@
+#pragma once
+// The recording mail server of ovSmtpTestServer.py, run by Debian's own interpreter
+// (the first python3 on PATH may be one that cannot see Debian's aiosmtpd) on a free
+// port of 127.0.0.1, and stopped when the object goes.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class ovSmtpTestServer {
+public:
+    struct Options {
+        std::string certFile; // with a key: offers STARTTLS and requires it
+        std::string keyFile;
+        std::string refuse; // recipients containing this are refused with 550
+    };
+    ovSmtpTestServer(const std::filesystem::path& folder, const Options& options);
+    ~ovSmtpTestServer();
+    ovSmtpTestServer(const ovSmtpTestServer&) = delete;
+    ovSmtpTestServer& operator=(const ovSmtpTestServer&) = delete;
+
+    bool running() const { return port_ > 0; }
+    int port() const { return port_; }
+    void stop();
+    // The JSON records of the messages received, in the order they came.
+    std::vector<std::string> received() const;
+
+private:
+    std::filesystem::path folder_;
+    int pid_ = -1;
+    int input_ = -1;
+    int port_ = 0;
+};
+
+// A scratch folder of the test's own, removed with everything in it.
+class ovScratchFolder {
+public:
+    ovScratchFolder();
+    ~ovScratchFolder();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void ovWriteFile(const std::filesystem::path& file, const std::string& text);
+std::string ovReadFile(const std::filesystem::path& file);
