@@ -166,6 +166,14 @@ TEST(WizardSteps, BackFromTheContactHubReachesTheNameKeyboard) {
     d.tapOwnButton();
     EXPECT_EQ(d.current(), wizard->nameKeyboard);
     EXPECT_EQ(wizard->nameKeyboard->inputText.str(), u"Ann");
+    // The name keyboard's Back leaves through the root to the home screen; coming back
+    // finds everything as it was left.
+    d.keyboardBack();
+    EXPECT_EQ(d.current()->nodeId, ovHomeScreenId);
+    d.startWizard(u"New Contact");
+    EXPECT_EQ(d.current(), wizard->nameKeyboard);
+    EXPECT_EQ(wizard->nameKeyboard->inputText.str(), u"Ann");
+    EXPECT_EQ(wizard->emailChoice->label.str(), u"@:a@b");
 }
 
 TEST(WizardSteps, EmptyingAFieldPutsItsLabelBack) {
