@@ -17,6 +17,8 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
+    if (app_->landscapeRefused())
+        return;
     fonts_ = std::make_unique<ovFontSet>(system);
     shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
 }
@@ -28,8 +30,10 @@ ovProgram::~ovProgram() {
     session_.reset();
 }
 
-void ovProgram::start() {
-    app_->orientationCheck();
+bool ovProgram::start() {
+    if (refused() || !app_->orientationCheck())
+        return false;
     shell_->onCreate();
     shell_->onPaint();
+    return true;
 }

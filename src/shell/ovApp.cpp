@@ -20,10 +20,12 @@ constexpr float kLongPressSeconds = 1.3f;
 ovApp::ovApp(ovSystem& system, const ovAssembly& assembly) : moduleInstance(&system), system_(system) {
     instance_ = this;
     touch.phase = ovPhaseIdle;
-    orientationCheck();
+    const bool portrait = orientationCheck();
     navigator = std::make_unique<ovNavigator>(*this);
     centreNode(navigator->root);
     backBuffer_ = std::make_unique<ovBackBuffer>();
+    if (!portrait)
+        return;
     for (const ovAssembly::ModuleFactory& make : assembly.modules)
         addModule(make(*this));
     for (ovModule* module : moduleList)
@@ -54,19 +56,21 @@ void ovApp::centreNode(ovHyperNode& node) const {
     node.y = (screenRect.bottom - screenRect.top) / 2 - shortHeight / 2;
 }
 
-void ovApp::orientationCheck() {
+bool ovApp::orientationCheck() {
     const ovScreenSize screen = system_.screenSize();
     screenWidth = screen.width;
     screenHeight = screen.height;
     if (screenHeight < screenWidth) {
         system_.messageBox("Not designed for landscape mode. Please switch to portrait mode to run it.",
                            "Orvida");
-        system_.exitProcess(1);
+        landscapeRefused_ = true;
+        return false;
     }
     const float larger = static_cast<float>(std::max(screenWidth, screenHeight));
     reservedHeight = static_cast<int>(larger * kReservedShare);
     screenRect = {0, 0, screenWidth, screenHeight - reservedHeight};
     needsRepaint = true;
+    return true;
 }
 
 void ovApp::loadOnFirstPaint(ovSystem& instance) {

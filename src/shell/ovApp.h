@@ -36,8 +36,9 @@ public:
 
 class ovApp {
 public:
-    // Checks the orientation (a landscape screen ends the process with exit code 1),
-    // creates the assembly's modules and runs its tree builder. Loads no picture.
+    // Checks the orientation, creates the assembly's modules and runs its tree builder.
+    // Loads no picture. A landscape screen is refused with the message box and nothing
+    // more is made: the entry point sees landscapeRefused() and ends the program.
     ovApp(ovSystem& system, const ovAssembly& assembly);
     ~ovApp();
     ovApp(const ovApp&) = delete;
@@ -67,7 +68,10 @@ public:
     ovPtrArray<ovModule> moduleList;
     ovPlugInBar* hyperBar = nullptr;
 
-    void orientationCheck();
+    // False, after the message box, when the screen is wider than tall; the program
+    // must then end with exit code 1.
+    bool orientationCheck();
+    bool landscapeRefused() const { return landscapeRefused_; }
     void update(float delta, float total);
     // Does its work on the first call only.
     void loadOnFirstPaint(ovSystem& instance);
@@ -100,6 +104,7 @@ private:
 
     ovSystem& system_;
     ovAppWindow* window_ = nullptr;
+    bool landscapeRefused_ = false;
     std::unique_ptr<ovBackBuffer> backBuffer_;
     std::vector<std::unique_ptr<ovHyperNode>> nodes_;
     std::vector<std::unique_ptr<ovModule>> modules_;

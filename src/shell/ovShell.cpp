@@ -29,8 +29,8 @@ void ovShell::onCreate() {
     timerCreated_ = true;
 }
 
-void ovShell::onSize() {
-    app_.orientationCheck();
+bool ovShell::onSize() {
+    return app_.orientationCheck();
 }
 
 void ovShell::onTimer() {

@@ -29,7 +29,9 @@ public:
     ~ovShell() override;
 
     void onCreate();
-    void onSize();
+    // False when the new size is refused (landscape): the host then ends the program
+    // with exit code 1.
+    bool onSize();
     void onTimer();
     void onPointerDown(int x, int y);
     void onPointerMove(int x, int y);

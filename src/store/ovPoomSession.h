@@ -15,8 +15,8 @@
 #include "base/ovPtrArray.h"
 #include "platform/pim/ovPimApplication.h"
 #include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimCode.h"
 #include "platform/pim/ovPimContact.h"
-#include "platform/pim/ovPimResult.h"
 #include "platform/system/ovDateTime.h"
 #include "store/ovSpanIndex.h"
 
@@ -71,37 +71,37 @@ public:
     // Fills `contacts` with every contact whose file-as name or first name begins with
     // the text, in any letter case and for any length of text, in the store's order;
     // an empty text lists every contact. The text itself is left as it is.
-    ovPimResult searchContacts(std::u16string_view text);
+    ovResult<> searchContacts(std::u16string_view text);
     // Fills `appointments` with every appointment that overlaps from..to (edges
     // included), the latest start first. useCache answers from `calendarCache`, loading
     // it first when it is not valid; otherwise the store is asked afresh. When that load
     // fails, the answer comes from the cache as it was and the result carries the failure;
     // the cache still counts as loaded until the next appointment is added.
-    ovPimResult queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache = false);
+    ovResult<> queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache = false);
     // 0 include (overlaps from..to, edges included), 1 ended before `from`, 2 otherwise.
     static int classifyAppointment(double start, double end, double from, double to);
 
     // Create, fill and save one item. On success the item is on disk; any refusal leaves
     // nothing saved and comes back with the reason. addAppointment makes the next cached
     // query reload the calendar. A duration of 0 keeps the store's default length.
-    ovPimResult addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
-                               std::u16string_view location, int durationMinutes, int reminderMinutes);
+    ovResult<> addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
+                              std::u16string_view location, int durationMinutes, int reminderMinutes);
     // The due date is the start plus durationMinutes, the reminder reminderMinutes before
     // the start; priority is the importance, 0 low, 1 normal, 2 high.
-    ovPimResult addTask(const ovSystemTime& startTime, std::u16string_view subject, int durationMinutes,
-                        int reminderMinutes, int priority);
-    ovPimResult addContact(std::u16string_view name, std::u16string_view firstName, std::u16string_view home,
-                           std::u16string_view mobile, std::u16string_view work, std::u16string_view fax,
-                           std::u16string_view email);
+    ovResult<> addTask(const ovSystemTime& startTime, std::u16string_view subject, int durationMinutes,
+                       int reminderMinutes, int priority);
+    ovResult<> addContact(std::u16string_view name, std::u16string_view firstName, std::u16string_view home,
+                          std::u16string_view mobile, std::u16string_view work, std::u16string_view fax,
+                          std::u16string_view email);
 
 private:
     void logOn(const std::string& storeFile);
     void logOff();
-    ovPimResult noStore() const;
-    ovPimResult convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a, double& b) const;
-    ovPimResult queryDirect(double from, double to);
-    ovPimResult queryCached(double from, double to);
-    ovPimResult loadCache();
+    ovResult<> noStore() const;
+    ovResult<> convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a, double& b) const;
+    ovResult<> queryDirect(double from, double to);
+    ovResult<> queryCached(double from, double to);
+    ovResult<> loadCache();
     void releaseContacts();
     void releaseAppointments();
     void releaseCache();

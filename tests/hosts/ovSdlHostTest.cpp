@@ -325,42 +325,41 @@ TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
 }
 
 // ---------------------------------------------------------------------------------
-// Landscape ends the process; these run in a child of their own.
+// Landscape ends the program through the entry point: the host closes with exit code 1.
 
-TEST(SdlHostDeathTest, LandscapeAtStartShowsTheMessageAndExitsOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            std::string error;
-            auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-            ovSdlSystem system({640, 480}, kExecutable, false);
-            ovSdlHost host(system);
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(1), kLandscapeText);
+TEST(SdlHostLandscape, AtStartTheHostIsClosedWithExitCodeOne) {
+    std::string error;
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    ovSdlSystem system({640, 480}, kExecutable, false);
+    ::testing::internal::CaptureStderr();
+    ovSdlHost host(system);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(kLandscapeText), std::string::npos) << said;
+    EXPECT_TRUE(host.program().refused());
+    EXPECT_TRUE(host.closed());
+    EXPECT_EQ(host.run(), 1);
 }
 
-TEST(SdlHostDeathTest, TurningTheWindowToLandscapeExitsOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            std::string error;
-            auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-            ovSdlSystem system({240, 320}, kExecutable, false);
-            ovSdlHost host(system);
-            if (!host.openWindow(error))
-                std::exit(5);
-            host.start();
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.windowID = SDL_GetWindowID(host.window());
-            e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-            e.window.data1 = 320;
-            e.window.data2 = 240;
-            host.handleEvent(e);
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(1), kLandscapeText);
+TEST(SdlHostLandscape, TurningTheWindowEndsTheLoopWithExitCodeOne) {
+    std::string error;
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    ovSdlSystem system({240, 320}, kExecutable, false);
+    ovSdlHost host(system);
+    ASSERT_TRUE(host.openWindow(error)) << error;
+    host.start();
+    ASSERT_FALSE(host.closed());
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = SDL_GetWindowID(host.window());
+    e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    e.window.data1 = 320;
+    e.window.data2 = 240;
+    ::testing::internal::CaptureStderr();
+    host.handleEvent(e);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(kLandscapeText), std::string::npos) << said;
+    EXPECT_TRUE(host.closed());
+    EXPECT_EQ(host.run(), 1);
 }
 
 // ---------------------------------------------------------------------------------

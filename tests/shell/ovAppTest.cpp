@@ -1,6 +1,7 @@
 #include "support/ovTestProgram.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 TEST(Orientation, ReservedHeightAndScreenRectangle) {
     // One program at a time, as in a real process.
@@ -18,9 +19,18 @@ TEST(Orientation, ReservedHeightAndScreenRectangle) {
     EXPECT_EQ(square.app().reservedHeight, 52);
 }
 
-TEST(OrientationDeathTest, LandscapeIsRefusedWithExitCodeOne) {
-    EXPECT_EXIT(ovTestProgram(321, 320), ::testing::ExitedWithCode(1),
-                "Not designed for landscape mode. Please switch to portrait mode to run it.");
+TEST(Orientation, LandscapeIsRefusedWithTheMessageAndNothingRuns) {
+    ovTestProgram p(321, 320);
+    ASSERT_TRUE(p.host().refused());
+    ASSERT_EQ(p.system().messages().size(), 1u);
+    EXPECT_EQ(p.system().messages()[0].text,
+              "Not designed for landscape mode. Please switch to portrait mode to run it.");
+    std::istringstream script("state\n");
+    std::ostringstream out;
+    EXPECT_EQ(p.host().run(script, "script", out), 1);
+    EXPECT_EQ(out.str(), "") << "no line of the script runs";
+    EXPECT_FALSE(p.app().resourcesLoaded);
+    EXPECT_EQ(p.app().moduleList.count(), 0) << "no module is made for a refused screen";
 }
 
 TEST(Startup, FirstUpdatePassesIntoTheOnlyChild) {

@@ -32,6 +32,8 @@ ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& exec
         std::move(clock), ovScreenSize{options.screenWidth, options.screenHeight}, executableFile);
     system_->setDebugEcho(options.debug);
     program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options), assembly);
+    if (program_->refused())
+        return;
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();
@@ -89,18 +91,18 @@ void ovHeadlessHost::advance(int ms) {
 
 void ovHeadlessHost::writeShot(const std::string& file) {
     ovBackBuffer& back = program_->app().backBuffer();
-    const std::string error = ovWritePng(back.frame(), file);
-    if (!error.empty())
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> written = ovWritePng(back.frame(), file); !written)
+        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
 }
 
 void ovHeadlessHost::writeWindowShot(const std::string& file) {
-    const std::string error = ovWritePng(chrome_->compose(), file);
-    if (!error.empty())
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> written = ovWritePng(chrome_->compose(), file); !written)
+        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
 }
 
 void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
+    if (refused())
+        return;
     // Once the window is closed, touches and keys have nowhere to go; the clock still runs.
     const bool live = !exited_;
     switch (c.kind) {
@@ -158,17 +160,18 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
 }
 
 int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostream& out) {
+    if (refused())
+        return ovProgram::refusedExitCode;
     std::string line;
     int number = 0;
     while (std::getline(script, line)) {
         ++number;
-        ovScriptCommand command;
-        std::string error;
-        if (!ovParseScriptLine(line, command, error)) {
-            std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, error.c_str());
+        const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
+        if (!command) {
+            std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, command.reason().c_str());
             return 2;
         }
-        execute(command, out);
+        execute(command.value(), out);
     }
     return 0;
 }
@@ -201,6 +204,8 @@ std::string ovHeadlessHost::stateJson() const {
 
 int ovRunHeadless(const ovOptions& options) {
     ovHeadlessHost host(options, ovCurrentExecutableFile());
+    if (host.refused())
+        return ovProgram::refusedExitCode;
     if (options.script.empty())
         return 0;
     if (options.script == "-")

@@ -22,6 +22,11 @@ constexpr int kIdleWaitMs = 100;
 
 ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile) : system_(system) {
     program_ = std::make_unique<ovProgram>(system_, *this, storeFile);
+    if (program_->refused()) {
+        exitCode_ = ovProgram::refusedExitCode;
+        closed_ = true;
+        return;
+    }
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), system_);
 }
@@ -65,7 +70,11 @@ bool ovSdlHost::openWindow(std::string& error) {
 }
 
 void ovSdlHost::start() {
-    program_->start();
+    if (!program_->start()) {
+        exitCode_ = ovProgram::refusedExitCode;
+        closeWindow();
+        return;
+    }
     present();
     if (window_) {
         SDL_ShowWindow(window_.get());
@@ -252,9 +261,13 @@ void ovSdlHost::windowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         // A window turned wider than tall is a rotated device: the orientation check
-        // refuses it and ends the program.
+        // refuses it and the program ends.
         system_.setWindowSize(event.data1, event.data2);
-        program_->shell().onSize();
+        if (!program_->shell().onSize()) {
+            exitCode_ = ovProgram::refusedExitCode;
+            closeWindow();
+            break;
+        }
         updateViewport();
         present();
         break;
@@ -332,7 +345,7 @@ int ovSdlHost::run(ovSingleInstance* instance) {
                 raise();
         }
     }
-    return 0;
+    return exitCode_;
 }
 
 // ---------------------------------------------------------------------------------
@@ -364,6 +377,8 @@ int ovRunWindow(const ovOptions& options) {
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
     ovSdlHost host(system, ovStoreFileFor(options));
+    if (host.program().refused())
+        return host.exitCode();
 
     ovSingleInstance instance;
     switch (instance.acquire()) {
@@ -388,6 +403,8 @@ int ovRunWindow(const ovOptions& options) {
         return 3;
     }
     host.start();
+    if (host.closed())
+        return host.exitCode();
     system.debugOutput("orvida: window open, " + std::to_string(host.chrome().width()) + "x" +
                        std::to_string(host.chrome().height()) + " on " + sdl->videoDriver() + "\n");
     system.preloadSound(ovSoundPathFor(system.executableFile(), "open.wav"));

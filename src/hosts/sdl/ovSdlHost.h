@@ -18,9 +18,9 @@ class ovSingleInstance;
 class ovSdlHost final : public ovShellHost {
 public:
     // Creates the program on the system's services and the store in storeFile (none
-    // when empty). This runs the orientation check, which ends the process with the
-    // landscape message on a landscape screen. SDL's video subsystem must be running;
-    // no window exists yet.
+    // when empty). This runs the orientation check: on a landscape screen it shows the
+    // message and the host is closed at once with exit code 1. SDL's video subsystem
+    // must be running; no window exists yet.
     explicit ovSdlHost(ovSdlSystem& system, const std::string& storeFile = {});
     ~ovSdlHost() override;
     ovSdlHost(const ovSdlHost&) = delete;
@@ -41,6 +41,8 @@ public:
     // One timer message.
     void tick();
     bool closed() const { return closed_; }
+    // What run() returns: 0, or 1 once the screen was refused as landscape.
+    int exitCode() const { return exitCode_; }
     // Shows the window and brings it to the front.
     void raise();
 
@@ -78,6 +80,7 @@ private:
     SDL_Rect viewport_{}; // where the frame lies in the window, in window coordinates
 
     bool closed_ = false;
+    int exitCode_ = 0;
     bool timerOn_ = false;
     Uint64 nextTickMs_ = 0;
 

@@ -57,11 +57,3 @@ void ovSdlSystem::debugOutput(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
-
-void ovSdlSystem::exitProcess(int code) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    // Gives the display back in order (the window, the audio device) before leaving.
-    SDL_Quit();
-    std::exit(code);
-}

@@ -66,13 +66,13 @@ TEST(KeyedBlit, PureGreenIsLeftOutOfAnInMemoryPicture) {
 TEST(KeyedBlit, PureGreenIsLeftOutOfADecodedStretchedBmp) {
     // BMP pixels are 0xRRGGBB; pure green reads the same either way round.
     const auto bytes = ovtest::makeBmp(2, 1, 24, {0x0000FF /* blue */, 0x00FF00});
-    const ovImageResult decoded = ovDecodeBmp(bytes.data(), bytes.size(), "keyed.bmp");
-    ASSERT_TRUE(decoded.ok) << decoded.error;
-    ASSERT_EQ(decoded.image.bitsPerPixel, 24);
+    const ovResult<ovImage> decoded = ovDecodeBmp(bytes.data(), bytes.size(), "keyed.bmp");
+    ASSERT_TRUE(decoded.ok()) << decoded.reason();
+    ASSERT_EQ(decoded.value().bitsPerPixel, 24);
 
     ovFramebuffer fb(6, 3, kRed);
     ovCanvas canvas(fb);
-    canvas.stretchBlitKeyed(decoded.image, 1, 0, 4, 2, kGreen);
+    canvas.stretchBlitKeyed(decoded.value(), 1, 0, 4, 2, kGreen);
     for (int y = 0; y < 2; ++y) {
         EXPECT_EQ(fb.pixel(0, y), kRed);
         EXPECT_EQ(fb.pixel(1, y), kBlue);
