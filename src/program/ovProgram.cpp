@@ -20,7 +20,7 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
     if (app_->landscapeRefused())
         return;
     fonts_ = std::make_unique<ovFontSet>(system);
-    shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
+    shell_ = std::make_unique<ovShell>(*app_, system, host, *fonts_, lastTickSeconds_);
 }
 
 ovProgram::~ovProgram() {

@@ -54,21 +54,11 @@ void ovHeadlessHost::showAbout() {
     chrome_->openAbout();
 }
 
-// Script positions are pixels of the program's screen rectangle; the window around it
-// decides, as it does on screen, whether they reach the program, a bar or a box.
-void ovHeadlessHost::pointerDown(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerDown(x + area.left, y + area.top);
-}
-
-void ovHeadlessHost::pointerMove(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerMove(x + area.left, y + area.top);
-}
-
-void ovHeadlessHost::pointerUp(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerUp(x + area.left, y + area.top);
+// Script positions are pixels of the program's screen rectangle, as pointer events
+// are; the window around it decides, as it does on screen, whether they reach the
+// program, a bar or a box.
+void ovHeadlessHost::pointer(ovPointerEvent::Kind kind, int x, int y) {
+    chrome_->pointer({kind, {x, y}});
 }
 
 void ovHeadlessHost::advance(int ms) {
@@ -110,15 +100,15 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
         break;
     case ovScriptCommand::Down:
         if (live)
-            pointerDown(c.x, c.y);
+            pointer(ovPointerEvent::Down, c.x, c.y);
         break;
     case ovScriptCommand::Move:
         if (live)
-            pointerMove(c.x, c.y);
+            pointer(ovPointerEvent::Move, c.x, c.y);
         break;
     case ovScriptCommand::Up:
         if (live)
-            pointerUp(c.x, c.y);
+            pointer(ovPointerEvent::Up, c.x, c.y);
         break;
     case ovScriptCommand::Wait:
         advance(c.ms);
@@ -126,10 +116,10 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
     case ovScriptCommand::Tap:
     case ovScriptCommand::Hold:
         if (live)
-            pointerDown(c.x, c.y);
+            pointer(ovPointerEvent::Down, c.x, c.y);
         advance(c.kind == ovScriptCommand::Tap ? kTapMs : c.ms);
         if (!exited_)
-            pointerUp(c.x, c.y);
+            pointer(ovPointerEvent::Up, c.x, c.y);
         advance(kAfterReleaseMs);
         break;
     case ovScriptCommand::Key:

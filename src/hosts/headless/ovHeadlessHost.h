@@ -46,9 +46,7 @@ private:
     void advance(int ms);
     void writeShot(const std::string& file);
     void writeWindowShot(const std::string& file);
-    void pointerDown(int x, int y);
-    void pointerMove(int x, int y);
-    void pointerUp(int x, int y);
+    void pointer(ovPointerEvent::Kind kind, int x, int y);
 
     std::unique_ptr<ovHeadlessSystem> system_;
     std::unique_ptr<ovProgram> program_;

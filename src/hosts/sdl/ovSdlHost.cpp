@@ -205,19 +205,19 @@ void ovSdlHost::handleEvent(const SDL_Event& event) {
         if (event.button.which != SDL_TOUCH_MOUSEID && event.button.button == SDL_BUTTON_LEFT &&
             pointer_ == Pointer::None) {
             pointer_ = Pointer::Mouse;
-            pointerDown(event.button.x, event.button.y);
+            pointer(ovPointerEvent::Down, event.button.x, event.button.y);
         }
         break;
     case SDL_MOUSEMOTION:
         // A mouse that merely hovers is no finger on the screen.
         if (event.motion.which != SDL_TOUCH_MOUSEID && pointer_ == Pointer::Mouse)
-            pointerMove(event.motion.x, event.motion.y);
+            pointer(ovPointerEvent::Move, event.motion.x, event.motion.y);
         break;
     case SDL_MOUSEBUTTONUP:
         if (event.button.which != SDL_TOUCH_MOUSEID && event.button.button == SDL_BUTTON_LEFT &&
             pointer_ == Pointer::Mouse) {
             pointer_ = Pointer::None;
-            pointerUp(event.button.x, event.button.y);
+            pointer(ovPointerEvent::Up, event.button.x, event.button.y);
         }
         break;
     case SDL_FINGERDOWN:
@@ -236,13 +236,13 @@ void ovSdlHost::handleEvent(const SDL_Event& event) {
             pointer_ = Pointer::Finger;
             touchId_ = f.touchId;
             fingerId_ = f.fingerId;
-            pointerDown(x, y);
+            pointer(ovPointerEvent::Down, x, y);
         } else if (pointer_ == Pointer::Finger && f.touchId == touchId_ && f.fingerId == fingerId_) {
             if (event.type == SDL_FINGERMOTION) {
-                pointerMove(x, y);
+                pointer(ovPointerEvent::Move, x, y);
             } else {
                 pointer_ = Pointer::None;
-                pointerUp(x, y);
+                pointer(ovPointerEvent::Up, x, y);
             }
         }
         break;
@@ -294,26 +294,16 @@ void ovSdlHost::keyDown(const SDL_KeyboardEvent& event) {
         chrome_->cancelKey();
 }
 
-void ovSdlHost::pointerDown(double windowX, double windowY) {
+void ovSdlHost::pointer(ovPointerEvent::Kind kind, double windowX, double windowY) {
     int x = 0, y = 0;
-    if (!toFramePixels(windowX, windowY, x, y)) {
+    if (!toFramePixels(windowX, windowY, x, y) && kind == ovPointerEvent::Down) {
         // A press beside the shown screen belongs to nobody, nor does its release.
         pointer_ = Pointer::None;
         return;
     }
-    chrome_->pointerDown(x, y);
-}
-
-void ovSdlHost::pointerMove(double windowX, double windowY) {
-    int x = 0, y = 0;
-    toFramePixels(windowX, windowY, x, y);
-    chrome_->pointerMove(x, y);
-}
-
-void ovSdlHost::pointerUp(double windowX, double windowY) {
-    int x = 0, y = 0;
-    toFramePixels(windowX, windowY, x, y);
-    chrome_->pointerUp(x, y);
+    // The one translation: from the window's pixels to the screen rectangle's.
+    const ovRect& area = chrome_->screenArea();
+    chrome_->pointer({kind, {x - area.left, y - area.top}});
 }
 
 int ovSdlHost::run(ovSingleInstance* instance) {

@@ -67,9 +67,7 @@ private:
     void updateViewport();
     void windowEvent(const SDL_WindowEvent& event);
     void keyDown(const SDL_KeyboardEvent& event);
-    void pointerDown(double windowX, double windowY);
-    void pointerMove(double windowX, double windowY);
-    void pointerUp(double windowX, double windowY);
+    void pointer(ovPointerEvent::Kind kind, double windowX, double windowY);
 
     ovSdlSystem& system_;
     std::unique_ptr<ovProgram> program_;
