@@ -19,10 +19,7 @@ ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name,
             showErrorBox(instance, result.reason());
         }
     }
-    ovBitmap* raw = bitmap.get();
-    owned_.push_back(std::move(bitmap));
-    pictures_.append(raw);
-    return raw;
+    return pictures_.add(std::move(bitmap));
 }
 
 void ovBitmapStore::blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,

@@ -94,7 +94,6 @@ ovResult<> ovPoomSession::noStore() const {
 
 void ovPoomSession::releaseContacts() {
     contacts_.clear();
-    contactItems_.clear();
 }
 
 void ovPoomSession::releaseAppointments() {
@@ -108,7 +107,6 @@ void ovPoomSession::releaseCache() {
     if (appointmentsFromCache_)
         releaseAppointments();
     calendarCache_.clear();
-    cacheItems_.clear();
     cacheIndex_.clear();
 }
 
@@ -133,9 +131,8 @@ ovResult<> ovPoomSession::searchContacts(std::u16string_view text) {
             continue;
         if (!beginsWith(contact->fileAs(), folded) && !beginsWith(contact->firstName(), folded))
             continue;
-        if (contacts_.append(contact.get()) != ovS_OK)
+        if (contacts_.add(std::move(contact)) == nullptr)
             return ovFail(ovPimCode::storeError, "out of memory while listing contacts");
-        contactItems_.push_back(std::move(contact));
     }
     return ovResult<>::success();
 }
@@ -181,9 +178,9 @@ ovResult<> ovPoomSession::queryDirect(double from, double to) {
         std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
         if (!item || classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
             continue;
-        if (appointments_.append(item.get()) != ovS_OK)
+        ovPimAppointment* kept = appointmentItems_.add(std::move(item));
+        if (kept == nullptr || appointments_.append(kept) != ovS_OK)
             return ovFail(ovPimCode::storeError, "out of memory while listing appointments");
-        appointmentItems_.push_back(std::move(item));
     }
     return ovResult<>::success();
 }
@@ -198,8 +195,7 @@ ovResult<> ovPoomSession::loadCache() {
     if (result) {
         releaseCache();
         const int count = items->count();
-        calendarCache_.setSize(count);
-        cacheItems_.reserve(static_cast<size_t>(count));
+        calendarCache_.reserve(count);
         std::vector<double> starts, ends;
         starts.reserve(static_cast<size_t>(count));
         ends.reserve(static_cast<size_t>(count));
@@ -207,13 +203,14 @@ ovResult<> ovPoomSession::loadCache() {
             std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
             if (!item)
                 continue;
-            if (calendarCache_.append(item.get()) != ovS_OK) {
+            const double start = item->start();
+            const double end = item->end();
+            if (calendarCache_.add(std::move(item)) == nullptr) {
                 result = ovFail(ovPimCode::storeError, "out of memory while loading the calendar");
                 break;
             }
-            starts.push_back(item->start());
-            ends.push_back(item->end());
-            cacheItems_.push_back(std::move(item));
+            starts.push_back(start);
+            ends.push_back(end);
         }
         cacheIndex_.build(std::move(starts), std::move(ends));
     }
@@ -234,7 +231,7 @@ ovResult<> ovPoomSession::queryCached(double from, double to) {
     // decides, as it does for a direct query.
     cacheIndex_.findOverlapping(std::min(from, to), std::max(from, to), scratch_);
     for (int position : scratch_) {
-        ovPimAppointment* item = calendarCache_.at(position);
+        ovPimAppointment* item = calendarCache_[position];
         if (classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
             continue;
         if (appointments_.append(item) != ovS_OK) {

@@ -12,6 +12,7 @@
 // items the session owns after a direct query and to the cache's own items after a
 // cached query; the items stay valid until the list is next filled (or, for cached
 // results, until the cache is reloaded).
+#include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "platform/pim/ovPimApplication.h"
 #include "platform/pim/ovPimAppointment.h"
@@ -59,9 +60,9 @@ public:
     // The logged-on application object, or null without a store.
     ovPimApplication* application() const { return application_.get(); }
 
-    const ovPtrArray<ovPimContact>& contacts() const { return contacts_; }
+    const ovPtrArray<ovPimContact>& contacts() const { return contacts_.items(); }
     const ovPtrArray<ovPimAppointment>& appointments() const { return appointments_; }
-    const ovPtrArray<ovPimAppointment>& calendarCache() const { return calendarCache_; }
+    const ovPtrArray<ovPimAppointment>& calendarCache() const { return calendarCache_.items(); }
     // The text of the last search that reached the store, exactly as it was given.
     const std::u16string& searchText() const { return searchText_; }
     bool cacheValid() const { return cacheValid_; }
@@ -110,16 +111,14 @@ private:
     std::unique_ptr<ovPimApplication> application_;
     std::string openError_;
 
-    ovPtrArray<ovPimContact> contacts_;
+    ovOwningList<ovPimContact> contacts_;
+    // What the last range query found: the items of appointmentItems_ after a direct
+    // query, the cache's own items after a cached one.
     ovPtrArray<ovPimAppointment> appointments_;
-    ovPtrArray<ovPimAppointment> calendarCache_;
+    ovOwningList<ovPimAppointment> appointmentItems_; // filled by direct queries only
+    ovOwningList<ovPimAppointment> calendarCache_;
     std::u16string searchText_;
     bool cacheValid_ = false;
-
-    // The owners of what the lists refer to.
-    std::vector<std::unique_ptr<ovPimContact>> contactItems_;
-    std::vector<std::unique_ptr<ovPimAppointment>> appointmentItems_; // filled by direct queries only
-    std::vector<std::unique_ptr<ovPimAppointment>> cacheItems_;
     bool appointmentsFromCache_ = false;
     ovSpanIndex cacheIndex_;
     std::vector<int> scratch_; // positions found in the cache, kept to spare an allocation per query

@@ -4,6 +4,8 @@
 // for both instead of a picture that is silently wrong.
 #include "platform/gfx/ovImage.h"
 
+#include "platform/system/ovFileDescriptor.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -153,13 +155,10 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
 }
 
 ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const ovFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
         return failure("cannot open " + path + ": " + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const int fd = file.get();
 
     struct stat st {};
     if (::fstat(fd, &st) != 0)
