@@ -39,12 +39,13 @@ protected:
         host.reset();
         system.reset();
         sdl.reset();
-        std::string error;
-        sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-        ASSERT_TRUE(sdl) << error;
+        auto opened = ovSdlLibrary::open(SDL_INIT_VIDEO);
+        ASSERT_TRUE(opened.ok()) << opened.reason();
+        sdl = opened.take();
         system = std::make_unique<ovSdlSystem>(ovScreenSize{width, height}, kExecutable, false);
         host = std::make_unique<ovSdlHost>(*system);
-        ASSERT_TRUE(host->openWindow(error)) << error;
+        const ovResult<> window = host->openWindow();
+        ASSERT_TRUE(window.ok()) << window.reason();
         host->start();
         drain();
     }
@@ -295,9 +296,8 @@ void writeWav(const fs::path& file, int rate) {
 } // namespace
 
 TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
-    std::string error;
-    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-    ASSERT_TRUE(sdl) << error;
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    ASSERT_TRUE(sdl.ok()) << sdl.reason();
     const fs::path dir = fs::temp_directory_path() / ("orvida-sound-" + std::to_string(getpid()));
     fs::create_directories(dir);
     writeWav(dir / "click.wav", 11025);
@@ -305,16 +305,19 @@ TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
     std::ofstream(dir / "broken.wav") << "RIFF but not really";
     {
         ovSdlSound sound;
-        EXPECT_TRUE(sound.load((dir / "click.wav").string(), error)) << error;
-        EXPECT_TRUE(sound.play((dir / "click.wav").string(), error)) << error;
+        const ovResult<> loaded = sound.load((dir / "click.wav").string());
+        EXPECT_TRUE(loaded.ok()) << loaded.reason();
+        const ovResult<> played = sound.play((dir / "click.wav").string());
+        EXPECT_TRUE(played.ok()) << played.reason();
         // A second file with another rate shares the device.
-        EXPECT_TRUE(sound.play((dir / "other.wav").string(), error)) << error;
-        error.clear();
-        EXPECT_FALSE(sound.play((dir / "missing.wav").string(), error));
-        EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
-        error.clear();
-        EXPECT_FALSE(sound.play((dir / "broken.wav").string(), error));
-        EXPECT_NE(error.find("broken.wav"), std::string::npos) << error;
+        const ovResult<> other = sound.play((dir / "other.wav").string());
+        EXPECT_TRUE(other.ok()) << other.reason();
+        const ovResult<> missing = sound.play((dir / "missing.wav").string());
+        ASSERT_FALSE(missing.ok());
+        EXPECT_NE(missing.reason().find("missing.wav"), std::string::npos) << missing.reason();
+        const ovResult<> broken = sound.play((dir / "broken.wav").string());
+        ASSERT_FALSE(broken.ok());
+        EXPECT_NE(broken.reason().find("broken.wav"), std::string::npos) << broken.reason();
     }
     // Through the system: counted when started, silent when not.
     ovSdlSystem system({240, 320}, kExecutable, false);
@@ -328,8 +331,7 @@ TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
 // Landscape ends the program through the entry point: the host closes with exit code 1.
 
 TEST(SdlHostLandscape, AtStartTheHostIsClosedWithExitCodeOne) {
-    std::string error;
-    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
     ovSdlSystem system({640, 480}, kExecutable, false);
     ::testing::internal::CaptureStderr();
     ovSdlHost host(system);
@@ -341,11 +343,11 @@ TEST(SdlHostLandscape, AtStartTheHostIsClosedWithExitCodeOne) {
 }
 
 TEST(SdlHostLandscape, TurningTheWindowEndsTheLoopWithExitCodeOne) {
-    std::string error;
-    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
     ovSdlSystem system({240, 320}, kExecutable, false);
     ovSdlHost host(system);
-    ASSERT_TRUE(host.openWindow(error)) << error;
+    const ovResult<> window = host.openWindow();
+    ASSERT_TRUE(window.ok()) << window.reason();
     host.start();
     ASSERT_FALSE(host.closed());
     SDL_Event e{};

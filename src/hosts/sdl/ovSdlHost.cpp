@@ -40,33 +40,27 @@ ovSdlHost::~ovSdlHost() {
     window_.reset();
 }
 
-bool ovSdlHost::openWindow(std::string& error) {
+ovResult<> ovSdlHost::openWindow() {
     const int w = chrome_->width();
     const int h = chrome_->height();
     const std::string title = ovToUtf8(ovLoadString(ovIdsAppTitle));
     // Hidden until the first frame is in it, so the window never shows garbage.
     window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h,
                                    SDL_WINDOW_HIDDEN));
-    if (!window_) {
-        error = std::string("cannot create the window: ") + SDL_GetError();
-        return false;
-    }
+    if (!window_)
+        return ovFail(std::string("cannot create the window: ") + SDL_GetError());
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
     if (!renderer_)
         renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!renderer_) {
-        error = std::string("cannot draw into the window: ") + SDL_GetError();
-        return false;
-    }
+    if (!renderer_)
+        return ovFail(std::string("cannot draw into the window: ") + SDL_GetError());
     // 0x00BBGGRR pixels are XBGR8888 words, whatever the byte order.
     texture_.reset(
         SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, w, h));
-    if (!texture_) {
-        error = std::string("cannot create the window's picture: ") + SDL_GetError();
-        return false;
-    }
+    if (!texture_)
+        return ovFail(std::string("cannot create the window's picture: ") + SDL_GetError());
     updateViewport();
-    return true;
+    return {};
 }
 
 void ovSdlHost::start() {
@@ -350,8 +344,9 @@ int ovRunWindow(const ovOptions& options) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, windowClass.c_str());
 
-    std::string error;
-    std::unique_ptr<ovSdlLibrary> sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    ovResult<std::unique_ptr<ovSdlLibrary>> opened = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    std::string error = opened ? std::string() : opened.reason();
+    std::unique_ptr<ovSdlLibrary> sdl = opened ? opened.take() : nullptr;
     if (sdl && sdl->fellBackToNoDisplay()) {
         error = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr
                     ? "DISPLAY and WAYLAND_DISPLAY are not set"
@@ -388,8 +383,8 @@ int ovRunWindow(const ovOptions& options) {
         break;
     }
 
-    if (!host.openWindow(error)) {
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> window = host.openWindow(); !window) {
+        std::fprintf(stderr, "orvida: %s\n", window.reason().c_str());
         return 3;
     }
     host.start();

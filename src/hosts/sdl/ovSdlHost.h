@@ -26,9 +26,9 @@ public:
     ovSdlHost(const ovSdlHost&) = delete;
     ovSdlHost& operator=(const ovSdlHost&) = delete;
 
-    // Creates the (still hidden) window, its renderer and texture. False with the
+    // Creates the (still hidden) window, its renderer and texture. Refused with the
     // reason when SDL cannot.
-    bool openWindow(std::string& error);
+    ovResult<> openWindow();
     // What the entry point does once the window exists: the orientation check, the
     // timer, the first paint; then the window is shown and brought forward.
     void start();
