@@ -5,8 +5,8 @@
 // when the store changes (a save here, another process, a sync).
 //
 // Each reminder fires once: it is noted in the store as fired before it is shown, and a
-// reminder another process noted first is left to it. A reminder found more than a
-// minute after its time (the program was not running) is shown as missed; one more than
+// reminder another process noted first is left to it. A reminder found more than five
+// minutes after its time (the program was not running) is shown as missed; one more than
 // a day old is not shown at all.
 //
 // A notification the notifier cannot deliver still counts as fired: the reason goes to
@@ -25,8 +25,9 @@ class ovSystem;
 
 class ovReminderScheduler {
 public:
-    // Later than this after its time a reminder is shown as missed.
-    static constexpr double missedAfterDays = 1.0 / 1440.0;
+    // Later than this after its time a reminder is shown as missed: long enough that a
+    // timer run every minute or two does not call its reminders missed.
+    static constexpr double missedAfterDays = 5.0 / 1440.0;
     // Older than this a reminder is not shown.
     static constexpr double oldestDays = 1.0;
     // How often the store is asked whether it changed, in days (one second).

@@ -57,10 +57,9 @@ int ovRunRemindTool(const std::vector<std::string>& args, ovNotifier& notifier, 
         err << "orvida remind: " << r.reason() << '\n';
         return 1;
     }
-    ovReminderScheduler scheduler(app.store(), notifier, system,
-                                  [&out](const ovNotification& shown, bool) {
-                                      out << shown.summary << ": " << shown.body << '\n';
-                                  });
+    ovReminderScheduler scheduler(app.store(), notifier, system, [&out](const ovNotification& shown, bool) {
+        out << shown.summary << ": " << shown.body << '\n';
+    });
     const ovResult<int> fired = scheduler.fireDue(ovStoreDateOf(system.clock().localTime()));
     out.flush();
     if (!system.debugText().empty())

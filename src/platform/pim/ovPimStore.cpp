@@ -303,8 +303,9 @@ ovResult<> ovPimStore::prepareStatements() {
         "ORDER BY file_as_key, id";
     const std::string appointmentReminders =
         std::string("SELECT id, ") + kAppointmentReminderDue + ", subject, location, start_time " +
-        "FROM appointments WHERE reminder_set = 1 AND " + kAppointmentReminderDue + " BETWEEN ?1 AND ?2 AND " +
-        kNotFired + kAppointmentReminderDue + ") ORDER BY " + kAppointmentReminderDue + ", id";
+        "FROM appointments WHERE reminder_set = 1 AND " + kAppointmentReminderDue +
+        " BETWEEN ?1 AND ?2 AND " + kNotFired + kAppointmentReminderDue + ") ORDER BY " +
+        kAppointmentReminderDue + ", id";
     const std::string taskReminders =
         std::string("SELECT id, reminder_time, subject, '', reminder_time FROM tasks ") +
         "WHERE reminder_set = 1 AND reminder_time > 0 AND reminder_time BETWEEN ?1 AND ?2 AND " + kNotFired +
@@ -477,8 +478,8 @@ void ovPimStore::cancelBatch() {
     inBatch_ = false;
 }
 
-ovResult<> ovPimStore::readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from,
-                                     double to, size_t limit, std::vector<ovPimReminder>& out) {
+ovResult<> ovPimStore::readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
+                                     size_t limit, std::vector<ovPimReminder>& out) {
     ovSqliteStatement::ResetOnExit done(statement);
     statement.bindDouble(1, from);
     statement.bindDouble(2, to);
