@@ -2,7 +2,8 @@
 # Reminders reaching the desktop: a private session bus with a stand-in notification
 # service on it (ovNotifyService.py). `orvida remind` delivers one Notify call for a due
 # reminder; six of them started at once on a store with ten due reminders deliver ten
-# in all; the window (under Xvfb) delivers one for a reminder falling due while it runs.
+# in all; the window (under Xvfb) delivers one for a reminder falling due while it runs,
+# and without a bus it keeps running and writes the reason once.
 #
 # Usage: tests/journeys/remind.sh BUILD_DIR
 # Needs: dbus-daemon, python3-dbus, python3-gi, xvfb, x11-utils (scripts/install-deps.sh).
@@ -106,6 +107,24 @@ for _ in $(seq 200); do [ "$(calls)" -ge 1 ] && break; sleep 0.1; done
 sleep 1
 [ "$(calls)" -eq 1 ] || fail "expected one Notify call from the window, got $(calls)"
 grep -q $'\tWindow reminder\t' "$work/notify.calls" || fail "the window's Notify call does not name the appointment"
+kill "$app_pid"
+wait "$app_pid" 2> /dev/null || true
+app_pid=""
+
+step "without a notification service the window keeps running and says why once"
+start=$(date -d "+15 minutes 3 seconds" +%Y-%m-%dT%H:%M:%S)
+for n in 1 2; do
+  "$exe" pim --data "$work/nobus" add-appointment --start "$start" --end "$start" \
+    --subject "Unseen $n" --reminder 15 > /dev/null
+done
+DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-such-bus" "$exe" --debug --data "$work/nobus" > "$work/nobus.log" 2>&1 &
+app_pid=$!
+for _ in $(seq 200); do grep -q "Reminders are not shown" "$work/nobus.log" && break; sleep 0.1; done
+sleep 1
+kill -0 "$app_pid" 2> /dev/null || fail "the window ended when the reminder could not be shown"
+[ "$(grep -c "Reminders are not shown on the desktop: no session bus" "$work/nobus.log")" -eq 1 ] ||
+  fail "the reason was not written exactly once"
+[ "$(calls)" -eq 1 ] || fail "a Notify call reached the bus it should not have"
 kill "$app_pid"
 wait "$app_pid" 2> /dev/null || true
 app_pid=""
