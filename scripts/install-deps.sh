@@ -14,6 +14,8 @@ packages=(
   xfonts-base
   python3-aiosmtpd sqlite3
   libcurl4-openssl-dev openssl
+  # reminders: the notification call, and the session bus and service the tests start
+  libdbus-1-dev dbus-daemon python3-dbus
 )
 
 missing=()

@@ -1,7 +1,8 @@
-// orvida: the program, its headless host, and the store tool.
+// orvida: the program, its headless host, the store tool and the reminder run.
 #include "hosts/common/ovOptions.h"
 #include "hosts/headless/ovHeadlessHost.h"
 #include "hosts/pim/ovPimTool.h"
+#include "hosts/remind/ovRemindTool.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "pim") == 0)
         return ovRunPimTool(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "remind") == 0)
+        return ovRunRemindTool(argc - 1, argv + 1);
 
     const ovResult<ovOptions> parsed = ovParseOptions(argc, argv);
     if (!parsed) {

@@ -27,6 +27,7 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
 }
 
 ovProgram::~ovProgram() {
+    reminders_.reset();
     shell_.reset();
     fonts_.reset();
     app_.reset();
@@ -40,4 +41,36 @@ bool ovProgram::start() {
     shell_->onCreate();
     shell_->onPaint();
     return true;
+}
+
+void ovProgram::startReminders(ovNotifier& notifier, ovReminderScheduler::FiredHandler onFired) {
+    reminders_.reset();
+    ovPimApplication* pim = session_->application();
+    if (pim == nullptr || pim->store() == nullptr)
+        return;
+    reminders_ = std::make_unique<ovReminderScheduler>(
+        pim->store(), notifier, system_,
+        [this, onFired = std::move(onFired)](const ovNotification& shown, bool delivered) {
+            app_->playClick();
+            if (onFired)
+                onFired(shown, delivered);
+        });
+    // What fell due while the program was not running is shown at the start.
+    tickReminders();
+}
+
+void ovProgram::onTimer() {
+    if (shell_)
+        shell_->onTimer();
+    tickReminders();
+}
+
+void ovProgram::tickReminders() {
+    if (!reminders_)
+        return;
+    const ovResult<int> fired = reminders_->tick(ovStoreDateOf(system_.clock().localTime()));
+    if (!fired && !reminderFailureTold_) {
+        reminderFailureTold_ = true;
+        system_.debugOutput("Reminders: " + fired.reason() + "\n");
+    }
 }

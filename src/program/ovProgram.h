@@ -9,6 +9,7 @@
 #include "shell/ovFontSet.h"
 #include "shell/ovShell.h"
 #include "store/ovPoomSession.h"
+#include "store/ovReminderScheduler.h"
 
 #include <memory>
 
@@ -42,6 +43,15 @@ public:
     bool refused() const { return app_->landscapeRefused(); }
     static constexpr int refusedExitCode = 1;
 
+    // Starts firing the store's reminders through the host's notifier, at once for
+    // those due now or missed. onFired hears of each fired reminder after the click
+    // sound (when sounds are on). Without a store nothing is planned.
+    void startReminders(ovNotifier& notifier, ovReminderScheduler::FiredHandler onFired = {});
+    // The timer message: the shell's turn, then the reminders'.
+    void onTimer();
+    // The reminders, once started and when there is a store; else null.
+    ovReminderScheduler* reminders() { return reminders_.get(); }
+
     ovApp& app() { return *app_; }
     ovShell& shell() { return *shell_; }
     ovFontSet& fonts() { return *fonts_; }
@@ -49,6 +59,8 @@ public:
     ovMailManager& mail() { return *mail_; }
 
 private:
+    void tickReminders();
+
     ovSystem& system_;
     float lastTickSeconds_;
     std::unique_ptr<ovPoomSession> session_;
@@ -56,4 +68,6 @@ private:
     std::unique_ptr<ovApp> app_;
     std::unique_ptr<ovFontSet> fonts_;
     std::unique_ptr<ovShell> shell_;
+    std::unique_ptr<ovReminderScheduler> reminders_;
+    bool reminderFailureTold_ = false;
 };

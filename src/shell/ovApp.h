@@ -105,13 +105,15 @@ public:
     void centreNode(ovHyperNode& node) const;
     ovSystem& system() { return system_; }
 
+    // The click sound, when sounds are on: a released tap, a fired reminder.
+    void playClick();
+
     // Frames drawn and click sounds started, for scripts and tests.
     int repaintCount = 0;
     int clickCount = 0;
 
 private:
     void stepTouchPhase();
-    void playClick();
     void fireLongPress();
     void addModule(std::unique_ptr<ovModule> module);
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -270,4 +271,22 @@ TEST_F(WindowChrome, TheClockFollowsTheMinute) {
         for (int x = top.right * 2 / 3; x < top.right; ++x)
             changed = changed || before.pixel(x, y) != after.pixel(x, y);
     EXPECT_TRUE(changed);
+}
+
+TEST_F(WindowChrome, ANoticeReplacesTheTitleUntilTheWindowIsTouched) {
+    const ovRect bar = chrome().topBar();
+    const ovFramebuffer titled = chrome().compose();
+    chrome().showNotice(u"Dentist - 09:30, Room 4");
+    EXPECT_TRUE(chrome().dirty());
+    const ovFramebuffer noticed = chrome().compose();
+    bool differs = false;
+    for (int y = bar.top; y < bar.bottom && !differs; ++y)
+        for (int x = bar.left; x < bar.right / 2 && !differs; ++x)
+            differs = at(titled, x, y) != at(noticed, x, y);
+    EXPECT_TRUE(differs) << "the top bar still shows the title";
+    if (const char* dir = std::getenv("ORVIDA_CHROME_SHOTS"))
+        run(std::string("winshot ") + dir + "/notice.png\n");
+
+    run(tapEmpty);
+    EXPECT_TRUE(chrome().notice().empty());
 }

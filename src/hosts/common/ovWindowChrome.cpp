@@ -196,7 +196,16 @@ void ovWindowChrome::pointer(const ovPointerEvent& event) {
     }
 }
 
+void ovWindowChrome::showNotice(std::u16string_view text) {
+    notice_ = text;
+    dirty_ = true;
+}
+
 void ovWindowChrome::pointerDown(ovPoint at) {
+    if (!notice_.empty()) {
+        notice_.clear();
+        dirty_ = true;
+    }
     targetInside_ = false;
     targetIndex_ = -1;
     if (aboutOpen_) {
@@ -275,7 +284,7 @@ int ovWindowChrome::shownPressed(Target kind) const {
 }
 
 const ovFramebuffer& ovWindowChrome::compose() {
-    painter_.drawTopBar(ovLoadString(ovIdsAppTitle), clock_);
+    painter_.drawTopBar(notice_.empty() ? std::u16string(ovLoadString(ovIdsAppTitle)) : notice_, clock_);
     painter_.drawScreen(back_);
     painter_.drawBottomBar(std::span<const ovSoftKey>(softKeys_.data(), static_cast<size_t>(softKeyCount_)),
                            shownPressed(Target::SoftKey), menuKey_);

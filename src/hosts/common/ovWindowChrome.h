@@ -83,6 +83,11 @@ public:
     const ovFramebuffer& compose();
     const ovFramebuffer& frame() const { return painter_.frame(); }
 
+    // A notice shown in the top bar instead of the title until the window is next
+    // touched (a reminder the desktop could not show).
+    void showNotice(std::u16string_view text);
+    const std::u16string& notice() const { return notice_; }
+
     // The text the clock shows now, "hh:mm".
     std::u16string clockText() const;
 
@@ -119,6 +124,7 @@ private:
     bool targetInside_ = false;
 
     std::u16string clock_;
+    std::u16string notice_;
     const ovFramebuffer* back_ = nullptr;
     bool dirty_ = true;
 };

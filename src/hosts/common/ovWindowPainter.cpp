@@ -37,7 +37,10 @@ void ovWindowPainter::drawTopBar(std::u16string_view title, std::u16string_view 
     canvas_.fillRect({0, bar.bottom - scale, layout_.width(), bar.bottom}, Theme::edgeColor);
     const int pad = 8 * scale;
     const ovRect text{pad, 0, layout_.width() - pad, bar.bottom - scale};
-    drawLabel(title, text, ovTextLeft, fonts_.bold12.get(), Theme::textColor);
+    // A long title (a reminder shown here) is cut before the clock rather than under it.
+    canvas_.selectFont(fonts_.regular12.get());
+    const ovRect titleRect{text.left, text.top, text.right - canvas_.measureText(clock) - pad, text.bottom};
+    drawLabel(title, titleRect, ovTextLeft, fonts_.bold12.get(), Theme::textColor);
     drawLabel(clock, text, ovTextRight, fonts_.regular12.get(), Theme::dimTextColor);
 }
 

@@ -38,6 +38,7 @@ ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& exec
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();
+    program_->startReminders(notifier_);
 }
 
 ovHeadlessHost::~ovHeadlessHost() {
@@ -73,7 +74,7 @@ void ovHeadlessHost::advance(int ms) {
         if (sinceTimerMs_ == kTimerPeriodMs) {
             sinceTimerMs_ = 0;
             if (!exited_) {
-                program_->shell().onTimer();
+                program_->onTimer();
                 chrome_->tick();
             }
         }
@@ -191,6 +192,8 @@ std::string ovHeadlessHost::stateJson() const {
          << ",\"about\":" << aboutShown_ << ",\"aboutOpen\":" << (chrome_->aboutOpen() ? "true" : "false")
          << ",\"menuOpen\":" << (chrome_->menuOpen() ? "true" : "false")
          << ",\"messages\":" << system_->messages().size()
+         << ",\"notifications\":" << notifier_.notifications().size()
+         << ",\"lastNotification\":" << ovJsonString(notifier_.lastText())
          << ",\"time\":" << ovJsonString(ovFormatIsoLocal(system_->clock().localTime())) << "}";
     return json.str();
 }

@@ -4,6 +4,7 @@
 #include "hosts/common/ovOptions.h"
 #include "hosts/common/ovWindowChrome.h"
 #include "hosts/headless/ovScript.h"
+#include "platform/notify/ovRecordingNotifier.h"
 #include "platform/system/ovHeadlessSystem.h"
 #include "program/ovProgram.h"
 
@@ -30,6 +31,8 @@ public:
 
     ovHeadlessSystem& system() { return *system_; }
     ovProgram& program() { return *program_; }
+    // The reminders' notifications, recorded instead of shown.
+    const ovRecordingNotifier& notifications() const { return notifier_; }
     // The window as the window host would show it; script positions are relative to
     // its screen area.
     ovWindowChrome& chrome() { return *chrome_; }
@@ -48,6 +51,7 @@ private:
     void writeWindowShot(const std::string& file);
     void pointer(ovPointerEvent::Kind kind, int x, int y);
 
+    ovRecordingNotifier notifier_;
     std::unique_ptr<ovHeadlessSystem> system_;
     std::unique_ptr<ovProgram> program_;
     std::unique_ptr<ovWindowChrome> chrome_;

@@ -70,6 +70,11 @@ void ovSdlHost::start() {
         closeWindow();
         return;
     }
+    // A reminder the desktop cannot show stays in the title bar until the window is touched.
+    program_->startReminders(notifier_, [this](const ovNotification& shown, bool delivered) {
+        if (!delivered)
+            chrome_->showNotice(ovToUtf16(shown.summary + " - " + shown.body));
+    });
     present();
     if (window_) {
         SDL_ShowWindow(window_.get());
@@ -174,7 +179,7 @@ void ovSdlHost::presentIfChanged() {
 void ovSdlHost::tick() {
     if (closed_)
         return;
-    program_->shell().onTimer();
+    program_->onTimer();
     chrome_->tick();
     presentIfChanged();
 }

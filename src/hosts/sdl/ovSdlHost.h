@@ -6,6 +6,7 @@
 #include "hosts/common/ovWindowChrome.h"
 #include "hosts/sdl/ovSdlLibrary.h"
 #include "hosts/sdl/ovSdlSystem.h"
+#include "platform/notify/ovDbusNotifier.h"
 #include "program/ovProgram.h"
 
 #include <SDL.h>
@@ -71,6 +72,7 @@ private:
     void pointer(ovPointerEvent::Kind kind, double windowX, double windowY);
 
     ovSdlSystem& system_;
+    ovDbusNotifier notifier_{"Orvida"};
     std::unique_ptr<ovProgram> program_;
     std::unique_ptr<ovWindowChrome> chrome_;
     ovSdlWindowPtr window_;

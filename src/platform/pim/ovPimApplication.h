@@ -29,6 +29,9 @@ public:
     bool loggedOn() const { return store_ != nullptr; }
     // The file logged on to, or empty.
     std::string storeFile() const;
+    // The store logged on to, or null; for the services that work on the store itself
+    // (the reminders).
+    std::shared_ptr<ovPimStore> store() const { return store_; }
 
     // ovPimFolderCalendar (9), ovPimFolderContacts (10) or ovPimFolderTasks (13).
     ovResult<> getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const;

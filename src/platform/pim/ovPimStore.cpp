@@ -6,6 +6,7 @@
 #include "platform/pim/ovPimTask.h"
 #include "platform/system/ovUtf.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,27 @@ CREATE TABLE tasks (
     reminder_time REAL NOT NULL DEFAULT 0
 );
 )sql";
+
+// Store version 2: the reminders. Each reminder that has fired is kept by its item and
+// due time, so that it fires once however many processes look for it, and fires again
+// only when its item is moved. The partial indexes find the next due reminders by their
+// time without reading every item; the reminder queries use exactly these expressions.
+constexpr char kSchemaReminders[] = R"sql(
+CREATE TABLE fired_reminders (
+    kind INTEGER NOT NULL,
+    item_id INTEGER NOT NULL,
+    due REAL NOT NULL,
+    fired_at REAL NOT NULL,
+    PRIMARY KEY (kind, item_id, due)
+);
+CREATE INDEX appointments_by_reminder ON appointments(start_time - reminder_minutes / 1440.0)
+    WHERE reminder_set = 1;
+CREATE INDEX tasks_by_reminder ON tasks(reminder_time) WHERE reminder_set = 1 AND reminder_time > 0;
+)sql";
+
+constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
+constexpr char kNotFired[] =
+    "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
 
 constexpr char kAppointmentColumns[] =
     "SELECT a.id, a.start_time, a.end_time, a.subject, a.location, a.reminder_set, a.reminder_minutes ";
@@ -199,6 +221,9 @@ ovResult<> ovPimStore::checkAndPrepareSchema() {
     if (create) {
         if (ovResult<> r = createSchema(); !r)
             return r;
+    } else if (version < schemaVersion) {
+        if (ovResult<> r = upgradeSchema(); !r)
+            return r;
     }
     return prepareStatements();
 }
@@ -228,12 +253,37 @@ ovResult<> ovPimStore::createSchema() {
                               "; PRAGMA user_version = " + std::to_string(schemaVersion) + ";";
     ovResult<> r = db_.exec(kSchema);
     if (r)
+        r = db_.exec(kSchemaReminders);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
     if (!r) {
         db_.rollback();
         return ovFail(r.code(), "cannot create the store: " + r.reason());
+    }
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::upgradeSchema() {
+    if (ovResult<> r = db_.exec("BEGIN IMMEDIATE"); !r)
+        return r;
+    // Another process may have upgraded the store between our check and the lock.
+    int64_t version = 0;
+    if (!db_.queryInt("PRAGMA user_version", version)) {
+        db_.rollback();
+        return db_.failure("cannot read the store");
+    }
+    ovResult<> r = ovResult<>::success();
+    if (version < 2)
+        r = db_.exec(kSchemaReminders);
+    if (r && version < schemaVersion)
+        r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
+    if (r)
+        r = db_.exec("COMMIT");
+    if (!r) {
+        db_.rollback();
+        return ovFail(r.code(), "cannot upgrade the store: " + r.reason());
     }
     return ovResult<>::success();
 }
@@ -251,10 +301,23 @@ ovResult<> ovPimStore::prepareStatements() {
         std::string(kContactColumns) +
         "WHERE (file_as_key >= ?1 AND file_as_key < ?2) OR (first_name_key >= ?1 AND first_name_key < ?2) "
         "ORDER BY file_as_key, id";
+    const std::string appointmentReminders =
+        std::string("SELECT id, ") + kAppointmentReminderDue + ", subject, location, start_time " +
+        "FROM appointments WHERE reminder_set = 1 AND " + kAppointmentReminderDue +
+        " BETWEEN ?1 AND ?2 AND " + kNotFired + kAppointmentReminderDue + ") ORDER BY " +
+        kAppointmentReminderDue + ", id";
+    const std::string taskReminders =
+        std::string("SELECT id, reminder_time, subject, '', reminder_time FROM tasks ") +
+        "WHERE reminder_set = 1 AND reminder_time > 0 AND reminder_time BETWEEN ?1 AND ?2 AND " + kNotFired +
+        "reminder_time) ORDER BY reminder_time, id";
     struct {
         ovSqliteStatement& statement;
         const char* sql;
     } const statements[] = {
+        {appointmentReminders_, appointmentReminders.c_str()},
+        {taskReminders_, taskReminders.c_str()},
+        {claimReminder_, "INSERT OR IGNORE INTO fired_reminders (kind, item_id, due, fired_at) "
+                         "VALUES (?1, ?2, ?3, ?4)"},
         {allAppointments_, all.c_str()},
         {overlappingAppointments_, overlapping.c_str()},
         {insertAppointment_,
@@ -415,10 +478,70 @@ void ovPimStore::cancelBatch() {
     inBatch_ = false;
 }
 
+ovResult<> ovPimStore::readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
+                                     size_t limit, std::vector<ovPimReminder>& out) {
+    ovSqliteStatement::ResetOnExit done(statement);
+    statement.bindDouble(1, from);
+    statement.bindDouble(2, to);
+    statement.bindInt(3, static_cast<int>(kind));
+    ovSqliteStatement::Step step = ovSqliteStatement::Step::done;
+    size_t read = 0;
+    while (read < limit && (step = statement.step()) == ovSqliteStatement::Step::row) {
+        ovPimReminder r;
+        r.kind = kind;
+        r.itemId = statement.columnInt(0);
+        r.due = statement.columnDouble(1);
+        r.subject = ovToUtf16(statement.columnText(2));
+        r.location = ovToUtf16(statement.columnText(3));
+        r.start = statement.columnDouble(4);
+        out.push_back(std::move(r));
+        ++read;
+    }
+    if (read < limit && step == ovSqliteStatement::Step::error)
+        return db_.failure("cannot read the reminders");
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::reminders(double from, double to, size_t limit, std::vector<ovPimReminder>& out) {
+    out.clear();
+    if (ovResult<> r = readReminders(appointmentReminders_, ovPimItemType::appointment, from, to, limit, out);
+        !r)
+        return r;
+    if (ovResult<> r = readReminders(taskReminders_, ovPimItemType::task, from, to, limit, out); !r) {
+        out.clear();
+        return r;
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const ovPimReminder& a, const ovPimReminder& b) { return a.due < b.due; });
+    if (out.size() > limit)
+        out.resize(limit);
+    return ovResult<>::success();
+}
+
+ovResult<bool> ovPimStore::claimReminder(const ovPimReminder& reminder, double firedAt) {
+    ovSqliteStatement::ResetOnExit done(claimReminder_);
+    claimReminder_.bindInt(1, static_cast<int>(reminder.kind));
+    claimReminder_.bindInt(2, reminder.itemId);
+    claimReminder_.bindDouble(3, reminder.due);
+    claimReminder_.bindDouble(4, firedAt);
+    if (claimReminder_.step() != ovSqliteStatement::Step::done)
+        return db_.failure("cannot note the reminder as fired").error();
+    return ovResult<bool>(db_.changes() == 1);
+}
+
+ovResult<uint64_t> ovPimStore::changeStamp() {
+    int64_t version = 0;
+    if (ovResult<> r = db_.queryInt("PRAGMA data_version", version); !r)
+        return r.error();
+    // data_version moves only for other connections' commits; our own saves count here.
+    return ovResult<uint64_t>((static_cast<uint64_t>(version) << 32) + localChanges_);
+}
+
 ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
     ovSqliteStatement::ResetOnExit done(statement);
     if (statement.step() != ovSqliteStatement::Step::done)
         return db_.failure(std::string("cannot save the ") + what);
+    ++localChanges_;
     if (item.id_ == 0) {
         item.id_ = db_.lastInsertRowId();
     } else if (db_.changes() == 0) {

@@ -7,6 +7,7 @@
 // database, a SQLite database of another program, or a store of a newer schema version
 // is refused with a message naming it, and left exactly as it was.
 #include "platform/pim/ovPimCode.h"
+#include "platform/pim/ovPimReminder.h"
 #include "platform/pim/ovSqliteDatabase.h"
 #include "platform/pim/ovSqliteStatement.h"
 
@@ -24,7 +25,8 @@ class ovPimTask;
 class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
 public:
     // Kept in the file's user_version; a file with a larger number is refused.
-    static constexpr int schemaVersion = 1;
+    // Version 1 stores are upgraded in place when opened.
+    static constexpr int schemaVersion = 2;
     // Kept in the file's application_id: "Orvd".
     static constexpr int32_t applicationId = 0x4F727664;
 
@@ -56,6 +58,16 @@ public:
     ovResult<> commitBatch();
     void cancelBatch();
 
+    // Reminders not yet fired whose due time is within from..to (edges included), the
+    // earliest first, at most `limit` of them.
+    ovResult<> reminders(double from, double to, size_t limit, std::vector<ovPimReminder>& out);
+    // Notes the reminder as fired at firedAt. True when this call noted it; false when it
+    // had fired already (another process may have fired it a moment before).
+    ovResult<bool> claimReminder(const ovPimReminder& reminder, double firedAt);
+    // Changes whenever the store's contents may have changed, through this connection
+    // or another process.
+    ovResult<uint64_t> changeStamp();
+
     ovResult<> saveAppointment(ovPimAppointment& item);
     ovResult<> saveContact(ovPimContact& item);
     ovResult<> saveTask(ovPimTask& item);
@@ -65,15 +77,19 @@ private:
     ovResult<> openFile(const std::string& file);
     ovResult<> checkAndPrepareSchema();
     ovResult<> createSchema();
+    ovResult<> upgradeSchema();
     ovResult<> prepareStatements();
 
     ovResult<> readAppointments(ovSqliteStatement& statement, ItemList& out);
     ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out);
+    ovResult<> readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
+                             size_t limit, std::vector<ovPimReminder>& out);
     ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
 
     // Statements are declared after the connection so that they are finalized first.
     ovSqliteDatabase db_;
     bool inBatch_ = false;
+    uint32_t localChanges_ = 0;
     ovSqliteStatement allAppointments_;
     ovSqliteStatement overlappingAppointments_;
     ovSqliteStatement insertAppointment_;
@@ -85,4 +101,7 @@ private:
     ovSqliteStatement allTasks_;
     ovSqliteStatement insertTask_;
     ovSqliteStatement updateTask_;
+    ovSqliteStatement appointmentReminders_;
+    ovSqliteStatement taskReminders_;
+    ovSqliteStatement claimReminder_;
 };

@@ -400,7 +400,7 @@ TEST_F(ovPimStoreTest, FilesThatAreNotOurStoreAreRefusedByNameAndLeftUntouched) 
              ovPimApplication maker;
              ASSERT_TRUE(maker.logOn(f));
              maker.logOff();
-             rawSql(f, "PRAGMA user_version = 2");
+             rawSql(f, ("PRAGMA user_version = " + std::to_string(ovPimStore::schemaVersion + 1)).c_str());
          },
          ovPimCode::newerVersion},
     };

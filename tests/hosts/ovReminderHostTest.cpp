@@ -1,0 +1,172 @@
+// Reminders as the user meets them: the headless program fires them on its virtual
+// clock, and `orvida remind` fires what is due and exits.
+#include "hosts/headless/ovHeadlessHost.h"
+#include "hosts/remind/ovRemindTool.h"
+#include "platform/notify/ovRecordingNotifier.h"
+#include "platform/pim/ovPimApplication.h"
+#include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimPaths.h"
+#include "platform/pim/ovPimTask.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double dateOf(const char* iso) {
+    double d = 0.0;
+    EXPECT_TRUE(ovSystemTimeToVariantTime(*ovParseIsoLocal(iso), d));
+    return d;
+}
+
+class ovReminderHostTest : public ::testing::Test {
+protected:
+    ovReminderHostTest() {
+        std::string pattern = (fs::temp_directory_path() / "ovReminderHostTest-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+        data = root_ + "/data";
+    }
+    ~ovReminderHostTest() override { fs::remove_all(root_); }
+
+    void addAppointment(const char* start, std::u16string subject, int minutes) {
+        ovPimApplication app;
+        ASSERT_TRUE(app.logOn(ovPimStoreFileIn(data)));
+        ovPimAppointment a(app.store());
+        ASSERT_TRUE(a.setStart(dateOf(start)));
+        a.setSubject(subject);
+        a.setLocation(u"Room 4");
+        ASSERT_TRUE(a.setReminderMinutesBeforeStart(minutes));
+        ASSERT_TRUE(a.save());
+    }
+    void addTask(const char* reminderAt, std::u16string subject) {
+        ovPimApplication app;
+        ASSERT_TRUE(app.logOn(ovPimStoreFileIn(data)));
+        ovPimTask t(app.store());
+        t.setSubject(subject);
+        ASSERT_TRUE(t.setReminderTime(dateOf(reminderAt)));
+        ASSERT_TRUE(t.save());
+    }
+
+    std::unique_ptr<ovHeadlessHost> start(const char* now) {
+        ovOptions o;
+        o.headless = true;
+        o.screenWidth = 240;
+        o.screenHeight = 320;
+        o.dataDir = data;
+        o.now = ovParseIsoLocal(now);
+        return std::make_unique<ovHeadlessHost>(o, ORVIDA_BIN_DIR "/orvida");
+    }
+    static void wait(ovHeadlessHost& host, int ms) {
+        std::ostringstream out;
+        ovScriptCommand c;
+        c.kind = ovScriptCommand::Wait;
+        c.ms = ms;
+        host.execute(c, out);
+    }
+    int remind(const char* now, ovNotifier& notifier, std::string& output) {
+        std::ostringstream out, err;
+        const int code = ovRunRemindTool({"remind", "--data", data, "--now", now}, notifier, out, err);
+        output = out.str();
+        EXPECT_EQ(err.str(), "");
+        return code;
+    }
+
+    std::string root_;
+    std::string data;
+};
+
+constexpr int kMinute = 60 * 1000;
+
+} // namespace
+
+TEST_F(ovReminderHostTest, AnAppointmentReminderFiresAtItsMinuteOnceAcrossRuns) {
+    addAppointment("2026-12-09T09:30:00", u"Dentist", 15);
+    {
+        auto host = start("2026-12-09T09:00:00");
+        wait(*host, 14 * kMinute);
+        EXPECT_EQ(host->notifications().notifications().size(), 0u);
+        wait(*host, kMinute);
+        EXPECT_EQ(host->notifications().notifications().size(), 1u);
+        wait(*host, kMinute);
+        const std::string state = host->stateJson();
+        EXPECT_NE(state.find("\"notifications\":1,\"lastNotification\":\"Dentist: 09:30, Room 4\""),
+                  std::string::npos)
+            << state;
+        // The click is the program's own sound, played when sounds are on.
+        EXPECT_EQ(host->program().app().clickCount, 1);
+    }
+    auto again = start("2026-12-09T09:20:00");
+    wait(*again, kMinute);
+    EXPECT_EQ(again->notifications().notifications().size(), 0u);
+}
+
+TEST_F(ovReminderHostTest, ATaskReminderFiresAtItsTimeAndAnItemAddedWhileRunningIsPlanned) {
+    addTask("2026-12-09T09:15:00", u"Pay the rent");
+    auto host = start("2026-12-09T09:00:00");
+    wait(*host, 14 * kMinute);
+    EXPECT_EQ(host->notifications().notifications().size(), 0u);
+    wait(*host, kMinute);
+    ASSERT_EQ(host->notifications().notifications().size(), 1u);
+    EXPECT_EQ(host->notifications().lastText(), "Pay the rent: Task, 09:15");
+
+    // Added through the program's own session while it runs, no restart.
+    ovSystemTime start = *ovParseIsoLocal("2026-12-09T09:40:00");
+    ASSERT_TRUE(host->program().session().addAppointment(start, u"Standup", u"", 15, 20));
+    wait(*host, 4 * kMinute + 59 * 1000);
+    EXPECT_EQ(host->notifications().notifications().size(), 1u);
+    wait(*host, 1000);
+    EXPECT_EQ(host->notifications().notifications().size(), 2u);
+    EXPECT_EQ(host->notifications().lastText(), "Standup: 09:40");
+}
+
+TEST_F(ovReminderHostTest, MissedRemindersFireOnceAtStartMarkedMissed) {
+    addAppointment("2026-12-09T08:30:00", u"Early call", 15);
+    auto host = start("2026-12-09T09:00:00");
+    wait(*host, 10);
+    ASSERT_EQ(host->notifications().notifications().size(), 1u);
+    EXPECT_EQ(host->notifications().lastText(), "Early call: Missed: 08:30, Room 4");
+}
+
+TEST_F(ovReminderHostTest, RemindFiresWhatIsDueOnceAndNothingElse) {
+    addAppointment("2026-12-09T09:30:00", u"Dentist", 15);
+    addAppointment("2026-12-09T10:30:00", u"Later", 15);
+    ovRecordingNotifier notifier;
+    std::string output;
+    ASSERT_EQ(remind("2026-12-09T09:14:00", notifier, output), 0);
+    EXPECT_EQ(output, "");
+    ASSERT_EQ(remind("2026-12-09T09:15:00", notifier, output), 0);
+    EXPECT_EQ(output, "Dentist: 09:30, Room 4\n");
+    ASSERT_EQ(remind("2026-12-09T09:16:00", notifier, output), 0);
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(notifier.notifications().size(), 1u);
+
+    // The window started later does not fire it again.
+    auto host = start("2026-12-09T09:20:00");
+    wait(*host, kMinute);
+    EXPECT_EQ(host->notifications().notifications().size(), 0u);
+}
+
+TEST_F(ovReminderHostTest, RemindRefusesBadArgumentsAndStoresThatAreNotOurs) {
+    ovRecordingNotifier notifier;
+    std::ostringstream out, err;
+    EXPECT_EQ(ovRunRemindTool({"remind", "--now", "tomorrow"}, notifier, out, err), 2);
+    EXPECT_NE(err.str().find("--now needs a local time"), std::string::npos);
+    EXPECT_EQ(ovRunRemindTool({"remind", "--frobnicate"}, notifier, out, err), 2);
+
+    fs::create_directories(data);
+    {
+        std::ofstream junk(ovPimStoreFileIn(data));
+        junk << "not a database, but a user's file of one hundred bytes or more: "
+                "it must be left exactly as it is found";
+    }
+    std::ostringstream err2;
+    EXPECT_EQ(ovRunRemindTool({"remind", "--data", data}, notifier, out, err2), 1);
+    EXPECT_NE(err2.str().find("not an Orvida store"), std::string::npos);
+    EXPECT_EQ(notifier.notifications().size(), 0u);
+}
