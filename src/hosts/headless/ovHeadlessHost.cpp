@@ -184,7 +184,7 @@ int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostr
     }
     // getline stops quietly on a read error as on the end of the file.
     if (script.bad()) {
-        fail("cannot read the script " + name);
+        fail("cannot read the script " + name + ": a read failed, or a line is too long to hold in memory");
         return ioFailureExitCode;
     }
     out.flush();
