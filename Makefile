@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench format clean fuzz soak
 
 all: build
 
@@ -22,6 +22,20 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer targets under clang with ASan and UBSan, FUZZ_SECONDS each.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIDA_FUZZ=ON \
+	  -DORVIDA_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gfx_bmp_fuzz config_fuzz cli_fuzz
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The crash soak and the monkey run, far longer than in the test suite.
+soak: build
+	cd $(BUILD) && ORVIDA_SOAK_RUNS=3000 ORVIDA_MONKEY_HOURS=24 \
+	  ctest --output-on-failure -V -R 'AddsKilledAtRandom|Monkey'
 
 bench: build
 	$(BUILD)/bin/orvida_bench

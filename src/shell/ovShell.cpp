@@ -33,6 +33,9 @@ bool ovShell::onSize() {
 void ovShell::onTimer() {
     const float now = secondsOf(system_.clock().tickCount());
     tickDelta_ = now - lastTickSeconds_;
+    // The tick count wraps after 2^32 ms (49.7 days); time still only moves forward.
+    if (tickDelta_ < 0.0f)
+        tickDelta_ += 4294967296.0f * secondsPerTick;
     tickTotal_ = tickTotal_ + tickDelta_;
     lastTickSeconds_ = now;
     app_.update(tickDelta_, tickTotal_);

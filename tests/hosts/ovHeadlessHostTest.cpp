@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +14,18 @@
 namespace fs = std::filesystem;
 
 namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 struct ProgramRun {
     int exitCode = -1;
     std::string out;
@@ -96,4 +110,49 @@ TEST(HeadlessHost, CtrlQClosesTheProgram) {
     const ProgramRun run = runOrvida("", "key ctrl+q\nstate\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("\"exited\":true"), std::string::npos) << run.out;
+}
+
+// A script's output that cannot be had is a failure the caller must see, never exit 0.
+TEST(HeadlessHost, FailedReadsAndWritesEndWithAMessageAndANonZeroExit) {
+    const fs::path dir = testFolder();
+    const std::string data = " --data " + (dir / "io-data").string();
+    const ProgramRun missingFolder =
+        runOrvida(data, "shot " + (dir / "no-such-folder" / "x.png").string() + "\nstate\n");
+    EXPECT_EQ(missingFolder.exitCode, 1) << missingFolder.out;
+    EXPECT_NE(missingFolder.out.find("cannot write " + (dir / "no-such-folder" / "x.png").string()),
+              std::string::npos)
+        << missingFolder.out;
+    // The script stops at the failed line.
+    EXPECT_EQ(missingFolder.out.find("\"current\""), std::string::npos) << missingFolder.out;
+
+    const ProgramRun fullDevice = runOrvida(data, "winshot /dev/full\n");
+    EXPECT_EQ(fullDevice.exitCode, 1) << fullDevice.out;
+    EXPECT_NE(fullDevice.out.find("cannot write /dev/full"), std::string::npos) << fullDevice.out;
+
+    const std::string binary = std::string(ORVIDA_BIN_DIR) + "/orvida --headless --now 2026-12-09T10:00:00";
+    const fs::path errors = dir / "errors.txt";
+    auto exitOf = [](const std::string& command) {
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto errorText = [&] {
+        std::ifstream in(errors);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_NE(exitOf(binary + data + " --script " + dir.string() + " 2>" + errors.string()), 0);
+    EXPECT_NE(errorText().find("it is a folder"), std::string::npos) << errorText();
+
+    std::ofstream(dir / "state.txt") << "state\n";
+    EXPECT_EQ(exitOf(binary + data + " --script " + (dir / "state.txt").string() + " >/dev/full 2>" +
+                     errors.string()),
+              1);
+    EXPECT_NE(errorText().find("cannot write"), std::string::npos) << errorText();
+
+    // A line that never ends runs out of the memory it is given (sanitizers reserve far
+    // more address space than a limit allows, so only the plain build runs this case).
+    if (!kSanitized) {
+        EXPECT_EQ(exitOf("ulimit -v 1500000; " + binary + data + " --script /dev/zero 2>" + errors.string()),
+                  1);
+        EXPECT_NE(errorText().find("too long to hold in memory"), std::string::npos) << errorText();
+    }
 }

@@ -36,6 +36,9 @@ TEST(Options, BadValuesAreRefusedWithAReason) {
     EXPECT_FALSE(parse({"--screen", "-4x640"}).ok());
     EXPECT_FALSE(parse({"--screen"}).ok());
     EXPECT_FALSE(parse({"--headless", "--now", "tomorrow"}).ok());
+    EXPECT_FALSE(parse({"--headless", "--now", "+202-12-09T10:00:00"}).ok());
+    EXPECT_FALSE(parse({"--headless", "--now", "2026- 1-09T10:00:00"}).ok());
+    EXPECT_FALSE(parse({"--headless", "--now", " 2026-12-09T10:00:00"}).ok());
     EXPECT_NE(parse({"--script", "x"}).reason().find("--headless"), std::string::npos);
     EXPECT_NE(parse({"--frobnicate"}).reason().find("unknown option"), std::string::npos);
 }

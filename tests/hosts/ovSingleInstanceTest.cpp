@@ -13,6 +13,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -117,4 +118,40 @@ TEST_F(SingleInstance, ARequestThatIsNotARaiseRaisesNothing) {
         close(fd);
         EXPECT_FALSE(first.pollRaiseRequest()) << text;
     }
+}
+
+// Clients that connect and stay silent were each given a moment to speak while the
+// window waited; now they are kept aside and looked at again, so the running copy never
+// waits for them and hears them if they do speak later.
+TEST_F(SingleInstance, SilentClientsNeitherHoldUpTheListenerNorAreLostToIt) {
+    ovSingleInstance first(folder);
+    ASSERT_EQ(first.acquire(), ovSingleInstance::Role::Primary);
+    auto connectClient = [&] {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", first.socketFile().c_str());
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    std::vector<int> idle;
+    for (int i = 0; i < 60; ++i) {
+        idle.push_back(connectClient());
+        EXPECT_FALSE(first.pollRaiseRequest());
+    }
+    EXPECT_LE(first.pendingClients(), ovSingleInstance::maxPendingClients);
+    // A start among them is heard at once.
+    ovSingleInstance second(folder);
+    ASSERT_EQ(second.acquire(), ovSingleInstance::Role::Secondary);
+    ASSERT_TRUE(second.requestRaise()) << second.error();
+    EXPECT_TRUE(first.pollRaiseRequest());
+    // The latest silent client speaks after all, in two pieces.
+    ASSERT_EQ(write(idle.back(), "ra", 2), 2);
+    EXPECT_FALSE(first.pollRaiseRequest());
+    ASSERT_EQ(write(idle.back(), "ise\n", 4), 4);
+    EXPECT_TRUE(first.pollRaiseRequest());
+    for (int fd : idle)
+        close(fd);
+    EXPECT_FALSE(first.pollRaiseRequest());
+    EXPECT_EQ(first.pendingClients(), 0u);
 }

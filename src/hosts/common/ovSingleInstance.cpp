@@ -19,7 +19,7 @@ constexpr char kRaiseRequest[] = "raise\n";
 constexpr int kConnectAttempts = 100;
 constexpr auto kConnectPause = std::chrono::milliseconds(20);
 // How long a connected client may take to send its request.
-constexpr int kRequestWaitMs = 200;
+constexpr auto kRequestWait = std::chrono::seconds(2);
 
 std::string describe(const std::string& what, const std::string& file) {
     return what + " " + file + ": " + std::strerror(errno);
@@ -125,7 +125,7 @@ bool ovSingleInstance::listen() {
         return false;
     }
     if (::bind(listenFd_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_.get(), 4) != 0) {
+        ::listen(listenFd_.get(), 16) != 0) {
         error_ = describe("cannot listen on", path);
         listenFd_.reset();
         return false;
@@ -171,23 +171,43 @@ bool ovSingleInstance::requestRaise() {
 bool ovSingleInstance::pollRaiseRequest() {
     if (!listenFd_.valid())
         return false;
-    bool raise = false;
+    const auto now = std::chrono::steady_clock::now();
     for (;;) {
-        const ovFileDescriptor fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        ovFileDescriptor fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (!fd.valid())
             break;
         ucred peer{};
         socklen_t size = sizeof peer;
-        if (::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid()) {
-            pollfd p{fd.get(), POLLIN, 0};
-            char buffer[16] = {};
-            if (::poll(&p, 1, kRequestWaitMs) == 1) {
-                const ssize_t n = ::recv(fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
-                if (n >= static_cast<ssize_t>(sizeof kRaiseRequest - 1) &&
-                    std::memcmp(buffer, kRaiseRequest, sizeof kRaiseRequest - 1) == 0)
-                    raise = true;
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid())
+            continue;
+        // Clients that connect and say nothing must not crowd out the one that speaks.
+        if (pending_.size() >= maxPendingClients)
+            pending_.pop_front();
+        pending_.push_back({std::move(fd), now, {}});
+    }
+    bool raise = false;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        char buffer[16];
+        bool done = false;
+        for (;;) {
+            const ssize_t n = ::recv(it->fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) {
+                it->received.append(buffer, static_cast<size_t>(n));
+                if (it->received.size() >= sizeof kRaiseRequest - 1) {
+                    raise = raise || it->received.compare(0, sizeof kRaiseRequest - 1, kRaiseRequest) == 0;
+                    done = true;
+                    break;
+                }
+                continue;
             }
+            // Closed, failed, or nothing more yet.
+            done = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+            break;
         }
+        if (done || now - it->since > kRequestWait)
+            it = pending_.erase(it);
+        else
+            ++it;
     }
     return raise;
 }

@@ -4,6 +4,8 @@
 // drops the lock when its holder dies, so a copy that crashed never blocks the next.
 #include "platform/system/ovFileDescriptor.h"
 
+#include <chrono>
+#include <deque>
 #include <string>
 
 class ovSingleInstance {
@@ -30,8 +32,11 @@ public:
     // could not be reached.
     bool requestRaise();
     // Primary: true when at least one raise request arrived since the last call.
-    // Does not wait for connections; a connected client gets a short moment to speak.
+    // Never waits: a client that has connected but not yet spoken is looked at again on
+    // the next call, for a few seconds, and only the most recent few are kept.
     bool pollRaiseRequest();
+    static constexpr size_t maxPendingClients = 16;
+    size_t pendingClients() const { return pending_.size(); }
 
     const std::string& folder() const { return folder_; }
     std::string lockFile() const { return folder_ + "/orvida.lock"; }
@@ -49,4 +54,10 @@ private:
     std::string error_;
     ovFileDescriptor lockFd_;
     ovFileDescriptor listenFd_;
+    struct Pending {
+        ovFileDescriptor fd;
+        std::chrono::steady_clock::time_point since;
+        std::string received;
+    };
+    std::deque<Pending> pending_;
 };

@@ -7,8 +7,10 @@
 #include "shell/ovBackBuffer.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 
 namespace {
@@ -84,12 +86,17 @@ void ovHeadlessHost::advance(int ms) {
 void ovHeadlessHost::writeShot(const std::string& file) {
     ovBackBuffer& back = program_->app().backBuffer();
     if (const ovResult<> written = ovWritePng(back.frame(), file); !written)
-        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
+        fail(written.reason());
 }
 
 void ovHeadlessHost::writeWindowShot(const std::string& file) {
     if (const ovResult<> written = ovWritePng(chrome_->compose(), file); !written)
-        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
+        fail(written.reason());
+}
+
+void ovHeadlessHost::fail(const std::string& reason) {
+    std::fprintf(stderr, "orvida: %s\n", reason.c_str());
+    failed_ = true;
 }
 
 void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
@@ -147,6 +154,8 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
     case ovScriptCommand::State:
         out << stateJson() << '\n';
         out.flush();
+        if (!out)
+            fail("cannot write the state to the standard output");
         break;
     }
 }
@@ -156,14 +165,33 @@ int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostr
         return ovProgram::refusedExitCode;
     std::string line;
     int number = 0;
-    while (std::getline(script, line)) {
-        ++number;
-        const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
-        if (!command) {
-            std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, command.reason().c_str());
-            return 2;
+    try {
+        while (std::getline(script, line)) {
+            ++number;
+            const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
+            if (!command) {
+                std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, command.reason().c_str());
+                return 2;
+            }
+            execute(command.value(), out);
+            if (failed_)
+                return ioFailureExitCode;
         }
-        execute(command.value(), out);
+    } catch (const std::bad_alloc&) {
+        // A line without an end in a huge file: say so rather than end without a word.
+        line = std::string();
+        fail(name + ":" + std::to_string(number + 1) + ": the line is too long to read into memory");
+        return ioFailureExitCode;
+    }
+    // getline stops quietly on a read error as on the end of the file.
+    if (script.bad()) {
+        fail("cannot read the script " + name + ": a read failed, or a line is too long to hold in memory");
+        return ioFailureExitCode;
+    }
+    out.flush();
+    if (!out) {
+        fail("cannot write to the standard output");
+        return ioFailureExitCode;
     }
     return 0;
 }
@@ -191,7 +219,7 @@ std::string ovHeadlessHost::stateJson() const {
          << ",\"repaints\":" << app.repaintCount << ",\"exited\":" << (exited_ ? "true" : "false")
          << ",\"about\":" << aboutShown_ << ",\"aboutOpen\":" << (chrome_->aboutOpen() ? "true" : "false")
          << ",\"menuOpen\":" << (chrome_->menuOpen() ? "true" : "false")
-         << ",\"messages\":" << system_->messages().size()
+         << ",\"messages\":" << system_->messageCount()
          << ",\"notifications\":" << notifier_.notifications().size()
          << ",\"lastNotification\":" << ovJsonString(notifier_.lastText())
          << ",\"time\":" << ovJsonString(ovFormatIsoLocal(system_->clock().localTime())) << "}";
@@ -206,6 +234,12 @@ int ovRunHeadless(const ovOptions& options) {
         return 0;
     if (options.script == "-")
         return host.run(std::cin, "<stdin>", std::cout);
+    // A folder opens as a file that cannot be read: refuse it by name.
+    std::error_code error;
+    if (std::filesystem::is_directory(options.script, error)) {
+        std::fprintf(stderr, "orvida: cannot read script %s: it is a folder\n", options.script.c_str());
+        return 2;
+    }
     std::ifstream file(options.script);
     if (!file) {
         std::fprintf(stderr, "orvida: cannot open script %s\n", options.script.c_str());

@@ -21,7 +21,9 @@ public:
     ~ovHeadlessHost() override;
 
     // Runs the script line by line; returns the exit code (2 for a bad line, naming it
-    // on stderr as NAME:LINE; 1 when the screen was refused).
+    // on stderr as NAME:LINE; 1 when the screen was refused, or when a shot, the script
+    // or the standard output could not be read or written).
+    static constexpr int ioFailureExitCode = 1;
     int run(std::istream& script, const std::string& name, std::ostream& out);
     // Carries out one parsed line.
     void execute(const ovScriptCommand& command, std::ostream& out);
@@ -50,6 +52,7 @@ private:
     void writeShot(const std::string& file);
     void writeWindowShot(const std::string& file);
     void pointer(ovPointerEvent::Kind kind, int x, int y);
+    void fail(const std::string& reason);
 
     ovRecordingNotifier notifier_;
     std::unique_ptr<ovHeadlessSystem> system_;
@@ -58,6 +61,7 @@ private:
     ovVirtualClock* clock_ = nullptr;
     int sinceTimerMs_ = 0;
     bool exited_ = false;
+    bool failed_ = false;
     int aboutShown_ = 0;
     std::string error_;
 };

@@ -3,6 +3,7 @@
 #include "platform/pim/ovPimApplication.h"
 #include "platform/pim/ovPimAppointment.h"
 #include "platform/pim/ovPimContact.h"
+#include "platform/pim/ovPimItem.h"
 #include "platform/pim/ovPimItems.h"
 #include "platform/pim/ovPimPaths.h"
 #include "platform/pim/ovPimTask.h"
@@ -49,6 +50,38 @@ std::optional<double> parseDate(const std::string& text) {
     if (!st || !ovSystemTimeToVariantTime(*st, date))
         return std::nullopt;
     return date;
+}
+
+// The date some minutes earlier, counted on the calendar: before 1899-12-30 an
+// automation date's time of day runs the other way, so plain subtraction would be wrong.
+std::optional<double> minutesBefore(double date, int minutes) {
+    ovSystemTime st;
+    if (!ovVariantTimeToSystemTime(date, st))
+        return std::nullopt;
+    int64_t seconds = ovDaysFromCivil(st.year, st.month, st.day) * 86400 + st.hour * 3600 + st.minute * 60 +
+                      st.second - static_cast<int64_t>(minutes) * 60;
+    int64_t days = seconds / 86400;
+    seconds %= 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        --days;
+    }
+    int year = 0;
+    unsigned month = 0, day = 0;
+    ovCivilFromDays(days, year, month, day);
+    if (year < 100 || year > 9999)
+        return std::nullopt;
+    ovSystemTime earlier;
+    earlier.year = static_cast<uint16_t>(year);
+    earlier.month = static_cast<uint16_t>(month);
+    earlier.day = static_cast<uint16_t>(day);
+    earlier.hour = static_cast<uint16_t>(seconds / 3600);
+    earlier.minute = static_cast<uint16_t>(seconds / 60 % 60);
+    earlier.second = static_cast<uint16_t>(seconds % 60);
+    double out;
+    if (!ovSystemTimeToVariantTime(earlier, out) || !ovPimIsValidDate(out))
+        return std::nullopt;
+    return out;
 }
 
 // A whole number of minutes, 0 up to ten years' worth.
@@ -243,7 +276,11 @@ public:
         ovPimAppointment* a = nullptr;
         if (ovResult<> f = saveNew(app, created, a); !f)
             return f;
-        ovResult<> r = a->setStart(start_);
+        // The new item's default length would carry an appointment late on the last day
+        // the store holds past that day; the end given replaces it anyway.
+        ovResult<> r = a->setDuration(0);
+        if (r)
+            r = a->setStart(start_);
         if (r)
             r = a->setEnd(end_);
         if (r && reminder_)
@@ -279,7 +316,11 @@ public:
             if (const std::optional<double> date = parseDate(text)) {
                 reminder_ = *date;
             } else if (const std::optional<int> minutes = parseMinutes(text)) {
-                reminder_ = start_ - *minutes / 1440.0;
+                reminder_ = minutesBefore(start_, *minutes);
+                if (!reminder_)
+                    return ovFail(kBadUsage,
+                                  "--reminder " + text +
+                                      " minutes before the start falls outside the dates the store holds");
             } else {
                 return ovFail(kBadUsage, "--reminder " + text + " is neither a date nor a number of minutes");
             }

@@ -367,10 +367,8 @@ int ovRunWindow(const ovOptions& options) {
         return 3;
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
-    ovSdlHost host(system, ovStoreFileFor(options), ovProgramFolders{options.configDir, options.dataDir});
-    if (host.program().refused())
-        return host.exitCode();
-
+    // The running copy owns the store: a second start only asks it to show itself, and
+    // does not open the store beside it.
     ovSingleInstance instance;
     switch (instance.acquire()) {
     case ovSingleInstance::Role::Secondary:
@@ -388,6 +386,9 @@ int ovRunWindow(const ovOptions& options) {
     case ovSingleInstance::Role::Primary:
         break;
     }
+    ovSdlHost host(system, ovStoreFileFor(options), ovProgramFolders{options.configDir, options.dataDir});
+    if (host.program().refused())
+        return host.exitCode();
 
     if (const ovResult<> window = host.openWindow(); !window) {
         std::fprintf(stderr, "orvida: %s\n", window.reason().c_str());

@@ -1,6 +1,7 @@
 #include "platform/pim/ovPimPaths.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <pwd.h>
@@ -38,18 +39,45 @@ std::string ovParentFolder(const std::string& file) {
 ovResult<> ovMakeFolders(const std::string& folder) {
     if (folder.empty())
         return ovResult<>::success();
-    struct stat st;
-    if (stat(folder.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return ovResult<>::success();
-        return ovFail(ovPimCode::storeError, folder + ": exists but is not a folder");
+    // The system refuses such names anyway; saying so here is clearer than the error
+    // some later call would give.
+    if (folder.size() >= PATH_MAX)
+        return ovFail(ovPimCode::invalidArgument,
+                      "the data folder's name is too long (" + std::to_string(folder.size()) +
+                          " characters; the system takes fewer than " + std::to_string(PATH_MAX) + ")");
+    size_t start = 0;
+    while (start < folder.size()) {
+        const size_t slash = folder.find('/', start);
+        const size_t end = slash == std::string::npos ? folder.size() : slash;
+        if (end - start > NAME_MAX)
+            return ovFail(ovPimCode::invalidArgument,
+                          "a folder name in the data folder is too long (" + std::to_string(end - start) +
+                              " characters; the system takes at most " + std::to_string(NAME_MAX) + ")");
+        start = end + 1;
     }
-    const std::string parent = ovParentFolder(folder);
-    if (parent != folder && parent != "/" && parent != ".") {
-        if (ovResult<> r = ovMakeFolders(parent); !r)
-            return r;
+    // One folder at a time from the top, so that the depth of the path costs neither
+    // stack nor copies.
+    std::string prefix;
+    prefix.reserve(folder.size());
+    size_t pos = 0;
+    while (pos < folder.size()) {
+        const size_t slash = folder.find('/', pos);
+        const size_t end = slash == std::string::npos ? folder.size() : slash;
+        prefix.append(folder, pos, end - pos);
+        pos = end + 1;
+        const bool last = pos >= folder.size();
+        if (!prefix.empty() && prefix != "/") {
+            struct stat st;
+            if (stat(prefix.c_str(), &st) == 0) {
+                if (!S_ISDIR(st.st_mode))
+                    return ovFail(ovPimCode::storeError, prefix + ": exists but is not a folder");
+            } else if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+                return ovFail(ovPimCode::storeError,
+                              prefix + ": cannot create the folder: " + std::strerror(errno));
+            }
+        }
+        if (!last)
+            prefix.push_back('/');
     }
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return ovFail(ovPimCode::storeError, folder + ": cannot create the folder: " + std::strerror(errno));
     return ovResult<>::success();
 }

@@ -4,14 +4,20 @@
 #include "platform/pim/ovPimContact.h"
 #include "platform/pim/ovPimPaths.h"
 #include "platform/pim/ovPimTask.h"
+#include "platform/system/ovFileDescriptor.h"
 #include "platform/system/ovUtf.h"
 
 #include <algorithm>
+#include <sqlite3.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -143,6 +149,69 @@ ovResult<> checkFileHeader(const std::string& file, bool& isNew) {
     return ovResult<>::success();
 }
 
+// Says what kept the store from opening in words a user can act on, rather than
+// calling every failure a foreign file.
+ovResult<> openFailure(const ovSqliteDatabase& db, const std::string& file) {
+    const int code = db.errorCode();
+    std::string what;
+    switch (code) {
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN:
+        what = "no permission to read and write the store or its folder";
+        break;
+    case SQLITE_FULL:
+        what = "the disk is full";
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        what = "the store is busy: another program kept it locked too long";
+        break;
+    case SQLITE_CORRUPT:
+        what = "the store is damaged";
+        break;
+    case SQLITE_NOTADB:
+        return ovFail(ovPimCode::notAStore,
+                      file + ": not an Orvida store: the file is not a SQLite database" + kLeftUnchanged);
+    case SQLITE_IOERR:
+        what = "the store cannot be read or written";
+        break;
+    default:
+        what = "cannot open the store";
+        break;
+    }
+    return ovFail(ovPimCode::storeError, file + ": " + what + " (" + db.errorText() + ")" + kLeftUnchanged);
+}
+
+// Processes that open a store at the same moment take turns at recognising and setting it
+// up, through a lock on its folder. Where the folder cannot be locked (a file system without
+// flock), SQLite's own locks and the re-check under BEGIN IMMEDIATE still keep it whole.
+class SetUpLock {
+public:
+    explicit SetUpLock(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (!fd_.valid())
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
+                fd_.reset();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+private:
+    ovFileDescriptor fd_;
+};
+
+bool fileExists(const std::string& file) {
+    struct stat st;
+    return ::lstat(file.c_str(), &st) == 0;
+}
+
 } // namespace
 
 ovResult<> ovPimStore::open(const std::string& file, std::shared_ptr<ovPimStore>& out) {
@@ -161,15 +230,40 @@ ovPimStore::~ovPimStore() {
 }
 
 ovResult<> ovPimStore::openFile(const std::string& file) {
-    if (ovResult<> r = ovMakeFolders(ovParentFolder(file)); !r)
+    // SQLite's own limit on the name of a database file it opens.
+    constexpr size_t kLongestStoreName = 511;
+    if (file.size() > kLongestStoreName)
+        return ovFail(ovPimCode::invalidArgument,
+                      "the store's file name is too long (" + std::to_string(file.size()) +
+                          " characters; the store takes at most " + std::to_string(kLongestStoreName) + ")");
+    const std::string folder = ovParentFolder(file);
+    if (ovResult<> r = ovMakeFolders(folder); !r)
         return r;
+    const SetUpLock setUp(folder);
     bool isNew = false;
     if (ovResult<> r = checkFileHeader(file, isNew); !r)
         return r;
-    if (ovResult<> r = db_.open(file); !r)
-        return r;
-    if (ovResult<> r = checkAndPrepareSchema(); !r) {
+    // SQLite makes these on reading a store in WAL mode; a store that is refused keeps
+    // nothing of ours beside it.
+    const std::string wal = file + "-wal", shm = file + "-shm";
+    const bool hadWal = fileExists(wal), hadShm = fileExists(shm);
+    ovResult<> r = db_.open(file);
+    if (!r) {
+        r = openFailure(db_, file);
+    } else {
+        r = checkAndPrepareSchema();
+    }
+    if (!r) {
         db_.close();
+        if (!hadWal)
+            ::unlink(wal.c_str());
+        if (!hadShm)
+            ::unlink(shm.c_str());
+        if (isNew && fileExists(file)) {
+            struct stat st;
+            if (::stat(file.c_str(), &st) == 0 && st.st_size == 0)
+                ::unlink(file.c_str());
+        }
         return r;
     }
     return ovResult<>::success();
@@ -178,12 +272,17 @@ ovResult<> ovPimStore::openFile(const std::string& file) {
 ovResult<> ovPimStore::checkAndPrepareSchema() {
     const std::string& file = db_.file();
     // Only reads until the file is known to be ours.
+    // One read transaction: another process creating the store at this moment is seen
+    // either not at all or whole, never as tables without their stamp.
     int64_t appId = 0, version = 0, objects = 0;
-    if (!db_.queryInt("PRAGMA application_id", appId) || !db_.queryInt("PRAGMA user_version", version) ||
+    if (!db_.exec("BEGIN") || !db_.queryInt("PRAGMA application_id", appId) ||
+        !db_.queryInt("PRAGMA user_version", version) ||
         !db_.queryInt("SELECT count(*) FROM sqlite_schema", objects)) {
-        return ovFail(ovPimCode::notAStore,
-                      file + ": not an Orvida store: " + db_.errorText() + kLeftUnchanged);
+        ovResult<> failed = openFailure(db_, file);
+        db_.rollback();
+        return failed;
     }
+    db_.rollback();
     bool create = false;
     if (appId == applicationId) {
         if (version > schemaVersion)
@@ -209,15 +308,16 @@ ovResult<> ovPimStore::checkAndPrepareSchema() {
         create = true;
     }
 
-    // WAL keeps readers and the writer apart; FULL makes every confirmed save reach the disk.
-    std::string mode;
-    if (ovResult<> r = db_.queryText("PRAGMA journal_mode=WAL", mode); !r)
-        return r;
-    // A page cache of 16 MB holds the whole calendar of a large store, so reloading the
-    // date picker's cache does not go back to the file.
-    if (ovResult<> r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; PRAGMA cache_size=-16384");
-        !r)
-        return r;
+    if (!create) {
+        // A damaged store is said to be damaged when it is opened, not at the first
+        // list that happens to touch the bad page.
+        std::string check;
+        if (!db_.queryText("PRAGMA quick_check", check))
+            return openFailure(db_, file);
+        if (check != "ok")
+            return ovFail(ovPimCode::storeError,
+                          file + ": the store is damaged (" + check + ")" + kLeftUnchanged);
+    }
     if (create) {
         if (ovResult<> r = createSchema(); !r)
             return r;
@@ -225,12 +325,28 @@ ovResult<> ovPimStore::checkAndPrepareSchema() {
         if (ovResult<> r = upgradeSchema(); !r)
             return r;
     }
+    // WAL keeps readers and the writer apart; FULL makes every confirmed save reach the disk.
+    // Switching needs the store to itself for a moment, and SQLite does not wait for that
+    // through the busy handler: wait here, as long as the busy timeout.
+    std::string mode;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(5000);
+    while (!db_.queryText("PRAGMA journal_mode=WAL", mode)) {
+        const int code = db_.errorCode();
+        if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
+            return openFailure(db_, file);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // A page cache of 16 MB holds the whole calendar of a large store, so reloading the
+    // date picker's cache does not go back to the file.
+    if (ovResult<> r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; PRAGMA cache_size=-16384");
+        !r)
+        return r;
     return prepareStatements();
 }
 
 ovResult<> ovPimStore::createSchema() {
-    if (ovResult<> r = db_.exec("BEGIN IMMEDIATE"); !r)
-        return r;
+    if (!db_.exec("BEGIN IMMEDIATE"))
+        return openFailure(db_, db_.file());
     // Another process may have created the store between our check and the lock.
     int64_t appId = 0, objects = 0;
     if (!db_.queryInt("PRAGMA application_id", appId) ||
@@ -259,8 +375,9 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec("COMMIT");
     if (!r) {
+        ovResult<> failed = openFailure(db_, db_.file());
         db_.rollback();
-        return ovFail(r.code(), "cannot create the store: " + r.reason());
+        return ovFail(failed.code(), "cannot create the store: " + failed.reason());
     }
     return ovResult<>::success();
 }
@@ -455,8 +572,8 @@ ovResult<> ovPimStore::tasks(ItemList& out) {
 ovResult<> ovPimStore::beginBatch() {
     if (inBatch_)
         return ovFail(ovPimCode::invalidArgument, "a batch is already open");
-    if (ovResult<> r = db_.exec("BEGIN IMMEDIATE"); !r)
-        return r;
+    if (!db_.exec("BEGIN IMMEDIATE"))
+        return openFailure(db_, db_.file());
     inBatch_ = true;
     return ovResult<>::success();
 }

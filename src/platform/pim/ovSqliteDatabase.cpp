@@ -81,6 +81,10 @@ int ovSqliteDatabase::changes() const {
     return sqlite3_changes(db_);
 }
 
+int ovSqliteDatabase::errorCode() const {
+    return db_ != nullptr ? (sqlite3_extended_errcode(db_) & 0xFF) : SQLITE_CANTOPEN;
+}
+
 std::string ovSqliteDatabase::errorText() const {
     return db_ != nullptr ? sqlite3_errmsg(db_) : "not open";
 }

@@ -39,6 +39,8 @@ public:
 
     // SQLite's message for the last failure.
     std::string errorText() const;
+    // SQLite's primary result code of the last failure (SQLITE_BUSY, SQLITE_FULL, ...).
+    int errorCode() const;
     // "FILE: what: SQLite's message", with the code for the caller.
     ovResult<> failure(const std::string& what, ovPimCode code = ovPimCode::storeError) const;
 

@@ -52,7 +52,7 @@ ovVirtualClock::ovVirtualClock(const ovSystemTime& start)
     : startSeconds_(ovTimeFromLocal(start)), startMilliseconds_(start.milliseconds) {}
 
 ovSystemTime ovVirtualClock::localTime() const {
-    const uint64_t totalMs = static_cast<uint64_t>(startMilliseconds_) + ticks_;
+    const uint64_t totalMs = static_cast<uint64_t>(startMilliseconds_) + elapsedMs_;
     return ovLocalTimeFrom(startSeconds_ + static_cast<std::time_t>(totalMs / 1000),
                            static_cast<unsigned>(totalMs % 1000));
 }

@@ -30,14 +30,15 @@ class ovVirtualClock final : public ovClock {
 public:
     // start: the local time at tick 0.
     explicit ovVirtualClock(const ovSystemTime& start);
-    uint32_t tickCount() const override { return ticks_; }
+    // Wraps after 2^32 ms as a real tick count does; the local time does not.
+    uint32_t tickCount() const override { return static_cast<uint32_t>(elapsedMs_); }
     ovSystemTime localTime() const override;
-    void advance(uint32_t ms) { ticks_ += ms; }
+    void advance(uint32_t ms) { elapsedMs_ += ms; }
 
 private:
     std::time_t startSeconds_;
     uint16_t startMilliseconds_;
-    uint32_t ticks_ = 0;
+    uint64_t elapsedMs_ = 0;
 };
 
 // Local time of a POSIX time stamp with milliseconds (DST-aware through localtime_r).

@@ -97,6 +97,10 @@ namespace {
 bool parseField(const std::string& text, size_t at, size_t digits, unsigned& out) {
     const char* first = text.data() + at;
     const char* last = first + digits;
+    // Only digits: no sign, no space, however a number parser would take them.
+    for (const char* c = first; c != last; ++c)
+        if (*c < '0' || *c > '9')
+            return false;
     const auto [end, failure] = std::from_chars(first, last, out);
     return failure == std::errc() && end == last;
 }

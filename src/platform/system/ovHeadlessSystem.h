@@ -3,9 +3,10 @@
 // sounds are counted, and everything is kept so that a test or a script can see it.
 #include "platform/system/ovSystem.h"
 
+#include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
-#include <vector>
 
 class ovHeadlessSystem : public ovSystem {
 public:
@@ -27,16 +28,27 @@ public:
         std::string text;
         std::string caption;
     };
-    const std::vector<std::string>& soundsPlayed() const { return sounds_; }
-    const std::vector<Message>& messages() const { return messages_; }
+    // A script may run for days of virtual time: the host keeps counts of everything
+    // and only the most recent sounds, messages and debug text, so that its memory
+    // stays flat however long it runs.
+    static constexpr size_t recentEntries = 256;
+    static constexpr size_t recentDebugBytes = 64 * 1024;
+    const std::deque<std::string>& soundsPlayed() const { return sounds_; }
+    const std::deque<Message>& messages() const { return messages_; }
     const std::string& debugText() const { return debug_; }
+    uint64_t soundCount() const { return soundCount_; }
+    uint64_t messageCount() const { return messageCount_; }
+    uint64_t debugLineCount() const { return debugLines_; }
 
 private:
     std::unique_ptr<ovClock> clock_;
     ovScreenSize screen_;
     std::string executableFile_;
-    std::vector<std::string> sounds_;
-    std::vector<Message> messages_;
+    std::deque<std::string> sounds_;
+    std::deque<Message> messages_;
     std::string debug_;
+    uint64_t soundCount_ = 0;
+    uint64_t messageCount_ = 0;
+    uint64_t debugLines_ = 0;
     bool debugEcho_ = false;
 };

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -120,6 +122,35 @@ TEST_F(ovPimStoreTest, NewStoreIsCreatedWithItsFoldersAndStampedAsOurs) {
     EXPECT_EQ(rawInt(storeFile, "SELECT journal_mode = 'wal' FROM pragma_journal_mode"), 1);
     // Reopening an existing store works and keeps it as it is.
     EXPECT_TRUE(app.logOn(storeFile));
+}
+
+TEST_F(ovPimStoreTest, DeepFolderPathsAreCreatedOrRefusedWithoutExhaustingTheStack) {
+    // As deep as the system takes: 1,900 levels below the temporary folder.
+    std::string deep = temp.file("d");
+    while (deep.size() < 3900)
+        deep += "/a";
+    ASSERT_TRUE(ovMakeFolders(deep));
+    EXPECT_TRUE(fs::is_directory(deep));
+    // The store itself takes names up to SQLite's limit, and says so beyond it.
+    const std::string deepStore = deep.substr(0, 400) + "/orvida.sqlite";
+    ASSERT_TRUE(app.logOn(deepStore));
+    app.logOff();
+    const ovResult<> longStore = app.logOn(deep + "/orvida.sqlite");
+    ASSERT_FALSE(longStore);
+    EXPECT_NE(longStore.reason().find("too long"), std::string::npos) << longStore.reason();
+
+    // Far deeper than the system takes (this used to overflow the stack): a clear refusal.
+    std::string tooDeep = temp.file("x");
+    for (int i = 0; i < 300000; ++i)
+        tooDeep += "/a";
+    const ovResult<> r = ovMakeFolders(tooDeep);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.reason().find("too long"), std::string::npos) << r.reason();
+    EXPECT_FALSE(fs::exists(temp.file("x")));
+    EXPECT_FALSE(app.logOn(tooDeep + "/orvida.sqlite"));
+    const ovResult<> longName = ovMakeFolders(temp.file(std::string(300, 'n')));
+    ASSERT_FALSE(longName);
+    EXPECT_NE(longName.reason().find("too long"), std::string::npos) << longName.reason();
 }
 
 TEST_F(ovPimStoreTest, DefaultDataFolderFollowsXdgDataHome) {
@@ -479,4 +510,86 @@ TEST_F(ovPimStoreTest, ASavedItemSurvivesKillMinusNineRightAfterTheSave) {
     auto contacts = folderItems(app, ovPimFolderContacts);
     ASSERT_EQ(contacts->count(), 1);
     EXPECT_EQ(contacts->itemAs<ovPimContact>(1)->fileAs(), u"Survivor");
+}
+
+// Six processes open one new store at the same moment, many times over: every one of
+// them recognises or creates it, none calls it foreign or gives up on a lock.
+TEST_F(ovPimStoreTest, SixProcessesOpeningOneNewStoreAtOnceAllSucceed) {
+    constexpr int kRounds = 40;
+    constexpr int kProcesses = 6;
+    int failures = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string file = temp.file("race/" + std::to_string(round) + "/orvida.sqlite");
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        std::vector<pid_t> children;
+        for (int i = 0; i < kProcesses; ++i) {
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                close(gate[1]);
+                char go;
+                // Everyone starts when the parent closes its end.
+                if (read(gate[0], &go, 1) != 0)
+                    _exit(5);
+                ovPimApplication childApp;
+                const ovResult<> opened = childApp.logOn(file);
+                if (!opened) {
+                    std::fprintf(stderr, "%s\n", opened.reason().c_str());
+                    _exit(1);
+                }
+                _exit(0);
+            }
+            children.push_back(child);
+        }
+        close(gate[0]);
+        close(gate[1]);
+        for (pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                ++failures;
+        }
+        EXPECT_EQ(rawInt(file, "PRAGMA application_id"), ovPimStore::applicationId);
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// What kept a store from opening is said as it is: a store is not called foreign for
+// being read-only, damaged or on a full disk, and a refused store leaves nothing beside it.
+TEST_F(ovPimStoreTest, FailuresToOpenSayWhatHappenedAndLeaveNoStrayFiles) {
+    ASSERT_TRUE(app.logOn(storeFile));
+    for (int i = 0; i < 200; ++i) {
+        std::unique_ptr<ovPimItem> item;
+        ASSERT_TRUE(app.createItem(static_cast<int>(ovPimItemType::contact), item));
+        ovPimItemCast<ovPimContact>(item.get())
+            ->setFileAs(u"Someone with a long name to fill pages " + ovToUtf16(std::to_string(i)));
+        ASSERT_TRUE(item->save());
+    }
+    app.logOff();
+
+    // A damaged page in the middle of the store.
+    {
+        std::fstream f(storeFile, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4096 * 3 + 100);
+        const std::string junk(2000, '\x5A');
+        f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    }
+    const ovResult<> damaged = app.logOn(storeFile);
+    ASSERT_FALSE(damaged);
+    EXPECT_NE(damaged.reason().find("damaged"), std::string::npos) << damaged.reason();
+    EXPECT_EQ(damaged.reason().find("not an Orvida store"), std::string::npos) << damaged.reason();
+    EXPECT_FALSE(fs::exists(storeFile + "-wal"));
+    EXPECT_FALSE(fs::exists(storeFile + "-shm"));
+
+    // A folder the user may not write to (root may write anywhere: nothing to show then).
+    if (geteuid() != 0) {
+        const std::string locked = temp.file("locked");
+        fs::create_directories(locked);
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        const ovResult<> readOnly = app.logOn(locked + "/orvida.sqlite");
+        fs::permissions(locked, fs::perms::owner_all);
+        ASSERT_FALSE(readOnly);
+        EXPECT_NE(readOnly.reason().find("permission"), std::string::npos) << readOnly.reason();
+    }
 }

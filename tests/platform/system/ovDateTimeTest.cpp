@@ -99,3 +99,16 @@ TEST(VirtualClock, MovesOnlyWhenAdvanced) {
     EXPECT_EQ(next.day, 1);
     EXPECT_EQ(next.hour, 0);
 }
+
+TEST(VirtualClock, LocalTimeKeepsMovingForwardPastTheTickCountsWrap) {
+    ovVirtualClock clock(at(2026, 12, 9, 10, 0, 0));
+    // 49 days and 17 hours, just short of 2^32 ms, then over the edge.
+    clock.advance(4294967000u);
+    const std::time_t before = ovTimeFromLocal(clock.localTime());
+    clock.advance(1000);
+    const std::time_t after = ovTimeFromLocal(clock.localTime());
+    EXPECT_EQ(after - before, 1);
+    EXPECT_EQ(clock.tickCount(), 704u);
+    EXPECT_EQ(clock.localTime().month, 1);
+    EXPECT_EQ(clock.localTime().year, 2027);
+}
