@@ -42,9 +42,9 @@ public:
     const std::string& path() const { return folder_; }
 
 private:
-    static void check(const ovPimResult& r) {
+    static void check(const ovResult<>& r) {
         if (!r) {
-            std::fprintf(stderr, "ovPickerBenchB: %s\n", r.message().c_str());
+            std::fprintf(stderr, "ovPickerBenchB: %s\n", r.reason().c_str());
             std::exit(1);
         }
     }
@@ -172,7 +172,8 @@ void BM_DatePickerMonthQueries100k(benchmark::State& state) {
         for (int d = 1; d <= 31; ++d) {
             ovSystemTime from{2020, 5, 0, static_cast<uint16_t>(d), 0, 0, 0, 0};
             ovSystemTime to{2020, 5, 0, static_cast<uint16_t>(d), 23, 59, 59, 0};
-            session->queryAppointments(from, to, true);
+            if (!session->queryAppointments(from, to, true))
+                std::abort();
             found += session->appointments().count();
         }
         benchmark::DoNotOptimize(found);

@@ -65,9 +65,9 @@ int ovMakeContactPickerPictures(const std::string& imagesFolder) {
     c.roundedRect(shown.left - 2.0f, shown.top, shown.right + 2.0f, total.bottom, 10.0f, panel);
     c.line(shown.left + 10.0f, total.top, shown.right - 10.0f, total.top, 1.5f, ovHex(0x3F6E9E));
 
-    const std::string why = c.write24(imagesFolder + "/contactPicker.bmp");
-    if (!why.empty()) {
-        std::fprintf(stderr, "ov_picturegen: %s\n", why.c_str());
+    const ovResult<> why = c.write24(imagesFolder + "/contactPicker.bmp");
+    if (!why) {
+        std::fprintf(stderr, "ov_picturegen: %s\n", why.reason().c_str());
         return 1;
     }
     return 0;

@@ -19,10 +19,10 @@ const ovRgba kRim = ovHex(0x05080C, 0.7f);
 const ovRgba kChevron = ovHex(0xFFFFFF);
 
 int write(const ovPictureCanvas& c, const std::string& path) {
-    const std::string error = c.write24(path);
-    if (error.empty())
+    const ovResult<> error = c.write24(path);
+    if (error.ok())
         return 0;
-    std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    std::fprintf(stderr, "ov_picturegen: %s\n", error.reason().c_str());
     return 1;
 }
 

@@ -39,9 +39,9 @@ const ovRgba kWell = ovHex(0x0B1016, 0.7f);
 struct Out {
     std::filesystem::path images;
     int failures = 0;
-    void check(const std::string& error) {
-        if (!error.empty()) {
-            std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    void check(const ovResult<>& written) {
+        if (!written) {
+            std::fprintf(stderr, "ov_picturegen: %s\n", written.reason().c_str());
             ++failures;
         }
     }
@@ -61,11 +61,12 @@ const ovFont* font(int pixels, bool bold) {
     static std::map<std::pair<int, bool>, std::unique_ptr<ovFont>> fonts;
     auto& slot = fonts[{pixels, bold}];
     if (!slot) {
-        std::string error;
-        slot =
-            ovFont::open(ovFontSet::fontFolder() + (bold ? "/tahomabd.ttf" : "/tahoma.ttf"), pixels, error);
-        if (!slot)
-            std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+        auto opened =
+            ovFont::open(ovFontSet::fontFolder() + (bold ? "/tahomabd.ttf" : "/tahoma.ttf"), pixels);
+        if (opened)
+            slot = opened.take();
+        else
+            std::fprintf(stderr, "ov_picturegen: %s\n", opened.reason().c_str());
     }
     return slot.get();
 }

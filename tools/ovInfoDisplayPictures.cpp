@@ -38,9 +38,9 @@ int ovMakeInfoDisplayPictures(const std::string& imagesFolder) {
     const float bottom = static_cast<float>(ovFracOf(designHeight, textBottom));
     c.roundedRect(left - 4, top - 14, right + 4, bottom + 10, 14.0f, ovHex(0x2A394A, 0.75f));
 
-    const std::string why = c.write24(imagesFolder + "/infoDisplay.bmp");
-    if (!why.empty()) {
-        std::fprintf(stderr, "ov_picturegen: %s\n", why.c_str());
+    const ovResult<> why = c.write24(imagesFolder + "/infoDisplay.bmp");
+    if (!why) {
+        std::fprintf(stderr, "ov_picturegen: %s\n", why.reason().c_str());
         return 1;
     }
     return 0;

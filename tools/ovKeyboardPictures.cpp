@@ -104,9 +104,9 @@ int ovMakeKeyboardPictures(const std::string& imagesFolder) {
     }
     int failures = 0;
     auto write = [&](const ovPictureCanvas& c, const char* name) {
-        const std::string why = c.write24(imagesFolder + "/" + name);
-        if (!why.empty()) {
-            std::fprintf(stderr, "ov_picturegen: %s\n", why.c_str());
+        const ovResult<> why = c.write24(imagesFolder + "/" + name);
+        if (!why) {
+            std::fprintf(stderr, "ov_picturegen: %s\n", why.reason().c_str());
             ++failures;
         }
     };

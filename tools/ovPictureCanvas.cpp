@@ -31,8 +31,8 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, static_cast<uint16_t>(v >> 16));
 }
 
-std::string writeBmp(const std::string& path, int width, int height, int bits,
-                     const std::vector<uint8_t>& rowsBottomUp) {
+ovResult<> writeBmp(const std::string& path, int width, int height, int bits,
+                    const std::vector<uint8_t>& rowsBottomUp) {
     const uint32_t rowBytes = static_cast<uint32_t>((width * bits / 8 + 3) & ~3);
     std::vector<uint8_t> out;
     out.push_back('B');
@@ -54,13 +54,17 @@ std::string writeBmp(const std::string& path, int width, int height, int bits,
     out.insert(out.end(), rowsBottomUp.begin(), rowsBottomUp.end());
     std::ofstream file(path, std::ios::binary);
     if (!file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size())))
-        return "cannot write " + path;
+        return ovFail("cannot write " + path);
     return {};
 }
 } // namespace
 
 ovRgba ovHex(uint32_t rgb, float alpha) {
     return {((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, alpha};
+}
+
+ovRgba ovColour(ovColor color, float alpha) {
+    return {ovRed(color) / 255.0f, ovGreen(color) / 255.0f, ovBlue(color) / 255.0f, alpha};
 }
 
 ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t) {
@@ -128,7 +132,7 @@ void ovPictureCanvas::line(float x0, float y0, float x1, float y1, float thickne
         }
 }
 
-std::string ovPictureCanvas::write24(const std::string& path) const {
+ovResult<> ovPictureCanvas::write24(const std::string& path) const {
     const size_t rowBytes = static_cast<size_t>((width_ * 3 + 3) & ~3);
     std::vector<uint8_t> rows(rowBytes * height_, 0);
     for (int y = 0; y < height_; ++y) {
@@ -152,7 +156,7 @@ std::string ovPictureCanvas::write24(const std::string& path) const {
     return writeBmp(path, width_, height_, 24, rows);
 }
 
-std::string ovPictureCanvas::write32(const std::string& path) const {
+ovResult<> ovPictureCanvas::write32(const std::string& path) const {
     const size_t rowBytes = static_cast<size_t>(width_) * 4;
     std::vector<uint8_t> rows(rowBytes * height_, 0);
     for (int y = 0; y < height_; ++y) {

@@ -1,6 +1,9 @@
 #pragma once
 // A floating-point RGBA drawing surface for making the program's pictures: shapes
 // with anti-aliased edges, exported as keyed 24-bit or premultiplied 32-bit BMPs.
+#include "base/ovResult.h"
+#include "platform/gfx/ovGeometry.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +12,12 @@ struct ovRgba {
     float r = 0, g = 0, b = 0, a = 0; // straight (not premultiplied) colour
 };
 
+// Colours come in two spellings and meet here, converted once. ovHex reads the web
+// order 0xRRGGBB that colour pickers and design notes write (red in the HIGH byte);
+// ovColour reads the program's own ovColor, 0x00BBGGRR (red in the LOW byte), so a
+// picture can share a colour with the canvas and the window's theme.
 ovRgba ovHex(uint32_t rgb, float alpha = 1.0f);
+ovRgba ovColour(ovColor color, float alpha = 1.0f);
 ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t);
 
 class ovPictureCanvas {
@@ -33,9 +41,9 @@ public:
     const ovRgba& at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
 
     // 24-bit: pixels less than half covered become the key colour, pure green.
-    std::string write24(const std::string& path) const;
+    ovResult<> write24(const std::string& path) const;
     // 32-bit premultiplied alpha.
-    std::string write32(const std::string& path) const;
+    ovResult<> write32(const std::string& path) const;
 
 private:
     int width_;

@@ -23,7 +23,8 @@ namespace {
 constexpr int kDesignWidth = 480;
 constexpr int kDesignHeight = 536;
 
-// The theme: a calm dark blue-grey, light buttons with dark labels, amber focus.
+// The theme: a calm dark blue-grey, light buttons with dark labels, amber focus
+// (web-order hex, as ovHex reads it).
 const ovRgba kBackgroundTop = ovHex(0x1E2935);
 const ovRgba kBackgroundBottom = ovHex(0x0D1218);
 const ovRgba kButtonTop = ovHex(0xE4EAF1);
@@ -38,9 +39,9 @@ const ovRgba kChevron = ovHex(0xFFFFFF);
 struct Writer {
     fs::path images;
     int failures = 0;
-    void check(const std::string& error) {
-        if (!error.empty()) {
-            std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    void check(const ovResult<>& written) {
+        if (!written) {
+            std::fprintf(stderr, "ov_picturegen: %s\n", written.reason().c_str());
             ++failures;
         }
     }

@@ -6,7 +6,12 @@
 
 std::unique_ptr<ovFont> ovOpenPictureFont(bool bold, int emPixels, std::string& error) {
     const std::string file = ovFontSet::fontFolder() + (bold ? "/tahomabd.ttf" : "/tahoma.ttf");
-    return ovFont::open(file, emPixels, error);
+    auto opened = ovFont::open(file, emPixels);
+    if (!opened) {
+        error = opened.reason();
+        return nullptr;
+    }
+    return opened.take();
 }
 
 int ovLabelWidth(const ovFont& font, std::u16string_view text) {

@@ -36,11 +36,11 @@ public:
     Lettering() {
         const std::string file = ovFontSet::fontFolder() + "/tahomabd.ttf";
         for (int size : {18, 22, 26, 30}) {
-            std::string error;
-            auto font = ovFont::open(file, size, error);
-            if (!font)
-                std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
-            fonts_[index(size)] = std::move(font);
+            auto opened = ovFont::open(file, size);
+            if (opened)
+                fonts_[index(size)] = opened.take();
+            else
+                std::fprintf(stderr, "ov_picturegen: %s\n", opened.reason().c_str());
         }
     }
     // Centres one line of ASCII text on (cx, cy).
@@ -142,10 +142,10 @@ void makeTimeOfDayBoard(const std::string& folder, const Lettering& text, int& f
     const ovRect hint{title.left, title.bottom + 16, title.right, title.bottom + 60};
     text.centred(c, "hour", 18, midX(hint), midY(hint) - 8, ovHex(0x9FB3C8));
     text.centred(c, "+ minutes", 18, midX(hint), midY(hint) + 14, ovHex(0x9FB3C8));
-    const std::string error = c.write24(folder + "/timepicker.bmp");
-    failures += error.empty() ? 0 : 1;
-    if (!error.empty())
-        std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    const ovResult<> error = c.write24(folder + "/timepicker.bmp");
+    failures += error.ok() ? 0 : 1;
+    if (!error)
+        std::fprintf(stderr, "ov_picturegen: %s\n", error.reason().c_str());
 }
 
 void makeDurationBoard(const std::string& folder, const Lettering& text, int& failures) {
@@ -160,10 +160,10 @@ void makeDurationBoard(const std::string& folder, const Lettering& text, int& fa
         face(c, r, ovHex(P::unitFace), 8.0f);
         text.centred(c, units[u], 18, midX(r), midY(r), kLabel);
     }
-    const std::string error = c.write24(folder + "/timeDuration.bmp");
-    failures += error.empty() ? 0 : 1;
-    if (!error.empty())
-        std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    const ovResult<> error = c.write24(folder + "/timeDuration.bmp");
+    failures += error.ok() ? 0 : 1;
+    if (!error)
+        std::fprintf(stderr, "ov_picturegen: %s\n", error.reason().c_str());
 }
 
 // The box over the chosen item, the pressed item and the toggles that are on: an amber
@@ -181,10 +181,10 @@ void makeSelectionBox(const std::string& folder, int& failures) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             c.blend(x, y, kAmber, std::max(0.0f, outer.at(x, y).a - inner.at(x, y).a));
-    const std::string error = c.write32(folder + "/selectionButton.bmp");
-    failures += error.empty() ? 0 : 1;
-    if (!error.empty())
-        std::fprintf(stderr, "ov_picturegen: %s\n", error.c_str());
+    const ovResult<> error = c.write32(folder + "/selectionButton.bmp");
+    failures += error.ok() ? 0 : 1;
+    if (!error)
+        std::fprintf(stderr, "ov_picturegen: %s\n", error.reason().c_str());
 }
 
 void clockFace(ovPictureCanvas& c, float cx, float cy, float r, float hourAngle, float minuteAngle) {
@@ -210,8 +210,8 @@ void makeIcons(const std::string& folder, int& failures) {
         const float r = std::min(w, h) * 0.36f;
         clockFace(c, w / 2.0f, h * 0.42f, r, kPi * 0.33f, kPi * 1.5f);
         c.line(w * 0.22f, h * 0.9f, w * 0.78f, h * 0.9f, 5.0f, kAmber);
-        const std::string error = c.write24(folder + "/endTimeIcon.bmp");
-        failures += error.empty() ? 0 : 1;
+        const ovResult<> error = c.write24(folder + "/endTimeIcon.bmp");
+        failures += error.ok() ? 0 : 1;
     }
     {
         // The reminder: a bell.
@@ -222,8 +222,8 @@ void makeIcons(const std::string& folder, int& failures) {
         c.roundedRect(cx - w * 0.38f, h * 0.62f, cx + w * 0.38f, h * 0.76f, 4.0f, bell);
         c.roundedRect(cx - 6, h * 0.8f, cx + 6, h * 0.92f, 6.0f, ovHex(0xE8EEF5));
         c.roundedRect(cx - 4, h * 0.1f, cx + 4, h * 0.22f, 4.0f, bell);
-        const std::string error = c.write24(folder + "/reminderIcon.bmp");
-        failures += error.empty() ? 0 : 1;
+        const ovResult<> error = c.write24(folder + "/reminderIcon.bmp");
+        failures += error.ok() ? 0 : 1;
     }
 }
 
@@ -242,9 +242,9 @@ void makePressedButtons(const std::string& folder, const Lettering& text, int& f
         c.line(ax - 19 * dir, ay, ax + 19 * dir, ay, 5.0f, kLabel);
         c.line(ax + 19 * dir, ay, ax + 7 * dir, ay - 11, 5.0f, kLabel);
         c.line(ax + 19 * dir, ay, ax + 7 * dir, ay + 11, 5.0f, kLabel);
-        const std::string error =
+        const ovResult<> error =
             c.write24(folder + (which == 0 ? "/ovnextButtonHover.bmp" : "/ovbackButtonHover.bmp"));
-        failures += error.empty() ? 0 : 1;
+        failures += error.ok() ? 0 : 1;
     }
 }
 } // namespace

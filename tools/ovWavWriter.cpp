@@ -14,10 +14,10 @@ void put32(std::ofstream& f, uint32_t v) {
 }
 } // namespace
 
-std::string ovWriteWav(const std::string& path, const std::vector<int16_t>& samples, int sampleRate) {
+ovResult<> ovWriteWav(const std::string& path, const std::vector<int16_t>& samples, int sampleRate) {
     std::ofstream f(path, std::ios::binary);
     if (!f)
-        return "cannot write " + path;
+        return ovFail("cannot write " + path);
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     f.write("RIFF", 4);
     put32(f, 36 + dataBytes);
@@ -33,7 +33,9 @@ std::string ovWriteWav(const std::string& path, const std::vector<int16_t>& samp
     put32(f, dataBytes);
     for (int16_t s : samples)
         put16(f, static_cast<uint16_t>(s));
-    return f ? std::string() : "cannot write " + path;
+    if (!f)
+        return ovFail("cannot write " + path);
+    return {};
 }
 
 std::vector<int16_t> ovMakeClick(int sampleRate) {

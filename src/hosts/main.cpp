@@ -10,12 +10,12 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "pim") == 0)
         return ovRunPimTool(argc - 1, argv + 1);
 
-    const ovOptionsResult parsed = ovParseOptions(argc, argv);
-    if (!parsed.ok) {
-        std::fprintf(stderr, "orvida: %s\nTry 'orvida --help'.\n", parsed.error.c_str());
+    const ovResult<ovOptions> parsed = ovParseOptions(argc, argv);
+    if (!parsed) {
+        std::fprintf(stderr, "orvida: %s\nTry 'orvida --help'.\n", parsed.reason().c_str());
         return 2;
     }
-    const ovOptions& options = parsed.options;
+    const ovOptions& options = parsed.value();
     if (options.help) {
         std::fputs(ovUsageText(), stdout);
         return 0;

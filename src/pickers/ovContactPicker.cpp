@@ -87,7 +87,9 @@ void ovContactPicker::onEnter(ovNavigator& nav) {
     if (session == nullptr)
         return;
     const auto* keyboard = dynamic_cast<const ovKeyboardInput*>(parent);
-    session->searchContacts(keyboard != nullptr ? keyboard->inputText.view() : std::u16string_view());
+    // A search that fails leaves the list as it was; the session has said why.
+    static_cast<void>(
+        session->searchContacts(keyboard != nullptr ? keyboard->inputText.view() : std::u16string_view()));
 }
 
 void ovContactPicker::drawScreen(ovNavigator& nav, ovCanvas& dc) {

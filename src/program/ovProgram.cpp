@@ -20,8 +20,10 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
     mail_ = std::make_unique<ovMailManager>(
         system, folders.configDir, folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
+    if (app_->landscapeRefused())
+        return;
     fonts_ = std::make_unique<ovFontSet>(system);
-    shell_ = std::make_unique<ovShell>(*app_, system, host, lastTickSeconds_);
+    shell_ = std::make_unique<ovShell>(*app_, system, host, *fonts_, lastTickSeconds_);
 }
 
 ovProgram::~ovProgram() {
@@ -32,8 +34,10 @@ ovProgram::~ovProgram() {
     session_.reset();
 }
 
-void ovProgram::start() {
-    app_->orientationCheck();
+bool ovProgram::start() {
+    if (refused() || !app_->orientationCheck())
+        return false;
     shell_->onCreate();
     shell_->onPaint();
+    return true;
 }

@@ -2,7 +2,7 @@
 // The program's long-lived objects, created in their fixed order and destroyed in
 // the reverse one: the start-up tick, the store session, the mail manager, the
 // application (which checks the orientation and builds the tree), the fonts, and the
-// window logic.
+// window logic. The fonts exist from here on, before anything is drawn.
 #include "messaging/ovMailManager.h"
 #include "shell/ovApp.h"
 #include "shell/ovAssembly.h"
@@ -33,8 +33,14 @@ public:
     ovProgram& operator=(const ovProgram&) = delete;
 
     // What the entry point does once the window exists: the orientation check, the
-    // create message (timer) and the first paint.
-    void start();
+    // create message (timer) and the first paint. False when the screen was refused.
+    bool start();
+
+    // The screen is landscape: the message box has been shown, no fonts or window logic
+    // exist, and the entry point ends the program with this exit code, so that the store
+    // is logged off and closed on the way out.
+    bool refused() const { return app_->landscapeRefused(); }
+    static constexpr int refusedExitCode = 1;
 
     ovApp& app() { return *app_; }
     ovShell& shell() { return *shell_; }

@@ -10,20 +10,15 @@
 
 ovApp* ovApp::instance_ = nullptr;
 
-namespace {
-// The system bars above and below the window take this share of the larger screen side.
-constexpr float kReservedShare = 0.1625f;
-// A press held longer than this returns to the home screen.
-constexpr float kLongPressSeconds = 1.3f;
-} // namespace
-
 ovApp::ovApp(ovSystem& system, const ovAssembly& assembly) : moduleInstance(&system), system_(system) {
     instance_ = this;
     touch.phase = ovPhaseIdle;
-    orientationCheck();
+    const bool portrait = orientationCheck();
     navigator = std::make_unique<ovNavigator>(*this);
     centreNode(navigator->root);
     backBuffer_ = std::make_unique<ovBackBuffer>();
+    if (!portrait)
+        return;
     for (const ovAssembly::ModuleFactory& make : assembly.modules)
         addModule(make(*this));
     for (ovModule* module : moduleList)
@@ -35,15 +30,15 @@ ovApp::ovApp(ovSystem& system, const ovAssembly& assembly) : moduleInstance(&sys
 }
 
 ovApp::~ovApp() {
+    // The modules go first, before the nodes and pictures they may refer to.
+    modules_.clear();
     if (instance_ == this)
         instance_ = nullptr;
 }
 
 void ovApp::addModule(std::unique_ptr<ovModule> module) {
-    ovModule* raw = module.get();
-    modules_.push_back(std::move(module));
-    moduleList.append(raw);
-    raw->init();
+    if (ovModule* added = modules_.add(std::move(module)))
+        added->init();
 }
 
 void ovApp::centreNode(ovHyperNode& node) const {
@@ -54,22 +49,24 @@ void ovApp::centreNode(ovHyperNode& node) const {
     node.y = (screenRect.bottom - screenRect.top) / 2 - shortHeight / 2;
 }
 
-void ovApp::orientationCheck() {
+bool ovApp::orientationCheck() {
     const ovScreenSize screen = system_.screenSize();
     screenWidth = screen.width;
     screenHeight = screen.height;
     if (screenHeight < screenWidth) {
         system_.messageBox("Not designed for landscape mode. Please switch to portrait mode to run it.",
                            "Orvida");
-        system_.exitProcess(1);
+        landscapeRefused_ = true;
+        return false;
     }
     const float larger = static_cast<float>(std::max(screenWidth, screenHeight));
-    reservedHeight = static_cast<int>(larger * kReservedShare);
+    reservedHeight = static_cast<int>(larger * reservedShare);
     screenRect = {0, 0, screenWidth, screenHeight - reservedHeight};
     needsRepaint = true;
+    return true;
 }
 
-void ovApp::loadOnFirstPaint(ovSystem& instance) {
+void ovApp::loadOnFirstPaint(ovSystem& instance, const ovFontSet& fonts) {
     if (resourcesLoaded)
         return;
     bitmaps.createContext();
@@ -77,8 +74,7 @@ void ovApp::loadOnFirstPaint(ovSystem& instance) {
     backBuffer_->create(screenRect.left, screenRect.top, screenRect.right, screenRect.bottom);
     // Like a fresh device context, the back buffer starts with a stock font selected, so
     // that screens which select none still get legible labels.
-    if (const ovFontSet* fonts = ovFontSet::instance())
-        backBuffer_->canvas().selectFont(fonts->regular12.get());
+    backBuffer_->canvas().selectFont(fonts.regular12.get());
     navigator->loadResources(instance);
     for (ovModule* module : moduleList)
         module->loadResources(instance);
@@ -149,7 +145,7 @@ void ovApp::update(float delta, float total) {
     if (touch.phase == ovPhaseDown) {
         longPressArmed = true;
         pressTime = totalTime;
-    } else if (touch.phase == ovPhaseHeld && longPressArmed && totalTime - pressTime > kLongPressSeconds) {
+    } else if (touch.phase == ovPhaseHeld && longPressArmed && totalTime - pressTime > longPressSeconds) {
         fireLongPress();
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: navigation state, pictures, the latest touch, the module
 // list and the per-tick update that the window's timer and pointer messages drive.
+#include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "platform/gfx/ovGeometry.h"
 #include "shell/ovAssembly.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 class ovCanvas;
+class ovFontSet;
 class ovSystem;
 class ovBackBuffer;
 
@@ -38,9 +40,13 @@ public:
 };
 
 class ovApp {
+    // Declared first: moduleList below shows this list.
+    ovOwningList<ovModule> modules_;
+
 public:
-    // Checks the orientation (a landscape screen ends the process with exit code 1),
-    // creates the assembly's modules and runs its tree builder. Loads no picture.
+    // Checks the orientation, creates the assembly's modules and runs its tree builder.
+    // Loads no picture. A landscape screen is refused with the message box and nothing
+    // more is made: the entry point sees landscapeRefused() and ends the program.
     ovApp(ovSystem& system, const ovAssembly& assembly);
     ~ovApp();
     ovApp(const ovApp&) = delete;
@@ -48,6 +54,11 @@ public:
 
     // The one application object of the running program.
     static ovApp* instance() { return instance_; }
+
+    // The system bars above and below the window take this share of the larger screen side.
+    static constexpr float reservedShare = 0.1625f;
+    // A press held longer than this returns to the home screen.
+    static constexpr float longPressSeconds = 1.3f;
 
     ovSystem* moduleInstance = nullptr;
     ovBitmapStore bitmaps;
@@ -67,13 +78,18 @@ public:
     int reservedHeight = 0;
     bool soundsOn = true;
     bool suppressClick = false;
-    ovPtrArray<ovModule> moduleList;
+    // The modules in creation order; the application owns them.
+    const ovPtrArray<ovModule>& moduleList = modules_.items();
     ovPlugInBar* hyperBar = nullptr;
 
-    void orientationCheck();
+    // False, after the message box, when the screen is wider than tall; the program
+    // must then end with exit code 1.
+    bool orientationCheck();
+    bool landscapeRefused() const { return landscapeRefused_; }
     void update(float delta, float total);
-    // Does its work on the first call only.
-    void loadOnFirstPaint(ovSystem& instance);
+    // Does its work on the first call only. The back buffer starts with the font set's
+    // regular 12 selected.
+    void loadOnFirstPaint(ovSystem& instance, const ovFontSet& fonts);
     void drawFrame(ovCanvas& dc);
 
     ovBackBuffer& backBuffer() { return *backBuffer_; }
@@ -83,10 +99,8 @@ public:
     // with the short button size of this moment, as every node is when it is made.
     template <class T, class... Args> T* makeNode(Args&&... args) {
         auto node = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = node.get();
-        centreNode(*raw);
-        nodes_.push_back(std::move(node));
-        return raw;
+        centreNode(*node);
+        return nodes_.add(std::move(node));
     }
     void centreNode(ovHyperNode& node) const;
     ovSystem& system() { return system_; }
@@ -103,8 +117,8 @@ private:
 
     ovSystem& system_;
     ovAppWindow* window_ = nullptr;
+    bool landscapeRefused_ = false;
     std::unique_ptr<ovBackBuffer> backBuffer_;
-    std::vector<std::unique_ptr<ovHyperNode>> nodes_;
-    std::vector<std::unique_ptr<ovModule>> modules_;
+    ovOwningList<ovHyperNode> nodes_;
     static ovApp* instance_;
 };

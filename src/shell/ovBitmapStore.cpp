@@ -9,20 +9,17 @@ ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name,
     if (fromResource) {
         showErrorBox(instance, "The picture resource \"" + name + "\" does not exist.");
     } else {
-        ovImageResult result = ovLoadBmpFile(name);
-        if (result.ok) {
-            bitmap->width = result.image.width;
-            bitmap->height = result.image.height;
-            bitmap->bitsPerPixel = result.image.bitsPerPixel;
-            bitmap->handle = std::make_unique<ovImage>(std::move(result.image));
+        ovResult<ovImage> result = ovLoadBmpFile(name);
+        if (result) {
+            bitmap->width = result.value().width;
+            bitmap->height = result.value().height;
+            bitmap->bitsPerPixel = result.value().bitsPerPixel;
+            bitmap->handle = std::make_unique<ovImage>(result.take());
         } else {
-            showErrorBox(instance, result.error);
+            showErrorBox(instance, result.reason());
         }
     }
-    ovBitmap* raw = bitmap.get();
-    owned_.push_back(std::move(bitmap));
-    pictures_.append(raw);
-    return raw;
+    return pictures_.add(std::move(bitmap));
 }
 
 void ovBitmapStore::blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,

@@ -1,6 +1,7 @@
 #pragma once
 // Every picture the program loads, decoded once and kept for the whole run, and the
 // one blit that draws a picture into a rectangle.
+#include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "platform/gfx/ovGeometry.h"
 #include "shell/ovBitmap.h"
@@ -33,12 +34,11 @@ public:
     void blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,
               ovColor colourKey, uint8_t opacity, float scaleX, float scaleY) const;
 
-    const ovPtrArray<ovBitmap>& pictures() const { return pictures_; }
+    const ovPtrArray<ovBitmap>& pictures() const { return pictures_.items(); }
 
 private:
     bool contextCreated_ = false;
-    ovPtrArray<ovBitmap> pictures_;
-    std::vector<std::unique_ptr<ovBitmap>> owned_;
+    ovOwningList<ovBitmap> pictures_;
 };
 
 // The blit every screen uses: pure green is transparent, full opacity, no scaling.

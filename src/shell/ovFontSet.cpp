@@ -21,11 +21,13 @@ ovFontSet::ovFontSet(ovSystem& system) {
     const std::string regularFile = folder + "/tahoma.ttf";
     const std::string boldFile = folder + "/tahomabd.ttf";
     auto open = [&](const std::string& file, int height) {
-        std::string why;
-        std::unique_ptr<ovFont> font = ovFont::open(file, height * scale_, why);
-        if (!font && error_.empty())
-            error_ = why;
-        return font;
+        ovResult<std::unique_ptr<ovFont>> font = ovFont::open(file, height * scale_);
+        if (!font) {
+            if (error_.empty())
+                error_ = font.reason();
+            return std::unique_ptr<ovFont>();
+        }
+        return font.take();
     };
     regular10 = open(regularFile, 10);
     bold10 = open(boldFile, 10);

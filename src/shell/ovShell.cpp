@@ -5,16 +5,13 @@
 #include "shell/ovBackBuffer.h"
 #include "shell/ovErrorBox.h"
 
-namespace {
-constexpr float kSecondsPerTick = 0.001f;
-}
-
 float ovShell::secondsOf(uint32_t tickCount) {
-    return static_cast<float>(tickCount) * kSecondsPerTick;
+    return static_cast<float>(tickCount) * secondsPerTick;
 }
 
-ovShell::ovShell(ovApp& app, ovSystem& system, ovShellHost& host, float lastTickSeconds)
-    : app_(app), system_(system), host_(host), lastTickSeconds_(lastTickSeconds) {
+ovShell::ovShell(ovApp& app, ovSystem& system, ovShellHost& host, const ovFontSet& fonts,
+                 float lastTickSeconds)
+    : app_(app), system_(system), host_(host), fonts_(fonts), lastTickSeconds_(lastTickSeconds) {
     app_.setWindow(this);
 }
 
@@ -29,8 +26,8 @@ void ovShell::onCreate() {
     timerCreated_ = true;
 }
 
-void ovShell::onSize() {
-    app_.orientationCheck();
+bool ovShell::onSize() {
+    return app_.orientationCheck();
 }
 
 void ovShell::onTimer() {
@@ -41,23 +38,13 @@ void ovShell::onTimer() {
     app_.update(tickDelta_, tickTotal_);
 }
 
-void ovShell::pointer(int x, int y, bool pressed) {
-    app_.touch.x = x;
-    app_.touch.y = y;
-    app_.touch.pressed = pressed;
+void ovShell::onPointer(const ovPointerEvent& event) {
+    app_.touch.x = event.point.x;
+    app_.touch.y = event.point.y;
+    app_.touch.pressed = event.pressed();
     // A pointer change is handled at once, with the times of the last tick, so that a
     // press and release between two ticks are both seen.
     app_.update(tickDelta_, tickTotal_);
-}
-
-void ovShell::onPointerDown(int x, int y) {
-    pointer(x, y, true);
-}
-void ovShell::onPointerMove(int x, int y) {
-    pointer(x, y, true);
-}
-void ovShell::onPointerUp(int x, int y) {
-    pointer(x, y, false);
 }
 
 bool ovShell::onCommand(int id) {
@@ -77,7 +64,7 @@ bool ovShell::onCommand(int id) {
 }
 
 void ovShell::onPaint() {
-    app_.loadOnFirstPaint(system_);
+    app_.loadOnFirstPaint(system_, fonts_);
     ovBackBuffer& back = app_.backBuffer();
     if (!back.created())
         return;

@@ -3,7 +3,9 @@
 // messages reach the application. The hosts (window or script) turn their events
 // into these calls and show the frames this hands them.
 #include "shell/ovApp.h"
+#include "shell/ovPointerEvent.h"
 
+class ovFontSet;
 class ovFramebuffer;
 class ovSystem;
 
@@ -24,16 +26,18 @@ public:
 class ovShell final : public ovAppWindow {
 public:
     // lastTickSeconds: the tick count in seconds taken before the program's objects
-    // were created, so that the first timer message measures the start-up.
-    ovShell(ovApp& app, ovSystem& system, ovShellHost& host, float lastTickSeconds);
+    // were created, so that the first timer message measures the start-up. fonts: the
+    // program's font set, which exists before the first paint reads it.
+    ovShell(ovApp& app, ovSystem& system, ovShellHost& host, const ovFontSet& fonts, float lastTickSeconds);
     ~ovShell() override;
 
     void onCreate();
-    void onSize();
+    // False when the new size is refused (landscape): the host then ends the program
+    // with exit code 1.
+    bool onSize();
     void onTimer();
-    void onPointerDown(int x, int y);
-    void onPointerMove(int x, int y);
-    void onPointerUp(int x, int y);
+    // A pointer message at a point of the screen rectangle.
+    void onPointer(const ovPointerEvent& event);
     // True when the command is one of the program's.
     bool onCommand(int id);
     void onPaint();
@@ -46,13 +50,13 @@ public:
 
     // Seconds of a tick count, in single precision as the whole program keeps time.
     static float secondsOf(uint32_t tickCount);
+    static constexpr float secondsPerTick = 0.001f;
 
 private:
-    void pointer(int x, int y, bool pressed);
-
     ovApp& app_;
     ovSystem& system_;
     ovShellHost& host_;
+    const ovFontSet& fonts_;
     bool timerCreated_ = false;
     float lastTickSeconds_;
     float tickDelta_ = 0.0f;

@@ -33,9 +33,8 @@ bool beginsWith(const std::u16string& name, const std::u16string& foldedText) {
     return true;
 }
 
-ovPimResult notSaved(const char* what, const ovPimResult& cause) {
-    return ovPimResult::failure(cause.code(),
-                                std::string("the ") + what + " was not saved: " + cause.message());
+ovResult<> notSaved(const char* what, const ovResult<>& cause) {
+    return ovFail(cause.code(), std::string("the ") + what + " was not saved: " + cause.reason());
 }
 
 // A task's day fractions are single-precision products widened afterwards; that is how
@@ -70,8 +69,8 @@ ovPoomSession* ovPoomSession::instance() {
 void ovPoomSession::logOn(const std::string& storeFile) {
     cacheValid_ = false;
     auto application = std::make_unique<ovPimApplication>();
-    if (ovPimResult r = application->logOn(storeFile); !r) {
-        openError_ = r.message();
+    if (ovResult<> r = application->logOn(storeFile); !r) {
+        openError_ = r.reason();
         return;
     }
     application_ = std::move(application);
@@ -88,15 +87,13 @@ void ovPoomSession::logOff() {
     }
 }
 
-ovPimResult ovPoomSession::noStore() const {
-    return ovPimResult::failure(ovPimCode::noStore,
-                                "no personal information store is open" +
-                                    (openError_.empty() ? std::string() : ": " + openError_));
+ovResult<> ovPoomSession::noStore() const {
+    return ovFail(ovPimCode::noStore, "no personal information store is open" +
+                                          (openError_.empty() ? std::string() : ": " + openError_));
 }
 
 void ovPoomSession::releaseContacts() {
     contacts_.clear();
-    contactItems_.clear();
 }
 
 void ovPoomSession::releaseAppointments() {
@@ -110,18 +107,17 @@ void ovPoomSession::releaseCache() {
     if (appointmentsFromCache_)
         releaseAppointments();
     calendarCache_.clear();
-    cacheItems_.clear();
     cacheIndex_.clear();
 }
 
-ovPimResult ovPoomSession::searchContacts(std::u16string_view text) {
+ovResult<> ovPoomSession::searchContacts(std::u16string_view text) {
     if (!application_)
         return noStore();
     std::unique_ptr<ovPimFolder> folder;
-    if (ovPimResult r = application_->getDefaultFolder(ovPimFolderContacts, folder); !r)
+    if (ovResult<> r = application_->getDefaultFolder(ovPimFolderContacts, folder); !r)
         return r;
     std::unique_ptr<ovPimItems> items;
-    if (ovPimResult r = folder->itemsWithNamePrefix(text, items); !r)
+    if (ovResult<> r = folder->itemsWithNamePrefix(text, items); !r)
         return r;
 
     releaseContacts();
@@ -135,11 +131,10 @@ ovPimResult ovPoomSession::searchContacts(std::u16string_view text) {
             continue;
         if (!beginsWith(contact->fileAs(), folded) && !beginsWith(contact->firstName(), folded))
             continue;
-        if (contacts_.append(contact.get()) != ovS_OK)
-            return ovPimResult::failure(ovPimCode::storeError, "out of memory while listing contacts");
-        contactItems_.push_back(std::move(contact));
+        if (contacts_.add(std::move(contact)) == nullptr)
+            return ovFail(ovPimCode::storeError, "out of memory while listing contacts");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
 int ovPoomSession::classifyAppointment(double start, double end, double from, double to) {
@@ -150,31 +145,30 @@ int ovPoomSession::classifyAppointment(double start, double end, double from, do
     return classifyStartsAfter;
 }
 
-ovPimResult ovPoomSession::convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a,
-                                        double& b) const {
-    if (ovPimResult r = application_->convertDate(from, a); !r)
+ovResult<> ovPoomSession::convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a,
+                                       double& b) const {
+    if (ovResult<> r = application_->convertDate(from, a); !r)
         return r;
     return application_->convertDate(to, b);
 }
 
-ovPimResult ovPoomSession::queryAppointments(const ovSystemTime& from, const ovSystemTime& to,
-                                             bool useCache) {
+ovResult<> ovPoomSession::queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache) {
     if (!application_)
         return noStore();
     double a, b;
-    if (ovPimResult r = convertRange(from, to, a, b); !r)
+    if (ovResult<> r = convertRange(from, to, a, b); !r)
         return r;
     return useCache ? queryCached(a, b) : queryDirect(a, b);
 }
 
-ovPimResult ovPoomSession::queryDirect(double from, double to) {
+ovResult<> ovPoomSession::queryDirect(double from, double to) {
     std::unique_ptr<ovPimFolder> folder;
-    if (ovPimResult r = application_->getDefaultFolder(ovPimFolderCalendar, folder); !r)
+    if (ovResult<> r = application_->getDefaultFolder(ovPimFolderCalendar, folder); !r)
         return r;
     // The store hands over only the appointments near the range, so the whole calendar
     // is never read for a query.
     std::unique_ptr<ovPimItems> items;
-    if (ovPimResult r = folder->itemsOverlapping(from, to, items); !r)
+    if (ovResult<> r = folder->itemsOverlapping(from, to, items); !r)
         return r;
 
     releaseAppointments();
@@ -184,15 +178,15 @@ ovPimResult ovPoomSession::queryDirect(double from, double to) {
         std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
         if (!item || classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
             continue;
-        if (appointments_.append(item.get()) != ovS_OK)
-            return ovPimResult::failure(ovPimCode::storeError, "out of memory while listing appointments");
-        appointmentItems_.push_back(std::move(item));
+        ovPimAppointment* kept = appointmentItems_.add(std::move(item));
+        if (kept == nullptr || appointments_.append(kept) != ovS_OK)
+            return ovFail(ovPimCode::storeError, "out of memory while listing appointments");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPoomSession::loadCache() {
-    ovPimResult result;
+ovResult<> ovPoomSession::loadCache() {
+    ovResult<> result;
     std::unique_ptr<ovPimFolder> folder;
     std::unique_ptr<ovPimItems> items;
     result = application_->getDefaultFolder(ovPimFolderCalendar, folder);
@@ -201,8 +195,7 @@ ovPimResult ovPoomSession::loadCache() {
     if (result) {
         releaseCache();
         const int count = items->count();
-        calendarCache_.setSize(count);
-        cacheItems_.reserve(static_cast<size_t>(count));
+        calendarCache_.reserve(count);
         std::vector<double> starts, ends;
         starts.reserve(static_cast<size_t>(count));
         ends.reserve(static_cast<size_t>(count));
@@ -210,14 +203,14 @@ ovPimResult ovPoomSession::loadCache() {
             std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
             if (!item)
                 continue;
-            if (calendarCache_.append(item.get()) != ovS_OK) {
-                result =
-                    ovPimResult::failure(ovPimCode::storeError, "out of memory while loading the calendar");
+            const double start = item->start();
+            const double end = item->end();
+            if (calendarCache_.add(std::move(item)) == nullptr) {
+                result = ovFail(ovPimCode::storeError, "out of memory while loading the calendar");
                 break;
             }
-            starts.push_back(item->start());
-            ends.push_back(item->end());
-            cacheItems_.push_back(std::move(item));
+            starts.push_back(start);
+            ends.push_back(end);
         }
         cacheIndex_.build(std::move(starts), std::move(ends));
     }
@@ -227,8 +220,8 @@ ovPimResult ovPoomSession::loadCache() {
     return result;
 }
 
-ovPimResult ovPoomSession::queryCached(double from, double to) {
-    ovPimResult loaded;
+ovResult<> ovPoomSession::queryCached(double from, double to) {
+    ovResult<> loaded;
     if (!cacheValid_)
         loaded = loadCache();
 
@@ -238,11 +231,11 @@ ovPimResult ovPoomSession::queryCached(double from, double to) {
     // decides, as it does for a direct query.
     cacheIndex_.findOverlapping(std::min(from, to), std::max(from, to), scratch_);
     for (int position : scratch_) {
-        ovPimAppointment* item = calendarCache_.at(position);
+        ovPimAppointment* item = calendarCache_[position];
         if (classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
             continue;
         if (appointments_.append(item) != ovS_OK) {
-            loaded = ovPimResult::failure(ovPimCode::storeError, "out of memory while listing appointments");
+            loaded = ovFail(ovPimCode::storeError, "out of memory while listing appointments");
             break;
         }
     }
@@ -250,17 +243,17 @@ ovPimResult ovPoomSession::queryCached(double from, double to) {
     return loaded;
 }
 
-ovPimResult ovPoomSession::addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
-                                          std::u16string_view location, int durationMinutes,
-                                          int reminderMinutes) {
+ovResult<> ovPoomSession::addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
+                                         std::u16string_view location, int durationMinutes,
+                                         int reminderMinutes) {
     if (!application_)
         return notSaved("appointment", noStore());
     std::unique_ptr<ovPimItem> created;
-    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::appointment), created); !r)
+    if (ovResult<> r = application_->createItem(static_cast<int>(ovPimItemType::appointment), created); !r)
         return notSaved("appointment", r);
     ovPimAppointment* item = ovPimItemCast<ovPimAppointment>(created.get());
     double start;
-    ovPimResult r = application_->convertDate(startTime, start);
+    ovResult<> r = application_->convertDate(startTime, start);
     if (r)
         r = item->setStart(start);
     if (r)
@@ -279,16 +272,16 @@ ovPimResult ovPoomSession::addAppointment(const ovSystemTime& startTime, std::u1
     return r;
 }
 
-ovPimResult ovPoomSession::addTask(const ovSystemTime& startTime, std::u16string_view subject,
-                                   int durationMinutes, int reminderMinutes, int priority) {
+ovResult<> ovPoomSession::addTask(const ovSystemTime& startTime, std::u16string_view subject,
+                                  int durationMinutes, int reminderMinutes, int priority) {
     if (!application_)
         return notSaved("task", noStore());
     std::unique_ptr<ovPimItem> created;
-    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::task), created); !r)
+    if (ovResult<> r = application_->createItem(static_cast<int>(ovPimItemType::task), created); !r)
         return notSaved("task", r);
     ovPimTask* item = ovPimItemCast<ovPimTask>(created.get());
     double start;
-    ovPimResult r = application_->convertDate(startTime, start);
+    ovResult<> r = application_->convertDate(startTime, start);
     if (r) {
         item->setSubject(subject);
         r = item->setImportance(priority);
@@ -306,14 +299,14 @@ ovPimResult ovPoomSession::addTask(const ovSystemTime& startTime, std::u16string
     return r;
 }
 
-ovPimResult ovPoomSession::addContact(std::u16string_view name, std::u16string_view firstName,
-                                      std::u16string_view home, std::u16string_view mobile,
-                                      std::u16string_view work, std::u16string_view fax,
-                                      std::u16string_view email) {
+ovResult<> ovPoomSession::addContact(std::u16string_view name, std::u16string_view firstName,
+                                     std::u16string_view home, std::u16string_view mobile,
+                                     std::u16string_view work, std::u16string_view fax,
+                                     std::u16string_view email) {
     if (!application_)
         return notSaved("contact", noStore());
     std::unique_ptr<ovPimItem> created;
-    if (ovPimResult r = application_->createItem(static_cast<int>(ovPimItemType::contact), created); !r)
+    if (ovResult<> r = application_->createItem(static_cast<int>(ovPimItemType::contact), created); !r)
         return notSaved("contact", r);
     ovPimContact* item = ovPimItemCast<ovPimContact>(created.get());
     item->setFileAs(name);
@@ -323,7 +316,7 @@ ovPimResult ovPoomSession::addContact(std::u16string_view name, std::u16string_v
     item->setBusinessTelephoneNumber(work);
     item->setBusinessFaxNumber(fax);
     item->setEmail1Address(email);
-    if (ovPimResult r = item->save(); !r)
+    if (ovResult<> r = item->save(); !r)
         return notSaved("contact", r);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }

@@ -12,11 +12,12 @@
 // items the session owns after a direct query and to the cache's own items after a
 // cached query; the items stay valid until the list is next filled (or, for cached
 // results, until the cache is reloaded).
+#include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "platform/pim/ovPimApplication.h"
 #include "platform/pim/ovPimAppointment.h"
+#include "platform/pim/ovPimCode.h"
 #include "platform/pim/ovPimContact.h"
-#include "platform/pim/ovPimResult.h"
 #include "platform/system/ovDateTime.h"
 #include "store/ovSpanIndex.h"
 
@@ -59,9 +60,9 @@ public:
     // The logged-on application object, or null without a store.
     ovPimApplication* application() const { return application_.get(); }
 
-    const ovPtrArray<ovPimContact>& contacts() const { return contacts_; }
+    const ovPtrArray<ovPimContact>& contacts() const { return contacts_.items(); }
     const ovPtrArray<ovPimAppointment>& appointments() const { return appointments_; }
-    const ovPtrArray<ovPimAppointment>& calendarCache() const { return calendarCache_; }
+    const ovPtrArray<ovPimAppointment>& calendarCache() const { return calendarCache_.items(); }
     // The text of the last search that reached the store, exactly as it was given.
     const std::u16string& searchText() const { return searchText_; }
     bool cacheValid() const { return cacheValid_; }
@@ -71,37 +72,37 @@ public:
     // Fills `contacts` with every contact whose file-as name or first name begins with
     // the text, in any letter case and for any length of text, in the store's order;
     // an empty text lists every contact. The text itself is left as it is.
-    ovPimResult searchContacts(std::u16string_view text);
+    ovResult<> searchContacts(std::u16string_view text);
     // Fills `appointments` with every appointment that overlaps from..to (edges
     // included), the latest start first. useCache answers from `calendarCache`, loading
     // it first when it is not valid; otherwise the store is asked afresh. When that load
     // fails, the answer comes from the cache as it was and the result carries the failure;
     // the cache still counts as loaded until the next appointment is added.
-    ovPimResult queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache = false);
+    ovResult<> queryAppointments(const ovSystemTime& from, const ovSystemTime& to, bool useCache = false);
     // 0 include (overlaps from..to, edges included), 1 ended before `from`, 2 otherwise.
     static int classifyAppointment(double start, double end, double from, double to);
 
     // Create, fill and save one item. On success the item is on disk; any refusal leaves
     // nothing saved and comes back with the reason. addAppointment makes the next cached
     // query reload the calendar. A duration of 0 keeps the store's default length.
-    ovPimResult addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
-                               std::u16string_view location, int durationMinutes, int reminderMinutes);
+    ovResult<> addAppointment(const ovSystemTime& startTime, std::u16string_view subject,
+                              std::u16string_view location, int durationMinutes, int reminderMinutes);
     // The due date is the start plus durationMinutes, the reminder reminderMinutes before
     // the start; priority is the importance, 0 low, 1 normal, 2 high.
-    ovPimResult addTask(const ovSystemTime& startTime, std::u16string_view subject, int durationMinutes,
-                        int reminderMinutes, int priority);
-    ovPimResult addContact(std::u16string_view name, std::u16string_view firstName, std::u16string_view home,
-                           std::u16string_view mobile, std::u16string_view work, std::u16string_view fax,
-                           std::u16string_view email);
+    ovResult<> addTask(const ovSystemTime& startTime, std::u16string_view subject, int durationMinutes,
+                       int reminderMinutes, int priority);
+    ovResult<> addContact(std::u16string_view name, std::u16string_view firstName, std::u16string_view home,
+                          std::u16string_view mobile, std::u16string_view work, std::u16string_view fax,
+                          std::u16string_view email);
 
 private:
     void logOn(const std::string& storeFile);
     void logOff();
-    ovPimResult noStore() const;
-    ovPimResult convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a, double& b) const;
-    ovPimResult queryDirect(double from, double to);
-    ovPimResult queryCached(double from, double to);
-    ovPimResult loadCache();
+    ovResult<> noStore() const;
+    ovResult<> convertRange(const ovSystemTime& from, const ovSystemTime& to, double& a, double& b) const;
+    ovResult<> queryDirect(double from, double to);
+    ovResult<> queryCached(double from, double to);
+    ovResult<> loadCache();
     void releaseContacts();
     void releaseAppointments();
     void releaseCache();
@@ -110,16 +111,14 @@ private:
     std::unique_ptr<ovPimApplication> application_;
     std::string openError_;
 
-    ovPtrArray<ovPimContact> contacts_;
+    ovOwningList<ovPimContact> contacts_;
+    // What the last range query found: the items of appointmentItems_ after a direct
+    // query, the cache's own items after a cached one.
     ovPtrArray<ovPimAppointment> appointments_;
-    ovPtrArray<ovPimAppointment> calendarCache_;
+    ovOwningList<ovPimAppointment> appointmentItems_; // filled by direct queries only
+    ovOwningList<ovPimAppointment> calendarCache_;
     std::u16string searchText_;
     bool cacheValid_ = false;
-
-    // The owners of what the lists refer to.
-    std::vector<std::unique_ptr<ovPimContact>> contactItems_;
-    std::vector<std::unique_ptr<ovPimAppointment>> appointmentItems_; // filled by direct queries only
-    std::vector<std::unique_ptr<ovPimAppointment>> cacheItems_;
     bool appointmentsFromCache_ = false;
     ovSpanIndex cacheIndex_;
     std::vector<int> scratch_; // positions found in the cache, kept to spare an allocation per query

@@ -132,7 +132,7 @@ void ovAppointmentSystem::commit() {
     const auto result =
         session->addAppointment(startTime, subject.view(), location.view(), durationMinutes, reminderMinutes);
     // A refused appointment keeps everything entered, so the user can try again.
-    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.message()))
+    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.reason()))
         reset(*app_.navigator);
 }
 

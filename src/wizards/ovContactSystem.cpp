@@ -136,7 +136,7 @@ void ovContactSystem::commit() {
         nameKeyboard->inputText.view(), u"", homeKeyboard->inputText.view(), mobileKeyboard->inputText.view(),
         workKeyboard->inputText.view(), faxKeyboard->inputText.view(), emailKeyboard->inputText.view());
     // A refused contact keeps everything entered, so the user can try again.
-    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.message()))
+    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.reason()))
         reset(*app_.navigator);
 }
 

@@ -128,7 +128,7 @@ void ovTaskSystem::commit() {
     const auto result =
         session->addTask(startTime, subject.view(), durationMinutes, reminderMinutes, priority);
     // A refused task keeps everything entered, so the user can try again.
-    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.message()))
+    if (ovReportCommit(*finish, result.ok(), result.ok() ? std::string() : result.reason()))
         reset(*app_.navigator);
 }
 

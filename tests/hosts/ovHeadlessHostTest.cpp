@@ -79,11 +79,17 @@ TEST(HeadlessHost, MalformedLineStopsWithExitCodeTwoNamingIt) {
 }
 
 TEST(HeadlessHost, LandscapeIsRefused) {
-    const ProgramRun run = runOrvida("--screen 321x320", "state\n");
+    const ProgramRun run =
+        runOrvida("--debug --data " + (testFolder() / "landscape").string() + " --screen 321x320", "state\n");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find("Not designed for landscape mode. Please switch to portrait mode to run it."),
-              std::string::npos);
+    const size_t message =
+        run.out.find("Not designed for landscape mode. Please switch to portrait mode to run it.");
+    EXPECT_NE(message, std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("\"current\""), std::string::npos);
+    // The refusal ends the program through its entry point: the store is still closed.
+    const size_t logOff = run.out.find("Shutting down POOM");
+    EXPECT_NE(logOff, std::string::npos) << run.out;
+    EXPECT_GT(logOff, message);
 }
 
 TEST(HeadlessHost, CtrlQClosesTheProgram) {

@@ -4,16 +4,14 @@
 
 namespace {
 ovScriptCommand parse(const std::string& line) {
-    ovScriptCommand c;
-    std::string error;
-    EXPECT_TRUE(ovParseScriptLine(line, c, error)) << line << ": " << error;
-    return c;
+    ovResult<ovScriptCommand> c = ovParseScriptLine(line);
+    EXPECT_TRUE(c.ok()) << line << ": " << c.reason();
+    return c ? c.take() : ovScriptCommand();
 }
 std::string refusal(const std::string& line) {
-    ovScriptCommand c;
-    std::string error;
-    EXPECT_FALSE(ovParseScriptLine(line, c, error)) << line;
-    return error;
+    const ovResult<ovScriptCommand> c = ovParseScriptLine(line);
+    EXPECT_FALSE(c.ok()) << line;
+    return c ? std::string() : c.reason();
 }
 } // namespace
 

@@ -39,12 +39,13 @@ protected:
         host.reset();
         system.reset();
         sdl.reset();
-        std::string error;
-        sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-        ASSERT_TRUE(sdl) << error;
+        auto opened = ovSdlLibrary::open(SDL_INIT_VIDEO);
+        ASSERT_TRUE(opened.ok()) << opened.reason();
+        sdl = opened.take();
         system = std::make_unique<ovSdlSystem>(ovScreenSize{width, height}, kExecutable, false);
         host = std::make_unique<ovSdlHost>(*system);
-        ASSERT_TRUE(host->openWindow(error)) << error;
+        const ovResult<> window = host->openWindow();
+        ASSERT_TRUE(window.ok()) << window.reason();
         host->start();
         drain();
     }
@@ -295,9 +296,8 @@ void writeWav(const fs::path& file, int rate) {
 } // namespace
 
 TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
-    std::string error;
-    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-    ASSERT_TRUE(sdl) << error;
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    ASSERT_TRUE(sdl.ok()) << sdl.reason();
     const fs::path dir = fs::temp_directory_path() / ("orvida-sound-" + std::to_string(getpid()));
     fs::create_directories(dir);
     writeWav(dir / "click.wav", 11025);
@@ -305,16 +305,19 @@ TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
     std::ofstream(dir / "broken.wav") << "RIFF but not really";
     {
         ovSdlSound sound;
-        EXPECT_TRUE(sound.load((dir / "click.wav").string(), error)) << error;
-        EXPECT_TRUE(sound.play((dir / "click.wav").string(), error)) << error;
+        const ovResult<> loaded = sound.load((dir / "click.wav").string());
+        EXPECT_TRUE(loaded.ok()) << loaded.reason();
+        const ovResult<> played = sound.play((dir / "click.wav").string());
+        EXPECT_TRUE(played.ok()) << played.reason();
         // A second file with another rate shares the device.
-        EXPECT_TRUE(sound.play((dir / "other.wav").string(), error)) << error;
-        error.clear();
-        EXPECT_FALSE(sound.play((dir / "missing.wav").string(), error));
-        EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
-        error.clear();
-        EXPECT_FALSE(sound.play((dir / "broken.wav").string(), error));
-        EXPECT_NE(error.find("broken.wav"), std::string::npos) << error;
+        const ovResult<> other = sound.play((dir / "other.wav").string());
+        EXPECT_TRUE(other.ok()) << other.reason();
+        const ovResult<> missing = sound.play((dir / "missing.wav").string());
+        ASSERT_FALSE(missing.ok());
+        EXPECT_NE(missing.reason().find("missing.wav"), std::string::npos) << missing.reason();
+        const ovResult<> broken = sound.play((dir / "broken.wav").string());
+        ASSERT_FALSE(broken.ok());
+        EXPECT_NE(broken.reason().find("broken.wav"), std::string::npos) << broken.reason();
     }
     // Through the system: counted when started, silent when not.
     ovSdlSystem system({240, 320}, kExecutable, false);
@@ -325,42 +328,40 @@ TEST(SdlSound, PlaysAFileAndSaysWhyWhenItCannot) {
 }
 
 // ---------------------------------------------------------------------------------
-// Landscape ends the process; these run in a child of their own.
+// Landscape ends the program through the entry point: the host closes with exit code 1.
 
-TEST(SdlHostDeathTest, LandscapeAtStartShowsTheMessageAndExitsOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            std::string error;
-            auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-            ovSdlSystem system({640, 480}, kExecutable, false);
-            ovSdlHost host(system);
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(1), kLandscapeText);
+TEST(SdlHostLandscape, AtStartTheHostIsClosedWithExitCodeOne) {
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    ovSdlSystem system({640, 480}, kExecutable, false);
+    ::testing::internal::CaptureStderr();
+    ovSdlHost host(system);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(kLandscapeText), std::string::npos) << said;
+    EXPECT_TRUE(host.program().refused());
+    EXPECT_TRUE(host.closed());
+    EXPECT_EQ(host.run(), 1);
 }
 
-TEST(SdlHostDeathTest, TurningTheWindowToLandscapeExitsOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            std::string error;
-            auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
-            ovSdlSystem system({240, 320}, kExecutable, false);
-            ovSdlHost host(system);
-            if (!host.openWindow(error))
-                std::exit(5);
-            host.start();
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.windowID = SDL_GetWindowID(host.window());
-            e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-            e.window.data1 = 320;
-            e.window.data2 = 240;
-            host.handleEvent(e);
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(1), kLandscapeText);
+TEST(SdlHostLandscape, TurningTheWindowEndsTheLoopWithExitCodeOne) {
+    auto sdl = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    ovSdlSystem system({240, 320}, kExecutable, false);
+    ovSdlHost host(system);
+    const ovResult<> window = host.openWindow();
+    ASSERT_TRUE(window.ok()) << window.reason();
+    host.start();
+    ASSERT_FALSE(host.closed());
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = SDL_GetWindowID(host.window());
+    e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    e.window.data1 = 320;
+    e.window.data2 = 240;
+    ::testing::internal::CaptureStderr();
+    host.handleEvent(e);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(kLandscapeText), std::string::npos) << said;
+    EXPECT_TRUE(host.closed());
+    EXPECT_EQ(host.run(), 1);
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The window around the program, on the headless host: what the bars, the pop-up and
 // the About box show, and where a touch goes.
+#include "hosts/common/ovWindowTheme.h"
 #include "hosts/headless/ovHeadlessHost.h"
 #include "shell/ovBackBuffer.h"
 
@@ -100,22 +101,22 @@ TEST_F(WindowChrome, WindowShowsTheBackBufferBetweenTheBars) {
 
     // The bars reach exactly to the screen: slate up to their edge lines, which touch it.
     const int mid = chrome().width() / 2;
-    EXPECT_EQ(at(window, mid, 0), ovWindowChrome::barColor);
-    EXPECT_EQ(at(window, mid, area.top - 2), ovWindowChrome::barColor);
-    EXPECT_EQ(at(window, mid, area.top - 1), ovWindowChrome::edgeColor);
-    EXPECT_EQ(at(window, 0, area.bottom), ovWindowChrome::edgeColor);
-    EXPECT_EQ(at(window, 0, area.bottom + 1), ovWindowChrome::barColor);
-    EXPECT_EQ(at(window, chrome().width() - 1, chrome().height() - 1), ovWindowChrome::barColor);
+    EXPECT_EQ(at(window, mid, 0), ovWindowTheme::barColor);
+    EXPECT_EQ(at(window, mid, area.top - 2), ovWindowTheme::barColor);
+    EXPECT_EQ(at(window, mid, area.top - 1), ovWindowTheme::edgeColor);
+    EXPECT_EQ(at(window, 0, area.bottom), ovWindowTheme::edgeColor);
+    EXPECT_EQ(at(window, 0, area.bottom + 1), ovWindowTheme::barColor);
+    EXPECT_EQ(at(window, chrome().width() - 1, chrome().height() - 1), ovWindowTheme::barColor);
 
     // The title, the clock and both soft-key labels are drawn.
     const ovRect top = chrome().topBar();
-    EXPECT_TRUE(anyPixelOtherThan(window, {0, 0, top.right / 3, top.bottom - 1}, ovWindowChrome::barColor));
+    EXPECT_TRUE(anyPixelOtherThan(window, {0, 0, top.right / 3, top.bottom - 1}, ovWindowTheme::barColor));
     EXPECT_TRUE(anyPixelOtherThan(window, {top.right * 2 / 3, 0, top.right, top.bottom - 1},
-                                  ovWindowChrome::barColor));
+                                  ovWindowTheme::barColor));
     for (int i = 0; i < 2; ++i) {
         const ovRect key = chrome().softKeyRect(i);
         EXPECT_TRUE(anyPixelOtherThan(window, {key.left + 4, key.top + 2, key.right - 4, key.bottom},
-                                      ovWindowChrome::barColor));
+                                      ovWindowTheme::barColor));
     }
 }
 
@@ -148,7 +149,7 @@ TEST_F(WindowChrome, OptionsOpensAboutAndToggleSoundsInThatOrder) {
 
     const ovFramebuffer& window = chrome().compose();
     const ovRect item = chrome().menuItemRect(0);
-    EXPECT_EQ(at(window, item.right - 2, item.top + 2), ovWindowChrome::menuColor);
+    EXPECT_EQ(at(window, item.right - 2, item.top + 2), ovWindowTheme::menuColor);
 
     run(tapAt(chrome().menuItemRect(0)));
     EXPECT_FALSE(chrome().menuOpen());
@@ -199,9 +200,9 @@ TEST_F(WindowChrome, AboutBoxIsModalAndItsOkClosesIt) {
     // Everything around the box is dimmed; the OK control is drawn in the title strip.
     const ovFramebuffer& window = chrome().compose();
     EXPECT_EQ(at(window, chrome().width() / 2, 1),
-              ovWindowChrome::dimmed(at(before, chrome().width() / 2, 1)));
+              ovDimmed(at(before, chrome().width() / 2, 1), ovWindowTheme::dimShare));
     const ovRect ok = chrome().aboutOkRect();
-    EXPECT_EQ(at(window, ok.left + ok.width() / 6, (ok.top + ok.bottom) / 2), ovWindowChrome::accentColor);
+    EXPECT_EQ(at(window, ok.left + ok.width() / 6, (ok.top + ok.bottom) / 2), ovWindowTheme::accentColor);
     EXPECT_GT(ok.top, box.top);
     EXPECT_LT(ok.bottom, box.top + box.height() / 2);
 
@@ -244,6 +245,16 @@ TEST_F(WindowChrome, AGestureStaysWithWhatItBeganOn) {
     EXPECT_EQ(app().clickCount, 1);
     run(tapAt(exitKey));
     EXPECT_TRUE(host->exited());
+}
+
+TEST_F(WindowChrome, KeysIncludeTheirEdgesAsEveryRectangleDoes) {
+    // The line Exit and Options share belongs to Exit, the key found first.
+    const ovRect exitKey = chrome().softKeyRect(0);
+    const int x = exitKey.right - chrome().screenArea().left;
+    const int y = (exitKey.top + exitKey.bottom) / 2 - chrome().screenArea().top;
+    run("tap " + std::to_string(x) + " " + std::to_string(y) + "\n");
+    EXPECT_TRUE(host->exited());
+    EXPECT_FALSE(chrome().menuOpen());
 }
 
 TEST_F(WindowChrome, TheClockFollowsTheMinute) {

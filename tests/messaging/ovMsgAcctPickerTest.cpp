@@ -146,8 +146,9 @@ TEST_F(AccountPicker, RowPlatesOfThePictureLieUnderTheTouchRows) {
     const ovColor plate = frame.pixel(x, list.top + band / 2 - area.top);
     for (int r = 0; r < L::rows; ++r) {
         EXPECT_EQ(frame.pixel(x, list.top + r * band + band / 2 - area.top), plate) << r;
-        if (r > 0)
+        if (r > 0) {
             EXPECT_NE(frame.pixel(x, list.top + r * band - area.top), plate) << r;
+        }
     }
     // The arrows are blue buttons; a name is drawn in white in the first row.
     const ovColor upColour = frame.pixel(fracWidth(0.79f), fracHeight(0.24f));

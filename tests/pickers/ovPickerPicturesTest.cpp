@@ -32,11 +32,13 @@ bool near(ovColor a, ovColor b, int tolerance) {
 
 // The picture stretched over the screen rectangle, as the picker draws it.
 ovFramebuffer drawn(const char* name, const ovRect& screen) {
-    ovImageResult picture = ovLoadBmpFile(std::string(ORVIDA_BIN_DIR) + "/images/wm5/" + name);
-    EXPECT_TRUE(picture.ok) << picture.error;
+    ovResult<ovImage> picture = ovLoadBmpFile(std::string(ORVIDA_BIN_DIR) + "/images/wm5/" + name);
+    EXPECT_TRUE(picture.ok()) << picture.reason();
+    if (!picture)
+        return ovFramebuffer(screen.right, screen.bottom, 0x00FF00FF);
     ovFramebuffer frame(screen.right, screen.bottom, 0x00FF00FF);
     ovCanvas canvas(frame);
-    canvas.stretchBlitKeyed(picture.image, 0, 0, screen.right, screen.bottom, 0x00FF00);
+    canvas.stretchBlitKeyed(picture.value(), 0, 0, screen.right, screen.bottom, 0x00FF00);
     return frame;
 }
 
@@ -112,12 +114,12 @@ TEST(ovPickerPictures, DatePickerCellsAndArrowsLieOnTheirFaces) {
         const ovRect& rect = p.program->app().screenRect;
         const ovDatePickerLayout::Grid g = ovDatePickerLayout::grid(rect.right, rect.bottom);
         // The month bar picture over its rectangle, as the picker draws it.
-        ovImageResult bar = ovLoadBmpFile(std::string(ORVIDA_BIN_DIR) + "/images/wm5/calendar.bmp");
-        ASSERT_TRUE(bar.ok);
+        ovResult<ovImage> bar = ovLoadBmpFile(std::string(ORVIDA_BIN_DIR) + "/images/wm5/calendar.bmp");
+        ASSERT_TRUE(bar.ok()) << bar.reason();
         ovFramebuffer f(rect.right, rect.bottom, 0);
         ovCanvas canvas(f);
         const ovRect m = g.monthBar();
-        canvas.stretchBlitKeyed(bar.image, m.left, m.top, m.width(), m.height(), 0x00FF00);
+        canvas.stretchBlitKeyed(bar.value(), m.left, m.top, m.width(), m.height(), 0x00FF00);
         const ovRect previous = g.previousArea(), next = g.nextArea();
         // The touch areas start on the grid's last line; their faces lie in the bar below it.
         expectOnFace(f, {previous.left, m.top, previous.right, m.bottom}, P::arrowFace, P::barFace,
@@ -176,9 +178,9 @@ TEST(ovPickerPictures, Screenshots) {
             const int days[] = {3, 9, 9, 15, 22, 23};
             const int hours[] = {9, 8, 14, 12, 18, 7};
             for (int i = 0; i < 6; ++i)
-                session->addAppointment(ovSystemTime{2026, 12, 0, static_cast<uint16_t>(days[i]),
-                                                     static_cast<uint16_t>(hours[i]), 0, 0, 0},
-                                        u"Seen", u"", 90 + 60 * (i % 3), 0);
+                ASSERT_TRUE(session->addAppointment(ovSystemTime{2026, 12, 0, static_cast<uint16_t>(days[i]),
+                                                                 static_cast<uint16_t>(hours[i]), 0, 0, 0},
+                                                    u"Seen", u"", 90 + 60 * (i % 3), 0));
         }
         d.program->app().needsRepaint = true;
         d.program->run("wait 10\nshot " + folder + "/calendar-" + size + ".png");

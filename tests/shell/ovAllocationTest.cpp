@@ -12,6 +12,10 @@ std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
 } // namespace
 
+// The replacements pair malloc with free by design; the compiler cannot see that both
+// halves are ours.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     if (counting)
         ++allocations;
@@ -25,6 +29,7 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
+#pragma GCC diagnostic pop
 
 TEST(SteadyState, TicksAndTouchesWithoutRepaintAllocateNothing) {
     ovTestProgram p;

@@ -1,6 +1,7 @@
 #include "support/ovTestProgram.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 TEST(Orientation, ReservedHeightAndScreenRectangle) {
     // One program at a time, as in a real process.
@@ -18,21 +19,51 @@ TEST(Orientation, ReservedHeightAndScreenRectangle) {
     EXPECT_EQ(square.app().reservedHeight, 52);
 }
 
-TEST(OrientationDeathTest, LandscapeIsRefusedWithExitCodeOne) {
-    EXPECT_EXIT(ovTestProgram(321, 320), ::testing::ExitedWithCode(1),
-                "Not designed for landscape mode. Please switch to portrait mode to run it.");
+TEST(Orientation, LandscapeIsRefusedWithTheMessageAndNothingRuns) {
+    ovTestProgram p(321, 320);
+    ASSERT_TRUE(p.host().refused());
+    ASSERT_EQ(p.system().messages().size(), 1u);
+    EXPECT_EQ(p.system().messages()[0].text,
+              "Not designed for landscape mode. Please switch to portrait mode to run it.");
+    std::istringstream script("state\n");
+    std::ostringstream out;
+    EXPECT_EQ(p.host().run(script, "script", out), 1);
+    EXPECT_EQ(out.str(), "") << "no line of the script runs";
+    EXPECT_FALSE(p.app().resourcesLoaded);
+    EXPECT_EQ(p.app().moduleList.count(), 0) << "no module is made for a refused screen";
 }
 
 TEST(Startup, FirstUpdatePassesIntoTheOnlyChild) {
-    ovTestProgram p;
-    EXPECT_TRUE(p.app().resourcesLoaded);
-    EXPECT_EQ(p.nav().current, &p.nav().root);
-    EXPECT_EQ(p.nav().root.children.count(), 1);
-    EXPECT_EQ(p.nav().root.children[0]->nodeId, ovHomeScreenId);
-    EXPECT_EQ(p.nav().buildOwner, &p.nav().root);
-    p.run("wait 10");
-    EXPECT_EQ(p.nav().current, p.nav().root.children[0]);
-    EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
+    // One program at a time, as in a real process.
+    {
+        ovTestProgram p;
+        EXPECT_TRUE(p.app().resourcesLoaded);
+        EXPECT_EQ(p.nav().current, &p.nav().root);
+        EXPECT_EQ(p.nav().root.children.count(), 1);
+        EXPECT_EQ(p.nav().root.children[0]->nodeId, ovHomeScreenId);
+        EXPECT_EQ(p.nav().buildOwner, &p.nav().root);
+        p.run("wait 10");
+        EXPECT_EQ(p.nav().current, p.nav().root.children[0]);
+        EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
+    }
+
+    // The pass itself, on a tree whose only child draws the whole screen, as the home
+    // screen does: the first tick takes the program from the root into it.
+    ovAssembly assembly;
+    ovHyperNode* only = nullptr;
+    assembly.buildTree = [&only](ovApp& app) {
+        only = app.makeNode<ovHyperNode>();
+        only->label = u"Only";
+        only->nodeId = 77;
+        only->valid = 1;
+        only->fullScreen = true;
+        app.navigator->addChild(&app.navigator->root, only);
+    };
+    ovTestProgram small(assembly);
+    ASSERT_NE(only, nullptr);
+    EXPECT_EQ(small.nav().current, &small.nav().root) << "the first paint makes the root current";
+    small.run("wait 10");
+    EXPECT_EQ(small.nav().current, only);
 }
 
 class TouchPhases : public ::testing::Test {
@@ -42,10 +73,10 @@ protected:
 };
 
 TEST_F(TouchPhases, TapGivesDownThenReleasedWithOneClick) {
-    p.shell().onPointerDown(200, 200);
+    p.shell().onPointer({ovPointerEvent::Down, {200, 200}});
     EXPECT_EQ(phase(), ovPhaseDown);
     // No timer message between the two: the release is still seen.
-    p.shell().onPointerUp(200, 200);
+    p.shell().onPointer({ovPointerEvent::Up, {200, 200}});
     EXPECT_EQ(phase(), ovPhaseReleased);
     EXPECT_EQ(p.app().clickCount, 1);
     ASSERT_EQ(p.system().soundsPlayed().size(), 1u);
@@ -59,9 +90,9 @@ TEST_F(TouchPhases, TapGivesDownThenReleasedWithOneClick) {
 TEST_F(TouchPhases, HeldWhileDownAndPressAgainAfterRelease) {
     p.run("down 5 5\nwait 30");
     EXPECT_EQ(phase(), ovPhaseHeld);
-    p.shell().onPointerUp(5, 5);
+    p.shell().onPointer({ovPointerEvent::Up, {5, 5}});
     EXPECT_EQ(phase(), ovPhaseReleased);
-    p.shell().onPointerDown(5, 5); // pressed again in the update right after a release
+    p.shell().onPointer({ovPointerEvent::Down, {5, 5}}); // pressed again in the update right after a release
     EXPECT_EQ(phase(), ovPhaseDown);
 }
 
@@ -107,15 +138,15 @@ TEST_F(TouchPhases, LongPressInsideAWizardResetsItAndTheReleaseIsSilent) {
     EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
     EXPECT_TRUE(p.app().suppressClick);
 
-    p.shell().onPointerUp(200, 200);
+    p.shell().onPointer({ovPointerEvent::Up, {200, 200}});
     EXPECT_EQ(phase(), ovPhaseReleasedSilent);
     EXPECT_EQ(p.app().clickCount, 0);
     // A press in the very next update is not a press until the finger lifts again.
-    p.shell().onPointerDown(200, 200);
+    p.shell().onPointer({ovPointerEvent::Down, {200, 200}});
     EXPECT_EQ(phase(), ovPhaseReleasedSilent);
     p.run("wait 50");
     EXPECT_EQ(phase(), ovPhaseReleasedSilent);
-    p.shell().onPointerUp(200, 200);
+    p.shell().onPointer({ovPointerEvent::Up, {200, 200}});
     EXPECT_EQ(phase(), ovPhaseIdle);
     EXPECT_FALSE(p.app().suppressClick);
     p.run("tap 200 200");

@@ -42,7 +42,9 @@ TEST(Bands, TooManyBandsFindNothingInsteadOfLooping) {
     EXPECT_EQ(columnAt(0, 0, 100, 100, 0, {5, 1}), -1);
 }
 
+#include "shell/ovApp.h"
 #include "shell/ovNodeLayout.h"
+#include "shell/ovShell.h"
 
 #include <bit>
 #include <cstdint>
@@ -57,7 +59,7 @@ TEST(ScreenFractions, LayoutConstantsHaveTheirExactBitPatterns) {
     EXPECT_EQ(std::bit_cast<uint32_t>(backStripInset), 0x3B4CCCCDu);
     EXPECT_EQ(std::bit_cast<uint32_t>(stepX), 0x3DD566CFu);
     EXPECT_EQ(std::bit_cast<uint32_t>(stepY), 0x3DDFD8AEu);
-    EXPECT_EQ(std::bit_cast<uint32_t>(0.1625f), 0x3E266666u);
-    EXPECT_EQ(std::bit_cast<uint32_t>(1.3f), 0x3FA66666u);
-    EXPECT_EQ(std::bit_cast<uint32_t>(0.001f), 0x3A83126Fu);
+    EXPECT_EQ(std::bit_cast<uint32_t>(ovApp::reservedShare), 0x3E266666u);
+    EXPECT_EQ(std::bit_cast<uint32_t>(ovApp::longPressSeconds), 0x3FA66666u);
+    EXPECT_EQ(std::bit_cast<uint32_t>(ovShell::secondsPerTick), 0x3A83126Fu);
 }

@@ -256,16 +256,16 @@ TEST_F(ovPoomSessionTest, WithoutAStoreNothingChangesAndEveryOperationSaysSo) {
     session = std::make_unique<ovPoomSession>(system, ovNoStore);
     EXPECT_FALSE(session->hasStore());
     EXPECT_EQ(ovPoomSession::instance(), session.get());
-    EXPECT_EQ(session->searchContacts(u"jo").code(), ovPimCode::noStore);
+    EXPECT_EQ(session->searchContacts(u"jo").code<ovPimCode>(), ovPimCode::noStore);
     EXPECT_EQ(session->searchText(), u"");
-    EXPECT_EQ(session->queryAppointments(at(0, 0), at(23, 0), false).code(), ovPimCode::noStore);
-    EXPECT_EQ(session->queryAppointments(at(0, 0), at(23, 0), true).code(), ovPimCode::noStore);
+    EXPECT_EQ(session->queryAppointments(at(0, 0), at(23, 0), false).code<ovPimCode>(), ovPimCode::noStore);
+    EXPECT_EQ(session->queryAppointments(at(0, 0), at(23, 0), true).code<ovPimCode>(), ovPimCode::noStore);
     EXPECT_FALSE(session->cacheValid());
-    const ovPimResult added = session->addAppointment(at(9, 0), u"x", u"", 30, 5);
-    EXPECT_EQ(added.code(), ovPimCode::noStore);
-    EXPECT_FALSE(added.message().empty());
-    EXPECT_EQ(session->addTask(at(9, 0), u"x", 30, 5, 1).code(), ovPimCode::noStore);
-    EXPECT_EQ(session->addContact(u"x", u"", u"", u"", u"", u"", u"").code(), ovPimCode::noStore);
+    const ovResult<> added = session->addAppointment(at(9, 0), u"x", u"", 30, 5);
+    EXPECT_EQ(added.code<ovPimCode>(), ovPimCode::noStore);
+    EXPECT_FALSE(added.reason().empty());
+    EXPECT_EQ(session->addTask(at(9, 0), u"x", 30, 5, 1).code<ovPimCode>(), ovPimCode::noStore);
+    EXPECT_EQ(session->addContact(u"x", u"", u"", u"", u"", u"", u"").code<ovPimCode>(), ovPimCode::noStore);
     EXPECT_EQ(session->contacts().count(), 0);
     EXPECT_EQ(session->appointments().count(), 0);
     session.reset();
@@ -277,9 +277,9 @@ TEST_F(ovPoomSessionTest, AStoreThatWillNotOpenLeavesTheSessionWithoutOneAndSays
     open();
     EXPECT_FALSE(session->hasStore());
     EXPECT_NE(session->openError().find(storeFile), std::string::npos) << session->openError();
-    const ovPimResult r = session->addContact(u"x", u"", u"", u"", u"", u"", u"");
-    EXPECT_EQ(r.code(), ovPimCode::noStore);
-    EXPECT_NE(r.message().find(storeFile), std::string::npos) << r.message();
+    const ovResult<> r = session->addContact(u"x", u"", u"", u"", u"", u"", u"");
+    EXPECT_EQ(r.code<ovPimCode>(), ovPimCode::noStore);
+    EXPECT_NE(r.reason().find(storeFile), std::string::npos) << r.reason();
 }
 
 TEST_F(ovPoomSessionTest, AFailedQueryKeepsTheListsAsTheyWere) {
@@ -291,7 +291,8 @@ TEST_F(ovPoomSessionTest, AFailedQueryKeepsTheListsAsTheyWere) {
     ovSystemTime bad = at(9, 0);
     bad.month = 13;
     for (const bool useCache : {false, true}) {
-        EXPECT_EQ(session->queryAppointments(bad, at(23, 0), useCache).code(), ovPimCode::invalidArgument);
+        EXPECT_EQ(session->queryAppointments(bad, at(23, 0), useCache).code<ovPimCode>(),
+                  ovPimCode::invalidArgument);
         EXPECT_EQ(subjects(session->appointments()), (Strings{u"kept"}));
     }
     EXPECT_EQ(fileAsNames(session->contacts()), (Strings{u"Kept"}));
@@ -359,12 +360,14 @@ TEST_F(ovPoomSessionTest, RefusedItemsAreReportedAndNothingIsSaved) {
     open();
     ovSystemTime bad = at(9, 0);
     bad.day = 32;
-    const ovPimResult badStart = session->addAppointment(bad, u"x", u"", 30, 5);
-    EXPECT_EQ(badStart.code(), ovPimCode::invalidArgument);
-    EXPECT_NE(badStart.message().find("appointment"), std::string::npos) << badStart.message();
-    EXPECT_EQ(session->addAppointment(at(9, 0), u"x", u"", -30, 5).code(), ovPimCode::invalidArgument);
-    EXPECT_EQ(session->addAppointment(at(9, 0), u"x", u"", 30, -5).code(), ovPimCode::invalidArgument);
-    EXPECT_EQ(session->addTask(at(9, 0), u"x", 30, 5, 3).code(), ovPimCode::invalidArgument);
+    const ovResult<> badStart = session->addAppointment(bad, u"x", u"", 30, 5);
+    EXPECT_EQ(badStart.code<ovPimCode>(), ovPimCode::invalidArgument);
+    EXPECT_NE(badStart.reason().find("appointment"), std::string::npos) << badStart.reason();
+    EXPECT_EQ(session->addAppointment(at(9, 0), u"x", u"", -30, 5).code<ovPimCode>(),
+              ovPimCode::invalidArgument);
+    EXPECT_EQ(session->addAppointment(at(9, 0), u"x", u"", 30, -5).code<ovPimCode>(),
+              ovPimCode::invalidArgument);
+    EXPECT_EQ(session->addTask(at(9, 0), u"x", 30, 5, 3).code<ovPimCode>(), ovPimCode::invalidArgument);
     ASSERT_TRUE(session->queryAppointments(at(0, 0), at(23, 0), true));
     EXPECT_EQ(session->calendarCache().count(), 0);
     std::unique_ptr<ovPimFolder> folder;

@@ -31,10 +31,9 @@ void ovTestProgram::run(const std::string& lines) {
     std::istringstream in(lines);
     std::ostringstream out;
     for (std::string line; std::getline(in, line);) {
-        ovScriptCommand command;
-        std::string error;
-        ASSERT_TRUE(ovParseScriptLine(line, command, error)) << line << ": " << error;
-        host_->execute(command, out);
+        const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
+        ASSERT_TRUE(command.ok()) << line << ": " << command.reason();
+        host_->execute(command.value(), out);
     }
 }
 

@@ -2,18 +2,17 @@
 
 #include "platform/pim/ovPimPaths.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <cstring>
 
 namespace {
 bool parseInt(const std::string& text, int low, int high, int& out) {
-    if (text.empty() || text.size() > 9)
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value < low || value > high)
+    // Digits only: no sign, no spaces.
+    unsigned value = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, failure] = std::from_chars(text.data(), last, value);
+    if (failure != std::errc() || end != last || value < static_cast<unsigned>(low) ||
+        value > static_cast<unsigned>(high))
         return false;
     out = static_cast<int>(value);
     return true;
@@ -46,19 +45,17 @@ const char* ovUsageText() {
            "  --version           show the version\n";
 }
 
-ovOptionsResult ovParseOptions(int argc, const char* const* argv) {
-    ovOptionsResult result;
-    ovOptions& o = result.options;
+ovResult<ovOptions> ovParseOptions(int argc, const char* const* argv) {
+    ovOptions o;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
-            if (i + 1 >= argc) {
-                result.error = "option " + arg + " needs a value";
+            if (i + 1 >= argc)
                 return false;
-            }
             out = argv[++i];
             return true;
         };
+        const ovError needsValue = ovFail("option " + arg + " needs a value");
         std::string v;
         if (arg == "--help" || arg == "-h") {
             o.help = true;
@@ -70,39 +67,31 @@ ovOptionsResult ovParseOptions(int argc, const char* const* argv) {
             o.headless = true;
         } else if (arg == "--screen") {
             if (!value(v))
-                return result;
-            if (!ovParseScreenSize(v, o.screenWidth, o.screenHeight)) {
-                result.error = "--screen wants WIDTHxHEIGHT in pixels, such as 480x640, not '" + v + "'";
-                return result;
-            }
+                return needsValue;
+            if (!ovParseScreenSize(v, o.screenWidth, o.screenHeight))
+                return ovFail("--screen wants WIDTHxHEIGHT in pixels, such as 480x640, not '" + v + "'");
         } else if (arg == "--data") {
             if (!value(o.dataDir))
-                return result;
+                return needsValue;
         } else if (arg == "--config") {
             if (!value(o.configDir))
-                return result;
+                return needsValue;
         } else if (arg == "--script") {
             if (!value(o.script))
-                return result;
+                return needsValue;
         } else if (arg == "--now") {
             if (!value(v))
-                return result;
+                return needsValue;
             o.now = ovParseIsoLocal(v);
-            if (!o.now) {
-                result.error = "--now wants a local time YYYY-MM-DDTHH:MM:SS, not '" + v + "'";
-                return result;
-            }
+            if (!o.now)
+                return ovFail("--now wants a local time YYYY-MM-DDTHH:MM:SS, not '" + v + "'");
         } else {
-            result.error = "unknown option '" + arg + "'";
-            return result;
+            return ovFail("unknown option '" + arg + "'");
         }
     }
-    if (!o.headless && (!o.script.empty() || o.now)) {
-        result.error = "--script and --now work only with --headless";
-        return result;
-    }
-    result.ok = true;
-    return result;
+    if (!o.headless && (!o.script.empty() || o.now))
+        return ovFail("--script and --now work only with --headless");
+    return o;
 }
 
 std::string ovStoreFileFor(const ovOptions& options) {

@@ -1,5 +1,6 @@
 #pragma once
 // The program's command line.
+#include "base/ovResult.h"
 #include "platform/system/ovDateTime.h"
 
 #include <optional>
@@ -18,13 +19,7 @@ struct ovOptions {
     bool version = false;
 };
 
-struct ovOptionsResult {
-    bool ok = false;
-    ovOptions options;
-    std::string error;
-};
-
-ovOptionsResult ovParseOptions(int argc, const char* const* argv);
+ovResult<ovOptions> ovParseOptions(int argc, const char* const* argv);
 // Parses "WxH" with both sides in 1..16384.
 bool ovParseScreenSize(const std::string& text, int& width, int& height);
 const char* ovUsageText();

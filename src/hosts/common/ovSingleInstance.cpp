@@ -34,11 +34,6 @@ bool fillAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-void closeFd(int& fd) {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
 } // namespace
 
 std::string ovSingleInstance::defaultFolder() {
@@ -53,12 +48,11 @@ ovSingleInstance::ovSingleInstance(std::string folder)
     : folder_(folder.empty() ? defaultFolder() : std::move(folder)) {}
 
 ovSingleInstance::~ovSingleInstance() {
-    if (listenFd_ >= 0) {
-        closeFd(listenFd_);
+    if (listenFd_.valid()) {
+        listenFd_.reset();
         ::unlink(socketFile().c_str());
     }
     // The lock file stays: removing it could let two copies lock two different files.
-    closeFd(lockFd_);
 }
 
 bool ovSingleInstance::prepareFolder() {
@@ -91,28 +85,28 @@ ovSingleInstance::Role ovSingleInstance::acquire() {
         return role_;
     }
     // Close-on-exec: a program we start must not inherit the lock and outlive us with it.
-    lockFd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lockFd_ < 0) {
+    lockFd_.reset(::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lockFd_.valid()) {
         error_ = describe("cannot open the lock file", lock);
         return role_;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(lockFd_.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
-            closeFd(lockFd_);
+            lockFd_.reset();
             role_ = Role::Secondary;
             return role_;
         }
         error_ = describe("cannot lock", lock);
-        closeFd(lockFd_);
+        lockFd_.reset();
         return role_;
     }
     // The process id is only for people looking at the file.
     const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(lockFd_, 0) == 0 && ::write(lockFd_, pid.data(), pid.size()) < 0) {
+    if (::ftruncate(lockFd_.get(), 0) == 0 && ::write(lockFd_.get(), pid.data(), pid.size()) < 0) {
         // Not needed for the lock itself.
     }
     if (!listen()) {
-        closeFd(lockFd_);
+        lockFd_.reset();
         return role_;
     }
     role_ = Role::Primary;
@@ -125,15 +119,15 @@ bool ovSingleInstance::listen() {
     fillAddress(path, address);
     // Whatever socket is there was left by a copy that no longer holds the lock.
     ::unlink(path.c_str());
-    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) {
+    listenFd_.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!listenFd_.valid()) {
         error_ = describe("cannot create the socket", path);
         return false;
     }
-    if (::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 4) != 0) {
+    if (::bind(listenFd_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenFd_.get(), 4) != 0) {
         error_ = describe("cannot listen on", path);
-        closeFd(listenFd_);
+        listenFd_.reset();
         return false;
     }
     return true;
@@ -150,14 +144,13 @@ bool ovSingleInstance::requestRaise() {
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
         if (attempt > 0)
             std::this_thread::sleep_for(kConnectPause);
-        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
+        const ovFileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!fd.valid()) {
             error_ = describe("cannot create a socket for", path);
             return false;
         }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
             const int why = errno;
-            closeFd(fd);
             // Not listening yet: the running copy is still starting.
             if (why == ENOENT || why == ECONNREFUSED || why == EAGAIN)
                 continue;
@@ -165,11 +158,10 @@ bool ovSingleInstance::requestRaise() {
             error_ = describe("cannot reach the running copy through", path);
             return false;
         }
-        const bool sent = ::send(fd, kRaiseRequest, sizeof kRaiseRequest - 1, MSG_NOSIGNAL) ==
+        const bool sent = ::send(fd.get(), kRaiseRequest, sizeof kRaiseRequest - 1, MSG_NOSIGNAL) ==
                           static_cast<ssize_t>(sizeof kRaiseRequest - 1);
         if (!sent)
             error_ = describe("cannot send the request through", path);
-        closeFd(fd);
         return sent;
     }
     error_ = "the running copy does not listen on " + path;
@@ -177,26 +169,25 @@ bool ovSingleInstance::requestRaise() {
 }
 
 bool ovSingleInstance::pollRaiseRequest() {
-    if (listenFd_ < 0)
+    if (!listenFd_.valid())
         return false;
     bool raise = false;
     for (;;) {
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
+        const ovFileDescriptor fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!fd.valid())
             break;
         ucred peer{};
         socklen_t size = sizeof peer;
-        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid()) {
-            pollfd p{fd, POLLIN, 0};
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid()) {
+            pollfd p{fd.get(), POLLIN, 0};
             char buffer[16] = {};
             if (::poll(&p, 1, kRequestWaitMs) == 1) {
-                const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                const ssize_t n = ::recv(fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
                 if (n >= static_cast<ssize_t>(sizeof kRaiseRequest - 1) &&
                     std::memcmp(buffer, kRaiseRequest, sizeof kRaiseRequest - 1) == 0)
                     raise = true;
             }
         }
-        closeFd(fd);
     }
     return raise;
 }

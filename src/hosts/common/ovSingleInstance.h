@@ -2,6 +2,8 @@
 // One running copy per user: a lock file held with flock(2), and a local socket beside
 // it on which a second start asks the running copy to raise its window. The kernel
 // drops the lock when its holder dies, so a copy that crashed never blocks the next.
+#include "platform/system/ovFileDescriptor.h"
+
 #include <string>
 
 class ovSingleInstance {
@@ -45,6 +47,6 @@ private:
     std::string folder_;
     Role role_ = Role::None;
     std::string error_;
-    int lockFd_ = -1;
-    int listenFd_ = -1;
+    ovFileDescriptor lockFd_;
+    ovFileDescriptor listenFd_;
 };

@@ -33,6 +33,8 @@ ovHeadlessHost::ovHeadlessHost(const ovOptions& options, const std::string& exec
     system_->setDebugEcho(options.debug);
     program_ = std::make_unique<ovProgram>(*system_, *this, ovStoreFileFor(options), assembly,
                                            ovProgramFolders{options.configDir, options.dataDir});
+    if (program_->refused())
+        return;
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), *system_);
     program_->start();
@@ -53,21 +55,11 @@ void ovHeadlessHost::showAbout() {
     chrome_->openAbout();
 }
 
-// Script positions are pixels of the program's screen rectangle; the window around it
-// decides, as it does on screen, whether they reach the program, a bar or a box.
-void ovHeadlessHost::pointerDown(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerDown(x + area.left, y + area.top);
-}
-
-void ovHeadlessHost::pointerMove(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerMove(x + area.left, y + area.top);
-}
-
-void ovHeadlessHost::pointerUp(int x, int y) {
-    const ovRect& area = chrome_->screenArea();
-    chrome_->pointerUp(x + area.left, y + area.top);
+// Script positions are pixels of the program's screen rectangle, as pointer events
+// are; the window around it decides, as it does on screen, whether they reach the
+// program, a bar or a box.
+void ovHeadlessHost::pointer(ovPointerEvent::Kind kind, int x, int y) {
+    chrome_->pointer({kind, {x, y}});
 }
 
 void ovHeadlessHost::advance(int ms) {
@@ -90,18 +82,18 @@ void ovHeadlessHost::advance(int ms) {
 
 void ovHeadlessHost::writeShot(const std::string& file) {
     ovBackBuffer& back = program_->app().backBuffer();
-    const std::string error = ovWritePng(back.frame(), file);
-    if (!error.empty())
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> written = ovWritePng(back.frame(), file); !written)
+        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
 }
 
 void ovHeadlessHost::writeWindowShot(const std::string& file) {
-    const std::string error = ovWritePng(chrome_->compose(), file);
-    if (!error.empty())
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> written = ovWritePng(chrome_->compose(), file); !written)
+        std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
 }
 
 void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
+    if (refused())
+        return;
     // Once the window is closed, touches and keys have nowhere to go; the clock still runs.
     const bool live = !exited_;
     switch (c.kind) {
@@ -109,15 +101,15 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
         break;
     case ovScriptCommand::Down:
         if (live)
-            pointerDown(c.x, c.y);
+            pointer(ovPointerEvent::Down, c.x, c.y);
         break;
     case ovScriptCommand::Move:
         if (live)
-            pointerMove(c.x, c.y);
+            pointer(ovPointerEvent::Move, c.x, c.y);
         break;
     case ovScriptCommand::Up:
         if (live)
-            pointerUp(c.x, c.y);
+            pointer(ovPointerEvent::Up, c.x, c.y);
         break;
     case ovScriptCommand::Wait:
         advance(c.ms);
@@ -125,10 +117,10 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
     case ovScriptCommand::Tap:
     case ovScriptCommand::Hold:
         if (live)
-            pointerDown(c.x, c.y);
+            pointer(ovPointerEvent::Down, c.x, c.y);
         advance(c.kind == ovScriptCommand::Tap ? kTapMs : c.ms);
         if (!exited_)
-            pointerUp(c.x, c.y);
+            pointer(ovPointerEvent::Up, c.x, c.y);
         advance(kAfterReleaseMs);
         break;
     case ovScriptCommand::Key:
@@ -159,17 +151,18 @@ void ovHeadlessHost::execute(const ovScriptCommand& c, std::ostream& out) {
 }
 
 int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostream& out) {
+    if (refused())
+        return ovProgram::refusedExitCode;
     std::string line;
     int number = 0;
     while (std::getline(script, line)) {
         ++number;
-        ovScriptCommand command;
-        std::string error;
-        if (!ovParseScriptLine(line, command, error)) {
-            std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, error.c_str());
+        const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
+        if (!command) {
+            std::fprintf(stderr, "orvida: %s:%d: %s\n", name.c_str(), number, command.reason().c_str());
             return 2;
         }
-        execute(command, out);
+        execute(command.value(), out);
     }
     return 0;
 }
@@ -204,6 +197,8 @@ std::string ovHeadlessHost::stateJson() const {
 
 int ovRunHeadless(const ovOptions& options) {
     ovHeadlessHost host(options, ovCurrentExecutableFile());
+    if (host.refused())
+        return ovProgram::refusedExitCode;
     if (options.script.empty())
         return 0;
     if (options.script == "-")

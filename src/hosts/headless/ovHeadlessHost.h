@@ -20,7 +20,7 @@ public:
     ~ovHeadlessHost() override;
 
     // Runs the script line by line; returns the exit code (2 for a bad line, naming it
-    // on stderr as NAME:LINE).
+    // on stderr as NAME:LINE; 1 when the screen was refused).
     int run(std::istream& script, const std::string& name, std::ostream& out);
     // Carries out one parsed line.
     void execute(const ovScriptCommand& command, std::ostream& out);
@@ -34,6 +34,8 @@ public:
     // its screen area.
     ovWindowChrome& chrome() { return *chrome_; }
     bool exited() const { return exited_; }
+    // The screen was refused: nothing runs, and the entry point exits with code 1.
+    bool refused() const { return program_->refused(); }
 
     bool createTimer() override { return true; }
     void presentFrame(const ovFramebuffer& frame) override;
@@ -44,9 +46,7 @@ private:
     void advance(int ms);
     void writeShot(const std::string& file);
     void writeWindowShot(const std::string& file);
-    void pointerDown(int x, int y);
-    void pointerMove(int x, int y);
-    void pointerUp(int x, int y);
+    void pointer(ovPointerEvent::Kind kind, int x, int y);
 
     std::unique_ptr<ovHeadlessSystem> system_;
     std::unique_ptr<ovProgram> program_;

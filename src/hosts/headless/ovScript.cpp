@@ -2,7 +2,7 @@
 
 #include "resources/ovResourceIds.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <sstream>
 #include <vector>
 
@@ -13,51 +13,46 @@ constexpr long kCoordinateLimit = 32767;
 constexpr long kMaxWaitMs = 24L * 60 * 60 * 1000;
 
 bool parseNumber(const std::string& text, long low, long high, int& out) {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (end == nullptr || *end != 0 || value < low || value > high)
+    long value = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, failure] = std::from_chars(text.data(), last, value);
+    if (failure != std::errc() || end != last || value < low || value > high)
         return false;
     out = static_cast<int>(value);
     return true;
 }
 
-bool wantCount(const std::vector<std::string>& words, size_t n, std::string& error) {
+ovResult<> wantCount(const std::vector<std::string>& words, size_t n) {
     if (words.size() == n + 1)
-        return true;
-    error = "'" + words[0] + "' takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") +
-            ", got " + std::to_string(words.size() - 1);
-    return false;
+        return {};
+    return ovFail("'" + words[0] + "' takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") +
+                  ", got " + std::to_string(words.size() - 1));
 }
 
-bool parsePoint(const std::vector<std::string>& words, ovScriptCommand& out, std::string& error) {
+ovResult<> parsePoint(const std::vector<std::string>& words, ovScriptCommand& out) {
     if (!parseNumber(words[1], -kCoordinateLimit, kCoordinateLimit, out.x) ||
-        !parseNumber(words[2], -kCoordinateLimit, kCoordinateLimit, out.y)) {
-        error = "'" + words[0] + "' wants two whole numbers X Y, got '" + words[1] + " " + words[2] + "'";
-        return false;
-    }
-    return true;
+        !parseNumber(words[2], -kCoordinateLimit, kCoordinateLimit, out.y))
+        return ovFail("'" + words[0] + "' wants two whole numbers X Y, got '" + words[1] + " " + words[2] +
+                      "'");
+    return {};
 }
 
-bool parseMs(const std::string& word, const std::string& what, ovScriptCommand& out, std::string& error) {
-    if (!parseNumber(word, 0, kMaxWaitMs, out.ms)) {
-        error = "'" + what + "' wants milliseconds from 0 to " + std::to_string(kMaxWaitMs) + ", got '" +
-                word + "'";
-        return false;
-    }
-    return true;
+ovResult<> parseMs(const std::string& word, const std::string& what, ovScriptCommand& out) {
+    if (!parseNumber(word, 0, kMaxWaitMs, out.ms))
+        return ovFail("'" + what + "' wants milliseconds from 0 to " + std::to_string(kMaxWaitMs) +
+                      ", got '" + word + "'");
+    return {};
 }
 } // namespace
 
-bool ovParseScriptLine(const std::string& line, ovScriptCommand& out, std::string& error) {
-    out = ovScriptCommand();
+ovResult<ovScriptCommand> ovParseScriptLine(const std::string& line) {
+    ovScriptCommand out;
     std::istringstream in(line);
     std::vector<std::string> words;
     for (std::string w; in >> w;)
         words.push_back(w);
     if (words.empty() || words[0][0] == '#')
-        return true;
+        return out;
 
     const std::string& verb = words[0];
     if (verb == "down" || verb == "move" || verb == "up" || verb == "tap") {
@@ -65,42 +60,51 @@ bool ovParseScriptLine(const std::string& line, ovScriptCommand& out, std::strin
                    : verb == "move" ? ovScriptCommand::Move
                    : verb == "up"   ? ovScriptCommand::Up
                                     : ovScriptCommand::Tap;
-        return wantCount(words, 2, error) && parsePoint(words, out, error);
+        if (ovResult<> r = wantCount(words, 2); !r)
+            return r.error();
+        if (ovResult<> r = parsePoint(words, out); !r)
+            return r.error();
+        return out;
     }
     if (verb == "hold") {
         out.kind = ovScriptCommand::Hold;
-        return wantCount(words, 3, error) && parsePoint(words, out, error) &&
-               parseMs(words[3], verb, out, error);
+        if (ovResult<> r = wantCount(words, 3); !r)
+            return r.error();
+        if (ovResult<> r = parsePoint(words, out); !r)
+            return r.error();
+        if (ovResult<> r = parseMs(words[3], verb, out); !r)
+            return r.error();
+        return out;
     }
     if (verb == "wait") {
         out.kind = ovScriptCommand::Wait;
-        return wantCount(words, 1, error) && parseMs(words[1], verb, out, error);
+        if (ovResult<> r = wantCount(words, 1); !r)
+            return r.error();
+        if (ovResult<> r = parseMs(words[1], verb, out); !r)
+            return r.error();
+        return out;
     }
     if (verb == "key") {
         out.kind = ovScriptCommand::Key;
-        if (!wantCount(words, 1, error))
-            return false;
-        if (words[1] == "ctrl+q") {
+        if (ovResult<> r = wantCount(words, 1); !r)
+            return r.error();
+        if (words[1] == "ctrl+q")
             out.command = ovCmdExit;
-        } else if (words[1] == "ctrl+a") {
+        else if (words[1] == "ctrl+a")
             out.command = ovCmdAbout;
-        } else {
-            error = "unknown key '" + words[1] + "' (known: ctrl+q, ctrl+a)";
-            return false;
-        }
-        return true;
+        else
+            return ovFail("unknown key '" + words[1] + "' (known: ctrl+q, ctrl+a)");
+        return out;
     }
     if (verb == "command") {
         out.kind = ovScriptCommand::Command;
-        if (!wantCount(words, 1, error))
-            return false;
+        if (ovResult<> r = wantCount(words, 1); !r)
+            return r.error();
         if (!parseNumber(words[1], 0, 65535, out.command) ||
             (out.command != ovCmdExit && out.command != ovCmdOptions && out.command != ovCmdAbout &&
-             out.command != ovCmdToggleSounds)) {
-            error = "unknown command '" + words[1] + "' (known: 40000, 40001, 40002, 32771)";
-            return false;
-        }
-        return true;
+             out.command != ovCmdToggleSounds))
+            return ovFail("unknown command '" + words[1] + "' (known: 40000, 40001, 40002, 32771)");
+        return out;
     }
     if (verb == "shot" || verb == "winshot") {
         out.kind = verb == "shot" ? ovScriptCommand::Shot : ovScriptCommand::WinShot;
@@ -108,17 +112,16 @@ bool ovParseScriptLine(const std::string& line, ovScriptCommand& out, std::strin
         const size_t start = line.find(verb) + verb.size();
         const size_t first = line.find_first_not_of(" \t", start);
         const size_t last = line.find_last_not_of(" \t\r");
-        if (first == std::string::npos) {
-            error = "'" + verb + "' wants a file name";
-            return false;
-        }
+        if (first == std::string::npos)
+            return ovFail("'" + verb + "' wants a file name");
         out.file = line.substr(first, last - first + 1);
-        return true;
+        return out;
     }
     if (verb == "state") {
         out.kind = ovScriptCommand::State;
-        return wantCount(words, 0, error);
+        if (ovResult<> r = wantCount(words, 0); !r)
+            return r.error();
+        return out;
     }
-    error = "unknown line '" + verb + "'";
-    return false;
+    return ovFail("unknown line '" + verb + "'");
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The lines of a touch script for the headless host.
+#include "base/ovResult.h"
+
 #include <string>
 
 struct ovScriptCommand {
@@ -12,6 +14,6 @@ struct ovScriptCommand {
     std::string file;
 };
 
-// Parses one line. Blank lines and # comments give Blank. Returns false with the reason
-// for an unknown or malformed line.
-bool ovParseScriptLine(const std::string& line, ovScriptCommand& out, std::string& error);
+// Parses one line. Blank lines and # comments give Blank. An unknown or malformed line
+// is refused with the reason.
+ovResult<ovScriptCommand> ovParseScriptLine(const std::string& line);

@@ -10,6 +10,7 @@
 #include "platform/system/ovJson.h"
 #include "platform/system/ovUtf.h"
 
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -18,6 +19,7 @@
 
 namespace {
 
+// The exit codes, also the codes of the tool's failures.
 constexpr int kOk = 0;
 constexpr int kStoreFailed = 1;
 constexpr int kBadUsage = 2;
@@ -29,12 +31,6 @@ constexpr char kUsage[] =
     "  add-appointment --start DATE --end DATE [--subject T] [--location T] [--reminder MINUTES]\n"
     "  add-task --start DATE --due DATE [--subject T] [--importance 0|1|2] [--reminder DATE|MINUTES]\n"
     "DATE is local time, YYYY-MM-DDTHH:MM:SS.\n";
-
-// Thrown nowhere: each step returns a code, and the first one that is not kOk ends the run.
-struct Failure {
-    int code = kOk;
-    std::string message;
-};
 
 std::string jsonString(const std::u16string& text) {
     return ovJsonString(ovToUtf8(text));
@@ -57,17 +53,12 @@ std::optional<double> parseDate(const std::string& text) {
 
 // A whole number of minutes, 0 up to ten years' worth.
 std::optional<int> parseMinutes(const std::string& text) {
-    if (text.empty() || text.size() > 7)
+    unsigned value = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, failure] = std::from_chars(text.data(), last, value);
+    if (failure != std::errc() || end != last || value > 10u * 366 * 1440)
         return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value > 10 * 366 * 1440)
-        return std::nullopt;
-    return value;
+    return static_cast<int>(value);
 }
 
 // The options of one command: each name at most the value given last.
@@ -76,7 +67,7 @@ public:
     Options(std::set<std::string> known, std::set<std::string> required)
         : known_(std::move(known)), required_(std::move(required)) {}
 
-    Failure parse(const std::vector<std::string>& args, size_t first) {
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) {
         for (size_t i = first; i < args.size(); ++i) {
             std::string name = args[i];
             std::string value;
@@ -87,17 +78,17 @@ public:
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             } else if (known_.count(name) != 0) {
-                return {kBadUsage, name + " needs a value"};
+                return ovFail(kBadUsage, name + " needs a value");
             }
             if (known_.count(name) == 0)
-                return {kBadUsage, "unknown option " + name};
+                return ovFail(kBadUsage, "unknown option " + name);
             if (!ovIsValidUtf8(value))
-                return {kBadUsage, "the value of " + name + " is not valid UTF-8"};
+                return ovFail(kBadUsage, "the value of " + name + " is not valid UTF-8");
             values_[name] = value;
         }
         for (const std::string& name : required_)
             if (values_.count(name) == 0)
-                return {kBadUsage, name + " is required"};
+                return ovFail(kBadUsage, name + " is required");
         return {};
     }
 
@@ -108,19 +99,19 @@ public:
     }
     std::u16string text16(const std::string& name) const { return ovToUtf16(text(name)); }
 
-    Failure date(const std::string& name, double& out) const {
+    ovResult<> date(const std::string& name, double& out) const {
         const std::optional<double> date = parseDate(text(name));
         if (!date)
-            return {kBadUsage, name + " " + text(name) + " is not a date (YYYY-MM-DDTHH:MM:SS)"};
+            return ovFail(kBadUsage, name + " " + text(name) + " is not a date (YYYY-MM-DDTHH:MM:SS)");
         out = *date;
         return {};
     }
     // Parses the arguments and the two dates that bound an item.
-    Failure parseWithSpan(const std::vector<std::string>& args, size_t first, const std::string& fromName,
-                          double& from, const std::string& toName, double& to) {
-        if (Failure f = parse(args, first); f.code != kOk)
+    ovResult<> parseWithSpan(const std::vector<std::string>& args, size_t first, const std::string& fromName,
+                             double& from, const std::string& toName, double& to) {
+        if (ovResult<> f = parse(args, first); !f)
             return f;
-        if (Failure f = date(fromName, from); f.code != kOk)
+        if (ovResult<> f = date(fromName, from); !f)
             return f;
         return date(toName, to);
     }
@@ -131,19 +122,19 @@ private:
     std::map<std::string, std::string> values_;
 };
 
-Failure storeFailure(const ovPimResult& r) {
-    return {kStoreFailed, r.message()};
+ovResult<> storeFailure(const ovResult<>& r) {
+    return ovFail(kStoreFailed, r.reason());
 }
 
-Failure listItems(ovPimApplication& app, const std::string& kind, std::ostream& out) {
+ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostream& out) {
     const int folderId = kind == "contacts"       ? ovPimFolderContacts
                          : kind == "appointments" ? ovPimFolderCalendar
                                                   : ovPimFolderTasks;
     std::unique_ptr<ovPimFolder> folder;
     std::unique_ptr<ovPimItems> items;
-    if (ovPimResult r = app.getDefaultFolder(folderId, folder); !r)
+    if (ovResult<> r = app.getDefaultFolder(folderId, folder); !r)
         return storeFailure(r);
-    if (ovPimResult r = folder->items(items); !r)
+    if (ovResult<> r = folder->items(items); !r)
         return storeFailure(r);
     for (int index = 1; index <= items->count(); ++index) {
         const ovPimItem* item = items->peek(index);
@@ -176,30 +167,30 @@ Failure listItems(ovPimApplication& app, const std::string& kind, std::ostream& 
 class Command {
 public:
     virtual ~Command() = default;
-    virtual Failure parse(const std::vector<std::string>& args, size_t first) = 0;
-    virtual Failure run(ovPimApplication& app, std::ostream& out) = 0;
+    virtual ovResult<> parse(const std::vector<std::string>& args, size_t first) = 0;
+    virtual ovResult<> run(ovPimApplication& app, std::ostream& out) = 0;
 };
 
 class ListCommand : public Command {
 public:
-    Failure parse(const std::vector<std::string>& args, size_t first) override {
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (first >= args.size())
-            return {kBadUsage, "list needs contacts, appointments or tasks"};
+            return ovFail(kBadUsage, "list needs contacts, appointments or tasks");
         kind_ = args[first];
         if (kind_ != "contacts" && kind_ != "appointments" && kind_ != "tasks")
-            return {kBadUsage, "cannot list " + kind_ + " (contacts, appointments or tasks)"};
+            return ovFail(kBadUsage, "cannot list " + kind_ + " (contacts, appointments or tasks)");
         if (first + 1 < args.size())
-            return {kBadUsage, "unexpected " + args[first + 1]};
+            return ovFail(kBadUsage, "unexpected " + args[first + 1]);
         return {};
     }
-    Failure run(ovPimApplication& app, std::ostream& out) override { return listItems(app, kind_, out); }
+    ovResult<> run(ovPimApplication& app, std::ostream& out) override { return listItems(app, kind_, out); }
 
 private:
     std::string kind_;
 };
 
-template <class T> Failure saveNew(ovPimApplication& app, std::unique_ptr<ovPimItem>& created, T*& item) {
-    if (ovPimResult r = app.createItem(static_cast<int>(T::kind), created); !r)
+template <class T> ovResult<> saveNew(ovPimApplication& app, std::unique_ptr<ovPimItem>& created, T*& item) {
+    if (ovResult<> r = app.createItem(static_cast<int>(T::kind), created); !r)
         return storeFailure(r);
     item = ovPimItemCast<T>(created.get());
     return {};
@@ -207,13 +198,13 @@ template <class T> Failure saveNew(ovPimApplication& app, std::unique_ptr<ovPimI
 
 class AddContactCommand : public Command {
 public:
-    Failure parse(const std::vector<std::string>& args, size_t first) override {
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         return options_.parse(args, first);
     }
-    Failure run(ovPimApplication& app, std::ostream&) override {
+    ovResult<> run(ovPimApplication& app, std::ostream&) override {
         std::unique_ptr<ovPimItem> created;
         ovPimContact* c = nullptr;
-        if (Failure f = saveNew(app, created, c); f.code != kOk)
+        if (ovResult<> f = saveNew(app, created, c); !f)
             return f;
         c->setFileAs(options_.text16("--file-as"));
         c->setFirstName(options_.text16("--first"));
@@ -222,7 +213,7 @@ public:
         c->setBusinessTelephoneNumber(options_.text16("--work"));
         c->setBusinessFaxNumber(options_.text16("--fax"));
         c->setEmail1Address(options_.text16("--email"));
-        if (ovPimResult r = c->save(); !r)
+        if (ovResult<> r = c->save(); !r)
             return storeFailure(r);
         return {};
     }
@@ -233,26 +224,26 @@ private:
 
 class AddAppointmentCommand : public Command {
 public:
-    Failure parse(const std::vector<std::string>& args, size_t first) override {
-        if (Failure f = options_.parseWithSpan(args, first, "--start", start_, "--end", end_); f.code != kOk)
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
+        if (ovResult<> f = options_.parseWithSpan(args, first, "--start", start_, "--end", end_); !f)
             return f;
         if (end_ < start_)
-            return {kBadUsage,
-                    "--end " + options_.text("--end") + " is before --start " + options_.text("--start")};
+            return ovFail(kBadUsage, "--end " + options_.text("--end") + " is before --start " +
+                                         options_.text("--start"));
         if (options_.has("--reminder")) {
             reminder_ = parseMinutes(options_.text("--reminder"));
             if (!reminder_)
-                return {kBadUsage,
-                        "--reminder " + options_.text("--reminder") + " is not a number of minutes"};
+                return ovFail(kBadUsage,
+                              "--reminder " + options_.text("--reminder") + " is not a number of minutes");
         }
         return {};
     }
-    Failure run(ovPimApplication& app, std::ostream&) override {
+    ovResult<> run(ovPimApplication& app, std::ostream&) override {
         std::unique_ptr<ovPimItem> created;
         ovPimAppointment* a = nullptr;
-        if (Failure f = saveNew(app, created, a); f.code != kOk)
+        if (ovResult<> f = saveNew(app, created, a); !f)
             return f;
-        ovPimResult r = a->setStart(start_);
+        ovResult<> r = a->setStart(start_);
         if (r)
             r = a->setEnd(end_);
         if (r && reminder_)
@@ -261,7 +252,7 @@ public:
         a->setLocation(options_.text16("--location"));
         if (r)
             r = a->save();
-        return r ? Failure{} : storeFailure(r);
+        return r ? ovResult<>() : storeFailure(r);
     }
 
 private:
@@ -272,13 +263,13 @@ private:
 
 class AddTaskCommand : public Command {
 public:
-    Failure parse(const std::vector<std::string>& args, size_t first) override {
-        if (Failure f = options_.parseWithSpan(args, first, "--start", start_, "--due", due_); f.code != kOk)
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
+        if (ovResult<> f = options_.parseWithSpan(args, first, "--start", start_, "--due", due_); !f)
             return f;
         if (options_.has("--importance")) {
             const std::string text = options_.text("--importance");
             if (text != "0" && text != "1" && text != "2")
-                return {kBadUsage, "--importance " + text + " is not 0, 1 or 2"};
+                return ovFail(kBadUsage, "--importance " + text + " is not 0, 1 or 2");
             importance_ = text[0] - '0';
         }
         if (options_.has("--reminder")) {
@@ -290,18 +281,18 @@ public:
             } else if (const std::optional<int> minutes = parseMinutes(text)) {
                 reminder_ = start_ - *minutes / 1440.0;
             } else {
-                return {kBadUsage, "--reminder " + text + " is neither a date nor a number of minutes"};
+                return ovFail(kBadUsage, "--reminder " + text + " is neither a date nor a number of minutes");
             }
         }
         return {};
     }
-    Failure run(ovPimApplication& app, std::ostream&) override {
+    ovResult<> run(ovPimApplication& app, std::ostream&) override {
         std::unique_ptr<ovPimItem> created;
         ovPimTask* t = nullptr;
-        if (Failure f = saveNew(app, created, t); f.code != kOk)
+        if (ovResult<> f = saveNew(app, created, t); !f)
             return f;
         t->setSubject(options_.text16("--subject"));
-        ovPimResult r = t->setImportance(importance_);
+        ovResult<> r = t->setImportance(importance_);
         if (r)
             r = t->setStartDate(start_);
         if (r)
@@ -311,7 +302,7 @@ public:
         t->setReminderSet(reminder_.has_value());
         if (r)
             r = t->save();
-        return r ? Failure{} : storeFailure(r);
+        return r ? ovResult<>() : storeFailure(r);
     }
 
 private:
@@ -333,11 +324,11 @@ std::unique_ptr<Command> makeCommand(const std::string& name) {
     return nullptr;
 }
 
-int fail(std::ostream& err, const Failure& f) {
-    err << "orvida pim: " << f.message << "\n";
-    if (f.code == kBadUsage)
+int fail(std::ostream& err, const ovResult<>& f) {
+    err << "orvida pim: " << f.reason() << "\n";
+    if (f.code() == kBadUsage)
         err << kUsage;
-    return f.code;
+    return f.code();
 }
 
 } // namespace
@@ -355,27 +346,27 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
         } else if (args[i].rfind("--data=", 0) == 0) {
             dataFolder = args[i].substr(7);
         } else if (args[i] == "--data") {
-            return fail(err, {kBadUsage, "--data needs a folder"});
+            return fail(err, ovFail(kBadUsage, "--data needs a folder"));
         } else {
-            return fail(err, {kBadUsage, "unknown option " + args[i]});
+            return fail(err, ovFail(kBadUsage, "unknown option " + args[i]));
         }
         if (dataFolder.empty())
-            return fail(err, {kBadUsage, "--data needs a folder"});
+            return fail(err, ovFail(kBadUsage, "--data needs a folder"));
     }
     if (i >= args.size())
-        return fail(err, {kBadUsage, "no command given"});
+        return fail(err, ovFail(kBadUsage, "no command given"));
     std::unique_ptr<Command> command = makeCommand(args[i]);
     if (!command)
-        return fail(err, {kBadUsage, "unknown command " + args[i]});
-    if (Failure f = command->parse(args, i + 1); f.code != kOk)
+        return fail(err, ovFail(kBadUsage, "unknown command " + args[i]));
+    if (ovResult<> f = command->parse(args, i + 1); !f)
         return fail(err, f);
 
     if (dataFolder.empty())
         dataFolder = ovDefaultDataFolder();
     ovPimApplication app;
-    if (ovPimResult r = app.logOn(ovPimStoreFileIn(dataFolder)); !r)
+    if (ovResult<> r = app.logOn(ovPimStoreFileIn(dataFolder)); !r)
         return fail(err, storeFailure(r));
-    if (Failure f = command->run(app, out); f.code != kOk)
+    if (ovResult<> f = command->run(app, out); !f)
         return fail(err, f);
     out.flush();
     return kOk;

@@ -23,6 +23,11 @@ constexpr int kIdleWaitMs = 100;
 ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile, const ovProgramFolders& folders)
     : system_(system) {
     program_ = std::make_unique<ovProgram>(system_, *this, storeFile, nullptr, folders);
+    if (program_->refused()) {
+        exitCode_ = ovProgram::refusedExitCode;
+        closed_ = true;
+        return;
+    }
     chrome_ =
         std::make_unique<ovWindowChrome>(program_->app(), program_->shell(), program_->fonts(), system_);
 }
@@ -36,37 +41,35 @@ ovSdlHost::~ovSdlHost() {
     window_.reset();
 }
 
-bool ovSdlHost::openWindow(std::string& error) {
+ovResult<> ovSdlHost::openWindow() {
     const int w = chrome_->width();
     const int h = chrome_->height();
     const std::string title = ovToUtf8(ovLoadString(ovIdsAppTitle));
     // Hidden until the first frame is in it, so the window never shows garbage.
     window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h,
                                    SDL_WINDOW_HIDDEN));
-    if (!window_) {
-        error = std::string("cannot create the window: ") + SDL_GetError();
-        return false;
-    }
+    if (!window_)
+        return ovFail(std::string("cannot create the window: ") + SDL_GetError());
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
     if (!renderer_)
         renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!renderer_) {
-        error = std::string("cannot draw into the window: ") + SDL_GetError();
-        return false;
-    }
+    if (!renderer_)
+        return ovFail(std::string("cannot draw into the window: ") + SDL_GetError());
     // 0x00BBGGRR pixels are XBGR8888 words, whatever the byte order.
     texture_.reset(
         SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, w, h));
-    if (!texture_) {
-        error = std::string("cannot create the window's picture: ") + SDL_GetError();
-        return false;
-    }
+    if (!texture_)
+        return ovFail(std::string("cannot create the window's picture: ") + SDL_GetError());
     updateViewport();
-    return true;
+    return {};
 }
 
 void ovSdlHost::start() {
-    program_->start();
+    if (!program_->start()) {
+        exitCode_ = ovProgram::refusedExitCode;
+        closeWindow();
+        return;
+    }
     present();
     if (window_) {
         SDL_ShowWindow(window_.get());
@@ -197,19 +200,19 @@ void ovSdlHost::handleEvent(const SDL_Event& event) {
         if (event.button.which != SDL_TOUCH_MOUSEID && event.button.button == SDL_BUTTON_LEFT &&
             pointer_ == Pointer::None) {
             pointer_ = Pointer::Mouse;
-            pointerDown(event.button.x, event.button.y);
+            pointer(ovPointerEvent::Down, event.button.x, event.button.y);
         }
         break;
     case SDL_MOUSEMOTION:
         // A mouse that merely hovers is no finger on the screen.
         if (event.motion.which != SDL_TOUCH_MOUSEID && pointer_ == Pointer::Mouse)
-            pointerMove(event.motion.x, event.motion.y);
+            pointer(ovPointerEvent::Move, event.motion.x, event.motion.y);
         break;
     case SDL_MOUSEBUTTONUP:
         if (event.button.which != SDL_TOUCH_MOUSEID && event.button.button == SDL_BUTTON_LEFT &&
             pointer_ == Pointer::Mouse) {
             pointer_ = Pointer::None;
-            pointerUp(event.button.x, event.button.y);
+            pointer(ovPointerEvent::Up, event.button.x, event.button.y);
         }
         break;
     case SDL_FINGERDOWN:
@@ -228,13 +231,13 @@ void ovSdlHost::handleEvent(const SDL_Event& event) {
             pointer_ = Pointer::Finger;
             touchId_ = f.touchId;
             fingerId_ = f.fingerId;
-            pointerDown(x, y);
+            pointer(ovPointerEvent::Down, x, y);
         } else if (pointer_ == Pointer::Finger && f.touchId == touchId_ && f.fingerId == fingerId_) {
             if (event.type == SDL_FINGERMOTION) {
-                pointerMove(x, y);
+                pointer(ovPointerEvent::Move, x, y);
             } else {
                 pointer_ = Pointer::None;
-                pointerUp(x, y);
+                pointer(ovPointerEvent::Up, x, y);
             }
         }
         break;
@@ -253,9 +256,13 @@ void ovSdlHost::windowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         // A window turned wider than tall is a rotated device: the orientation check
-        // refuses it and ends the program.
+        // refuses it and the program ends.
         system_.setWindowSize(event.data1, event.data2);
-        program_->shell().onSize();
+        if (!program_->shell().onSize()) {
+            exitCode_ = ovProgram::refusedExitCode;
+            closeWindow();
+            break;
+        }
         updateViewport();
         present();
         break;
@@ -282,26 +289,16 @@ void ovSdlHost::keyDown(const SDL_KeyboardEvent& event) {
         chrome_->cancelKey();
 }
 
-void ovSdlHost::pointerDown(double windowX, double windowY) {
+void ovSdlHost::pointer(ovPointerEvent::Kind kind, double windowX, double windowY) {
     int x = 0, y = 0;
-    if (!toFramePixels(windowX, windowY, x, y)) {
+    if (!toFramePixels(windowX, windowY, x, y) && kind == ovPointerEvent::Down) {
         // A press beside the shown screen belongs to nobody, nor does its release.
         pointer_ = Pointer::None;
         return;
     }
-    chrome_->pointerDown(x, y);
-}
-
-void ovSdlHost::pointerMove(double windowX, double windowY) {
-    int x = 0, y = 0;
-    toFramePixels(windowX, windowY, x, y);
-    chrome_->pointerMove(x, y);
-}
-
-void ovSdlHost::pointerUp(double windowX, double windowY) {
-    int x = 0, y = 0;
-    toFramePixels(windowX, windowY, x, y);
-    chrome_->pointerUp(x, y);
+    // The one translation: from the window's pixels to the screen rectangle's.
+    const ovRect& area = chrome_->screenArea();
+    chrome_->pointer({kind, {x - area.left, y - area.top}});
 }
 
 int ovSdlHost::run(ovSingleInstance* instance) {
@@ -333,7 +330,7 @@ int ovSdlHost::run(ovSingleInstance* instance) {
                 raise();
         }
     }
-    return 0;
+    return exitCode_;
 }
 
 // ---------------------------------------------------------------------------------
@@ -348,8 +345,9 @@ int ovRunWindow(const ovOptions& options) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, windowClass.c_str());
 
-    std::string error;
-    std::unique_ptr<ovSdlLibrary> sdl = ovSdlLibrary::open(SDL_INIT_VIDEO, error);
+    ovResult<std::unique_ptr<ovSdlLibrary>> opened = ovSdlLibrary::open(SDL_INIT_VIDEO);
+    std::string error = opened ? std::string() : opened.reason();
+    std::unique_ptr<ovSdlLibrary> sdl = opened ? opened.take() : nullptr;
     if (sdl && sdl->fellBackToNoDisplay()) {
         error = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr
                     ? "DISPLAY and WAYLAND_DISPLAY are not set"
@@ -365,6 +363,8 @@ int ovRunWindow(const ovOptions& options) {
     }
     ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
     ovSdlHost host(system, ovStoreFileFor(options), ovProgramFolders{options.configDir, options.dataDir});
+    if (host.program().refused())
+        return host.exitCode();
 
     ovSingleInstance instance;
     switch (instance.acquire()) {
@@ -384,11 +384,13 @@ int ovRunWindow(const ovOptions& options) {
         break;
     }
 
-    if (!host.openWindow(error)) {
-        std::fprintf(stderr, "orvida: %s\n", error.c_str());
+    if (const ovResult<> window = host.openWindow(); !window) {
+        std::fprintf(stderr, "orvida: %s\n", window.reason().c_str());
         return 3;
     }
     host.start();
+    if (host.closed())
+        return host.exitCode();
     system.debugOutput("orvida: window open, " + std::to_string(host.chrome().width()) + "x" +
                        std::to_string(host.chrome().height()) + " on " + sdl->videoDriver() + "\n");
     system.preloadSound(ovSoundPathFor(system.executableFile(), "open.wav"));

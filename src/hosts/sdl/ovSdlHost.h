@@ -18,18 +18,18 @@ class ovSingleInstance;
 class ovSdlHost final : public ovShellHost {
 public:
     // Creates the program on the system's services and the store in storeFile (none
-    // when empty). This runs the orientation check, which ends the process with the
-    // landscape message on a landscape screen. SDL's video subsystem must be running;
-    // no window exists yet.
+    // when empty). This runs the orientation check: on a landscape screen it shows the
+    // message and the host is closed at once with exit code 1. SDL's video subsystem
+    // must be running; no window exists yet.
     explicit ovSdlHost(ovSdlSystem& system, const std::string& storeFile = {},
                        const ovProgramFolders& folders = {});
     ~ovSdlHost() override;
     ovSdlHost(const ovSdlHost&) = delete;
     ovSdlHost& operator=(const ovSdlHost&) = delete;
 
-    // Creates the (still hidden) window, its renderer and texture. False with the
+    // Creates the (still hidden) window, its renderer and texture. Refused with the
     // reason when SDL cannot.
-    bool openWindow(std::string& error);
+    ovResult<> openWindow();
     // What the entry point does once the window exists: the orientation check, the
     // timer, the first paint; then the window is shown and brought forward.
     void start();
@@ -42,6 +42,8 @@ public:
     // One timer message.
     void tick();
     bool closed() const { return closed_; }
+    // What run() returns: 0, or 1 once the screen was refused as landscape.
+    int exitCode() const { return exitCode_; }
     // Shows the window and brings it to the front.
     void raise();
 
@@ -66,9 +68,7 @@ private:
     void updateViewport();
     void windowEvent(const SDL_WindowEvent& event);
     void keyDown(const SDL_KeyboardEvent& event);
-    void pointerDown(double windowX, double windowY);
-    void pointerMove(double windowX, double windowY);
-    void pointerUp(double windowX, double windowY);
+    void pointer(ovPointerEvent::Kind kind, double windowX, double windowY);
 
     ovSdlSystem& system_;
     std::unique_ptr<ovProgram> program_;
@@ -79,6 +79,7 @@ private:
     SDL_Rect viewport_{}; // where the frame lies in the window, in window coordinates
 
     bool closed_ = false;
+    int exitCode_ = 0;
     bool timerOn_ = false;
     Uint64 nextTickMs_ = 0;
 

@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
-std::unique_ptr<ovSdlLibrary> ovSdlLibrary::open(Uint32 subsystems, std::string& error) {
+ovResult<std::unique_ptr<ovSdlLibrary>> ovSdlLibrary::open(Uint32 subsystems) {
     if (SDL_Init(subsystems) != 0) {
-        error = SDL_GetError();
+        std::string error = SDL_GetError();
         if (error.empty())
             error = "SDL could not start";
         SDL_Quit();
-        return nullptr;
+        return ovFail(std::move(error));
     }
     return std::unique_ptr<ovSdlLibrary>(new ovSdlLibrary());
 }

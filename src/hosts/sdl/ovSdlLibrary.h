@@ -1,6 +1,7 @@
 #pragma once
 // SDL itself: initialised by the constructor of the one owner, shut down by its
 // destructor, so nothing of SDL outlives the host that used it.
+#include "base/ovResult.h"
 #include <SDL.h>
 
 #include <memory>
@@ -10,7 +11,7 @@ class ovSdlLibrary {
 public:
     // Initialises the subsystems; nullptr with SDL's reason when it cannot (for the
     // video subsystem: there is no display to show a window on).
-    static std::unique_ptr<ovSdlLibrary> open(Uint32 subsystems, std::string& error);
+    static ovResult<std::unique_ptr<ovSdlLibrary>> open(Uint32 subsystems);
     ~ovSdlLibrary();
     ovSdlLibrary(const ovSdlLibrary&) = delete;
     ovSdlLibrary& operator=(const ovSdlLibrary&) = delete;

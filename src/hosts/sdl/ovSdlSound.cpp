@@ -19,19 +19,16 @@ ovSdlSound::~ovSdlSound() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool ovSdlSound::openDevice(const SDL_AudioSpec& wanted, std::string& error) {
+ovResult<> ovSdlSound::openDevice(const SDL_AudioSpec& wanted) {
     if (device_ != 0)
-        return true;
-    if (deviceFailed_) {
-        error = deviceError_;
-        return false;
-    }
+        return {};
+    if (deviceFailed_)
+        return ovFail(deviceError_);
     if (!subsystem_) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             deviceFailed_ = true;
             deviceError_ = std::string("no audio: ") + SDL_GetError();
-            error = deviceError_;
-            return false;
+            return ovFail(deviceError_);
         }
         subsystem_ = true;
     }
@@ -42,11 +39,10 @@ bool ovSdlSound::openDevice(const SDL_AudioSpec& wanted, std::string& error) {
     if (device_ == 0) {
         deviceFailed_ = true;
         deviceError_ = std::string("cannot open the audio device: ") + SDL_GetError();
-        error = deviceError_;
-        return false;
+        return ovFail(deviceError_);
     }
     SDL_PauseAudioDevice(device_, 0);
-    return true;
+    return {};
 }
 
 const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
@@ -58,18 +54,19 @@ const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
     Uint8* raw = nullptr;
     Uint32 length = 0;
     if (SDL_LoadWAV(path.c_str(), &wavFormat, &raw, &length) == nullptr) {
-        c.error = "cannot read the sound " + path + ": " + SDL_GetError();
+        c.loaded = ovFail("cannot read the sound " + path + ": " + SDL_GetError());
         return c;
     }
     std::unique_ptr<Uint8, WavDeleter> wav(raw);
     // A device that failed once is not tried again on every click.
-    if (!openDevice(wavFormat, c.error))
+    c.loaded = openDevice(wavFormat);
+    if (!c.loaded)
         return c;
     SDL_AudioCVT cvt;
     const int needed = SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq,
                                          deviceFormat_.format, deviceFormat_.channels, deviceFormat_.freq);
     if (needed < 0) {
-        c.error = "cannot convert the sound " + path + ": " + SDL_GetError();
+        c.loaded = ovFail("cannot convert the sound " + path + ": " + SDL_GetError());
         return c;
     }
     std::vector<uint8_t> buffer(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
@@ -78,7 +75,7 @@ const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
         cvt.buf = buffer.data();
         cvt.len = static_cast<int>(length);
         if (SDL_ConvertAudio(&cvt) != 0) {
-            c.error = "cannot convert the sound " + path + ": " + SDL_GetError();
+            c.loaded = ovFail("cannot convert the sound " + path + ": " + SDL_GetError());
             return c;
         }
         buffer.resize(static_cast<size_t>(cvt.len_cvt));
@@ -86,27 +83,19 @@ const ovSdlSound::Clip& ovSdlSound::clip(const std::string& path) {
         buffer.resize(length);
     }
     c.samples = std::move(buffer);
-    c.ok = true;
     return c;
 }
 
-bool ovSdlSound::load(const std::string& path, std::string& error) {
-    const Clip& c = clip(path);
-    if (!c.ok)
-        error = c.error;
-    return c.ok;
+ovResult<> ovSdlSound::load(const std::string& path) {
+    return clip(path).loaded;
 }
 
-bool ovSdlSound::play(const std::string& path, std::string& error) {
+ovResult<> ovSdlSound::play(const std::string& path) {
     const Clip& c = clip(path);
-    if (!c.ok) {
-        error = c.error;
-        return false;
-    }
+    if (!c.loaded)
+        return c.loaded;
     SDL_ClearQueuedAudio(device_);
-    if (SDL_QueueAudio(device_, c.samples.data(), static_cast<Uint32>(c.samples.size())) != 0) {
-        error = std::string("cannot play ") + path + ": " + SDL_GetError();
-        return false;
-    }
-    return true;
+    if (SDL_QueueAudio(device_, c.samples.data(), static_cast<Uint32>(c.samples.size())) != 0)
+        return ovFail(std::string("cannot play ") + path + ": " + SDL_GetError());
+    return {};
 }

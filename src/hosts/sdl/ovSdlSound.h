@@ -1,6 +1,7 @@
 #pragma once
 // Short sounds through SDL audio: a file is read once, converted to the device's
 // format and queued; playing returns at once and a new sound cuts the last one off.
+#include "base/ovResult.h"
 #include <SDL.h>
 
 #include <cstdint>
@@ -17,19 +18,18 @@ public:
     ovSdlSound& operator=(const ovSdlSound&) = delete;
 
     // Reads the file and opens the device ahead of the first play, so that the first
-    // click is not late. False, with the reason, when either fails.
-    bool load(const std::string& path, std::string& error);
-    // Starts the sound and returns at once. False, with the reason, when it cannot.
-    bool play(const std::string& path, std::string& error);
+    // click is not late. Refused, with the reason, when either fails.
+    ovResult<> load(const std::string& path);
+    // Starts the sound and returns at once. Refused, with the reason, when it cannot.
+    ovResult<> play(const std::string& path);
 
 private:
     struct Clip {
-        bool ok = false;
-        std::string error;
+        ovResult<> loaded;
         std::vector<uint8_t> samples; // in the device's format
     };
     const Clip& clip(const std::string& path);
-    bool openDevice(const SDL_AudioSpec& wanted, std::string& error);
+    ovResult<> openDevice(const SDL_AudioSpec& wanted);
 
     bool subsystem_ = false;
     bool deviceFailed_ = false;

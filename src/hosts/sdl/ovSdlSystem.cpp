@@ -29,17 +29,15 @@ ovScreenSize ovSdlSystem::screenSize() const {
 }
 
 void ovSdlSystem::playSound(const std::string& path) {
-    std::string error;
-    if (sound_.play(path, error))
+    if (const ovResult<> played = sound_.play(path))
         ++soundsStarted_;
     else
-        debugOutput("orvida: " + error + "\n");
+        debugOutput("orvida: " + played.reason() + "\n");
 }
 
 void ovSdlSystem::preloadSound(const std::string& path) {
-    std::string error;
-    if (!sound_.load(path, error))
-        debugOutput("orvida: " + error + "\n");
+    if (const ovResult<> loaded = sound_.load(path); !loaded)
+        debugOutput("orvida: " + loaded.reason() + "\n");
 }
 
 void ovSdlSystem::messageBox(std::string_view text, std::string_view caption) {
@@ -56,12 +54,4 @@ void ovSdlSystem::debugOutput(std::string_view text) {
         return;
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
-}
-
-void ovSdlSystem::exitProcess(int code) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    // Gives the display back in order (the window, the audio device) before leaving.
-    SDL_Quit();
-    std::exit(code);
 }

@@ -23,7 +23,6 @@ public:
     // be shown (no display, the dummy video driver).
     void messageBox(std::string_view text, std::string_view caption) override;
     void debugOutput(std::string_view text) override;
-    [[noreturn]] void exitProcess(int code) override;
 
     // The window's size changed to width x height.
     void setWindowSize(int width, int height) { rotated_ = width > height; }

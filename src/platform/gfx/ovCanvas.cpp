@@ -3,6 +3,7 @@
 #include "platform/gfx/ovFont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -329,6 +330,29 @@ void ovCanvas::moveTo(int x, int y) {
 void ovCanvas::lineTo(int x, int y) {
     drawPenLine(position_.x, position_.y, x, y);
     position_ = {x, y};
+}
+
+void ovCanvas::fillRoundRect(const ovRect& r, int radius, ovColor color) {
+    radius = std::min({radius, r.width() / 2, r.height() / 2});
+    for (int y = r.top; y < r.bottom; ++y) {
+        const int fromEdge = std::min(y - r.top, r.bottom - 1 - y);
+        int inset = 0;
+        if (fromEdge < radius) {
+            const double dy = radius - fromEdge - 0.5;
+            inset = radius - static_cast<int>(std::lround(std::sqrt(radius * radius - dy * dy)));
+        }
+        fillRect({r.left + inset, y, r.right - inset, y + 1}, color);
+    }
+}
+
+void ovCanvas::dim(const ovRect& r, uint32_t share) {
+    const int width = target_->width();
+    const int height = target_->height();
+    for (int y = std::max(0, r.top); y < std::min(height, r.bottom); ++y) {
+        uint32_t* row = target_->row(y);
+        for (int x = std::max(0, r.left); x < std::min(width, r.right); ++x)
+            row[x] = ovDimmed(row[x], share);
+    }
 }
 
 void ovCanvas::rectangle(int left, int top, int right, int bottom) {

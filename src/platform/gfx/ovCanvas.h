@@ -36,6 +36,11 @@ enum ovTextFormat : unsigned {
 
 enum ovBackgroundMode { ovTransparent = 1, ovOpaque = 2 };
 
+// The colour with each channel kept at share/256 of its value (a darkening veil).
+constexpr ovColor ovDimmed(ovColor c, uint32_t share) {
+    return (((c & 0xFF00FFu) * share >> 8) & 0xFF00FFu) | (((c & 0x00FF00u) * share >> 8) & 0x00FF00u);
+}
+
 class ovCanvas {
 public:
     explicit ovCanvas(ovFramebuffer& target);
@@ -60,6 +65,11 @@ public:
 
     // Fills [left, right) x [top, bottom) with the colour; ignores pen and brush.
     void fillRect(const ovRect& rect, ovColor color);
+    // The same with corners rounded to the radius (at most half the shorter side),
+    // without anti-aliasing, so that it stays exact on any framebuffer.
+    void fillRoundRect(const ovRect& rect, int radius, ovColor color);
+    // Darkens every pixel of the rectangle to share/256 of each channel (ovDimmed).
+    void dim(const ovRect& rect, uint32_t share);
     // Fills the inside with the selected brush and outlines it with the selected pen,
     // the outline lying on the rectangle's outer pixels: left..right-1, top..bottom-1.
     // With the None pen the brush covers the whole [left, right) x [top, bottom).

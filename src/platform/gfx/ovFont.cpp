@@ -55,33 +55,28 @@ struct ovFont::Face {
 
 ovFont::~ovFont() = default;
 
-std::unique_ptr<ovFont> ovFont::open(const std::string& path, int emPixels, std::string& error) {
+ovResult<std::unique_ptr<ovFont>> ovFont::open(const std::string& path, int emPixels) {
     if (emPixels <= 0 || emPixels > 4096) {
-        error = "cannot open font " + path + ": invalid pixel size " + std::to_string(emPixels);
-        return nullptr;
+        return ovFail("cannot open font " + path + ": invalid pixel size " + std::to_string(emPixels));
     }
     FT_Library rawLibrary = nullptr;
     if (FT_Error e = FT_Init_FreeType(&rawLibrary)) {
-        error = std::string("cannot start FreeType: ") + freetypeMessage(e);
-        return nullptr;
+        return ovFail(std::string("cannot start FreeType: ") + freetypeMessage(e));
     }
     auto face = std::make_unique<Face>();
     face->library.reset(rawLibrary);
 
     FT_Face rawFace = nullptr;
     if (FT_Error e = FT_New_Face(rawLibrary, path.c_str(), 0, &rawFace)) {
-        error = "cannot open font " + path + ": " + freetypeMessage(e);
-        return nullptr;
+        return ovFail("cannot open font " + path + ": " + freetypeMessage(e));
     }
     face->face.reset(rawFace);
     if (!FT_IS_SCALABLE(rawFace)) {
-        error = "cannot open font " + path + ": not a scalable font";
-        return nullptr;
+        return ovFail("cannot open font " + path + ": not a scalable font");
     }
     if (FT_Error e = FT_Set_Pixel_Sizes(rawFace, 0, static_cast<FT_UInt>(emPixels))) {
-        error =
-            "cannot open font " + path + " at " + std::to_string(emPixels) + " pixels: " + freetypeMessage(e);
-        return nullptr;
+        return ovFail("cannot open font " + path + " at " + std::to_string(emPixels) +
+                      " pixels: " + freetypeMessage(e));
     }
     // Pick the Unicode map explicitly; a face without one still draws its notdef glyph.
     FT_Select_Charmap(rawFace, FT_ENCODING_UNICODE);
@@ -94,7 +89,6 @@ std::unique_ptr<ovFont> ovFont::open(const std::string& path, int emPixels, std:
     font->descent_ = -roundPixels(metrics.descender);
     if (font->descent_ < 0)
         font->descent_ = 0;
-    error.clear();
     return font;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // A typeface at one pixel size, rendered with FreeType in grey-scale anti-aliasing.
 // Glyphs are rendered once and kept in a cache.
+#include "base/ovResult.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,7 +21,7 @@ struct ovGlyph {
 class ovFont {
 public:
     // emPixels: the character (em) height in pixels, as asked by a negative font height.
-    static std::unique_ptr<ovFont> open(const std::string& path, int emPixels, std::string& error);
+    static ovResult<std::unique_ptr<ovFont>> open(const std::string& path, int emPixels);
     ~ovFont();
     ovFont(const ovFont&) = delete;
     ovFont& operator=(const ovFont&) = delete;

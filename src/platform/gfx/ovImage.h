@@ -2,6 +2,8 @@
 // A decoded picture. Pixels are 0xAABBGGRR; the alpha byte means something only for
 // 32-bit pictures, whose colours are premultiplied by it. bitsPerPixel is the depth
 // recorded in the file (8, 16, 24 or 32), which decides how the picture is drawn.
+#include "base/ovResult.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,13 +18,8 @@ struct ovImage {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-struct ovImageResult {
-    bool ok = false;
-    ovImage image;
-    std::string error; // why it failed, naming the file where there is one
-};
-
-// Decodes a Windows BMP file (8, 16, 24 and 32 bits per pixel).
-ovImageResult ovLoadBmpFile(const std::string& path);
+// Decodes a Windows BMP file (8, 16, 24 and 32 bits per pixel). A failure says why,
+// naming the file.
+ovResult<ovImage> ovLoadBmpFile(const std::string& path);
 // Decodes a BMP held in memory; `name` is used in the error text.
-ovImageResult ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name);
+ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name);

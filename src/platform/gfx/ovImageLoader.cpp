@@ -4,6 +4,8 @@
 // for both instead of a picture that is silently wrong.
 #include "platform/gfx/ovImage.h"
 
+#include "platform/system/ovFileDescriptor.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -38,13 +40,11 @@ uint32_t le32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-ovImageResult failure(std::string message) {
-    ovImageResult result;
-    result.error = std::move(message);
-    return result;
+ovError failure(std::string message) {
+    return ovFail(std::move(message));
 }
 
-ovImageResult notBmp(const std::string& name, const std::string& why) {
+ovError notBmp(const std::string& name, const std::string& why) {
     return failure(name + " is not a BMP picture (" + why + ")");
 }
 
@@ -67,7 +67,7 @@ bool paletteIndicesValid(const uint8_t* pixels, int width, int height, int bpp, 
 
 } // namespace
 
-ovImageResult ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
+ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
     if (data == nullptr || size < 2 || data[0] != 'B' || data[1] != 'M')
         return notBmp(name, "no BM signature");
     if (size < kFileHeaderSize + 4)
@@ -136,33 +136,29 @@ ovImageResult ovDecodeBmp(const uint8_t* data, size_t size, const std::string& n
     if (decodedWidth != width || decodedHeight != height)
         return notBmp(name, "decoded size disagrees with the header");
 
-    ovImageResult result;
-    result.ok = true;
-    result.image.width = width;
-    result.image.height = height;
-    result.image.bitsPerPixel = bpp;
+    ovImage image;
+    image.width = width;
+    image.height = height;
+    image.bitsPerPixel = bpp;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    result.image.pixels.resize(count);
+    image.pixels.resize(count);
     // 32-bit pictures are stored premultiplied, so their alpha is kept as it is; the
     // others have no alpha and are opaque.
     const bool keepAlpha = bpp == 32;
     for (size_t i = 0; i < count; ++i) {
         const stbi_uc* p = rgba + i * 4;
         const uint32_t alpha = keepAlpha ? p[3] : 0xFFu;
-        result.image.pixels[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                                 (static_cast<uint32_t>(p[2]) << 16) | (alpha << 24);
+        image.pixels[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                          (static_cast<uint32_t>(p[2]) << 16) | (alpha << 24);
     }
-    return result;
+    return image;
 }
 
-ovImageResult ovLoadBmpFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
+    const ovFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
         return failure("cannot open " + path + ": " + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const int fd = file.get();
 
     struct stat st {};
     if (::fstat(fd, &st) != 0)

@@ -28,9 +28,9 @@ struct FileCloser {
 
 } // namespace
 
-std::string ovWritePng(const ovFramebuffer& frame, const std::string& path) {
+ovResult<> ovWritePng(const ovFramebuffer& frame, const std::string& path) {
     if (frame.empty())
-        return "cannot write " + path + ": the picture is empty";
+        return ovFail("cannot write " + path + ": the picture is empty");
 
     const int width = frame.width();
     const int height = frame.height();
@@ -48,15 +48,15 @@ std::string ovWritePng(const ovFramebuffer& frame, const std::string& path) {
 
     std::vector<uint8_t> png;
     if (!stbi_write_png_to_func(appendBytes, &png, width, height, 3, rgb.data(), width * 3))
-        return "cannot encode " + path + " as PNG";
+        return ovFail("cannot encode " + path + " as PNG");
 
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file)
-        return "cannot write " + path + ": " + std::strerror(errno);
+        return ovFail("cannot write " + path + ": " + std::strerror(errno));
     if (std::fwrite(png.data(), 1, png.size(), file.get()) != png.size())
-        return "cannot write " + path + ": " + std::strerror(errno);
+        return ovFail("cannot write " + path + ": " + std::strerror(errno));
     FILE* raw = file.release();
     if (std::fclose(raw) != 0)
-        return "cannot write " + path + ": " + std::strerror(errno);
+        return ovFail("cannot write " + path + ": " + std::strerror(errno));
     return {};
 }

@@ -63,8 +63,8 @@ std::string ovOutbox::folderFor(const std::string& dataFolder, std::u16string_vi
 }
 
 ovResult<std::string> ovOutbox::put(const std::vector<std::string>& envelope, const std::string& message) {
-    if (ovPimResult made = ovMakeFolders(folder_); !made)
-        return ovFail(ovMailCode::diskError, made.message());
+    if (ovResult<> made = ovMakeFolders(folder_); !made)
+        return ovFail(ovMailCode::diskError, made.reason());
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     const std::string base =
         folder_ + "/" + std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) +

@@ -8,8 +8,8 @@
 #include <cstdio>
 
 namespace {
-ovPimResult notLoggedOn() {
-    return ovPimResult::failure(ovPimCode::noStore, "not logged on to a store");
+ovResult<> notLoggedOn() {
+    return ovFail(ovPimCode::noStore, "not logged on to a store");
 }
 } // namespace
 
@@ -17,7 +17,7 @@ ovPimApplication::~ovPimApplication() {
     logOff();
 }
 
-ovPimResult ovPimApplication::logOn(const std::string& storeFile) {
+ovResult<> ovPimApplication::logOn(const std::string& storeFile) {
     logOff();
     return ovPimStore::open(storeFile, store_);
 }
@@ -30,18 +30,17 @@ std::string ovPimApplication::storeFile() const {
     return store_ ? store_->file() : std::string();
 }
 
-ovPimResult ovPimApplication::getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const {
+ovResult<> ovPimApplication::getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const {
     out.reset();
     if (!store_)
         return notLoggedOn();
     if (folderId != ovPimFolderCalendar && folderId != ovPimFolderContacts && folderId != ovPimFolderTasks)
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "there is no folder " + std::to_string(folderId));
+        return ovFail(ovPimCode::invalidArgument, "there is no folder " + std::to_string(folderId));
     out = std::make_unique<ovPimFolder>(store_, folderId);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimApplication::createItem(int itemType, std::unique_ptr<ovPimItem>& out) const {
+ovResult<> ovPimApplication::createItem(int itemType, std::unique_ptr<ovPimItem>& out) const {
     out.reset();
     if (!store_)
         return notLoggedOn();
@@ -56,25 +55,24 @@ ovPimResult ovPimApplication::createItem(int itemType, std::unique_ptr<ovPimItem
         out = std::make_unique<ovPimTask>(store_);
         break;
     default:
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "there is no item type " + std::to_string(itemType));
+        return ovFail(ovPimCode::invalidArgument, "there is no item type " + std::to_string(itemType));
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimApplication::beginBatch() {
+ovResult<> ovPimApplication::beginBatch() {
     return store_ ? store_->beginBatch() : notLoggedOn();
 }
 
-ovPimResult ovPimApplication::commitBatch() {
+ovResult<> ovPimApplication::commitBatch() {
     return store_ ? store_->commitBatch() : notLoggedOn();
 }
 
-ovPimResult ovPimApplication::convertDate(const ovSystemTime& time, double& out) const {
+ovResult<> ovPimApplication::convertDate(const ovSystemTime& time, double& out) const {
     if (ovSystemTimeToVariantTime(time, out))
-        return ovPimResult::success();
+        return ovResult<>::success();
     char text[64];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", time.year, time.month, time.day,
                   time.hour, time.minute, time.second);
-    return ovPimResult::failure(ovPimCode::invalidArgument, std::string(text) + " is not a valid date");
+    return ovFail(ovPimCode::invalidArgument, std::string(text) + " is not a valid date");
 }

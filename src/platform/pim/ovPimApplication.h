@@ -2,9 +2,9 @@
 // The store's application object: the one entry point its clients log on through. It
 // hands out the default folders, creates new items and converts date-time records to
 // the store's dates.
+#include "platform/pim/ovPimCode.h"
 #include "platform/pim/ovPimFolder.h"
 #include "platform/pim/ovPimItem.h"
-#include "platform/pim/ovPimResult.h"
 #include "platform/system/ovDateTime.h"
 
 #include <memory>
@@ -22,7 +22,7 @@ public:
 
     // Opens the store file (creating it and its folder when missing). A file that is
     // not a store of ours, or of a newer version, is refused and left untouched.
-    ovPimResult logOn(const std::string& storeFile);
+    ovResult<> logOn(const std::string& storeFile);
     // Closes the store. Folders, collections and items handed out before stay usable
     // as values; saving them then fails.
     void logOff();
@@ -31,19 +31,19 @@ public:
     std::string storeFile() const;
 
     // ovPimFolderCalendar (9), ovPimFolderContacts (10) or ovPimFolderTasks (13).
-    ovPimResult getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const;
+    ovResult<> getDefaultFolder(int folderId, std::unique_ptr<ovPimFolder>& out) const;
     // A new, unsaved item of type 1 (appointment), 2 (contact) or 3 (task) with the
     // store's defaults for new items.
-    ovPimResult createItem(int itemType, std::unique_ptr<ovPimItem>& out) const;
+    ovResult<> createItem(int itemType, std::unique_ptr<ovPimItem>& out) const;
     // Groups the saves that follow until commitBatch into one transaction (seeding a
     // store with many items); none of them is on disk before commitBatch succeeds.
     // Logging off without committing drops them.
-    ovPimResult beginBatch();
-    ovPimResult commitBatch();
+    ovResult<> beginBatch();
+    ovResult<> commitBatch();
 
     // A local date-time record as the store's date (an automation date); the
     // milliseconds are dropped. Refused for a record outside the calendar.
-    ovPimResult convertDate(const ovSystemTime& time, double& out) const;
+    ovResult<> convertDate(const ovSystemTime& time, double& out) const;
 
 private:
     std::shared_ptr<ovPimStore> store_;

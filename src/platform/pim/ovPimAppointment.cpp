@@ -6,10 +6,9 @@
 #include <string>
 
 namespace {
-ovPimResult badDate(const char* what, double date) {
-    return ovPimResult::failure(ovPimCode::invalidArgument, std::string("the appointment's ") + what +
-                                                                " is not a valid date (" +
-                                                                std::to_string(date) + ")");
+ovResult<> badDate(const char* what, double date) {
+    return ovFail(ovPimCode::invalidArgument, std::string("the appointment's ") + what +
+                                                  " is not a valid date (" + std::to_string(date) + ")");
 }
 } // namespace
 
@@ -17,7 +16,7 @@ int ovPimAppointment::duration() const {
     return static_cast<int>(std::llround((end_ - start_) * 1440.0));
 }
 
-ovPimResult ovPimAppointment::setStart(double date) {
+ovResult<> ovPimAppointment::setStart(double date) {
     const double end = date + (end_ - start_);
     if (!ovPimIsValidDate(date))
         return badDate("start", date);
@@ -25,40 +24,37 @@ ovPimResult ovPimAppointment::setStart(double date) {
         return badDate("end", end);
     start_ = date;
     end_ = end;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimAppointment::setEnd(double date) {
+ovResult<> ovPimAppointment::setEnd(double date) {
     if (!ovPimIsValidDate(date))
         return badDate("end", date);
     if (date < start_)
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "the appointment cannot end before it starts");
+        return ovFail(ovPimCode::invalidArgument, "the appointment cannot end before it starts");
     end_ = date;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimAppointment::setDuration(int minutes) {
+ovResult<> ovPimAppointment::setDuration(int minutes) {
     if (minutes < 0)
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "the appointment's duration cannot be negative (" +
-                                        std::to_string(minutes) + " minutes)");
+        return ovFail(ovPimCode::invalidArgument, "the appointment's duration cannot be negative (" +
+                                                      std::to_string(minutes) + " minutes)");
     const double end = start_ + minutes / 1440.0;
     if (!ovPimIsValidDate(end))
         return badDate("end", end);
     end_ = end;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimAppointment::setReminderMinutesBeforeStart(int minutes) {
+ovResult<> ovPimAppointment::setReminderMinutesBeforeStart(int minutes) {
     if (minutes < 0)
-        return ovPimResult::failure(ovPimCode::invalidArgument, "a reminder cannot come after the start (" +
-                                                                    std::to_string(minutes) +
-                                                                    " minutes before it)");
+        return ovFail(ovPimCode::invalidArgument, "a reminder cannot come after the start (" +
+                                                      std::to_string(minutes) + " minutes before it)");
     reminderMinutes_ = minutes;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimAppointment::saveTo(ovPimStore& store) {
+ovResult<> ovPimAppointment::saveTo(ovPimStore& store) {
     return store.saveAppointment(*this);
 }

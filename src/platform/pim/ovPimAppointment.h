@@ -32,19 +32,19 @@ public:
     int reminderMinutesBeforeStart() const { return reminderMinutes_; }
 
     // Keeps the length; refused when the start or the moved end is not a valid date.
-    ovPimResult setStart(double date);
+    ovResult<> setStart(double date);
     // Refused before the start.
-    ovPimResult setEnd(double date);
+    ovResult<> setEnd(double date);
     // Refused below 0 or when the end would not be a valid date.
-    ovPimResult setDuration(int minutes);
+    ovResult<> setDuration(int minutes);
     void setSubject(std::u16string_view text) { subject_ = text; }
     void setLocation(std::u16string_view text) { location_ = text; }
     void setReminderSet(bool on) { reminderSet_ = on; }
     // Refused below 0.
-    ovPimResult setReminderMinutesBeforeStart(int minutes);
+    ovResult<> setReminderMinutesBeforeStart(int minutes);
 
 protected:
-    ovPimResult saveTo(ovPimStore& store) override;
+    ovResult<> saveTo(ovPimStore& store) override;
 
 private:
     friend class ovPimStore;

@@ -2,6 +2,6 @@
 
 #include "platform/pim/ovPimStore.h"
 
-ovPimResult ovPimContact::saveTo(ovPimStore& store) {
+ovResult<> ovPimContact::saveTo(ovPimStore& store) {
     return store.saveContact(*this);
 }

@@ -34,7 +34,7 @@ public:
     void setEmail1Address(std::u16string_view text) { email1_ = text; }
 
 protected:
-    ovPimResult saveTo(ovPimStore& store) override;
+    ovResult<> saveTo(ovPimStore& store) override;
 
 private:
     friend class ovPimStore;

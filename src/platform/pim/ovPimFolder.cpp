@@ -6,20 +6,20 @@
 #include <algorithm>
 #include <string>
 
-ovPimResult ovPimFolder::lockStore(std::shared_ptr<ovPimStore>& out) const {
+ovResult<> ovPimFolder::lockStore(std::shared_ptr<ovPimStore>& out) const {
     out = store_.lock();
     if (!out)
-        return ovPimResult::failure(ovPimCode::noStore, "the store is closed");
-    return ovPimResult::success();
+        return ovFail(ovPimCode::noStore, "the store is closed");
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimFolder::items(std::unique_ptr<ovPimItems>& out) const {
+ovResult<> ovPimFolder::items(std::unique_ptr<ovPimItems>& out) const {
     out.reset();
     std::shared_ptr<ovPimStore> store;
-    if (ovPimResult r = lockStore(store); !r)
+    if (ovResult<> r = lockStore(store); !r)
         return r;
     ovPimStore::ItemList list;
-    ovPimResult r;
+    ovResult<> r;
     switch (folderId_) {
     case ovPimFolderCalendar:
         r = store->appointments(list);
@@ -31,38 +31,37 @@ ovPimResult ovPimFolder::items(std::unique_ptr<ovPimItems>& out) const {
         r = store->tasks(list);
         break;
     default:
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "there is no folder " + std::to_string(folderId_));
+        return ovFail(ovPimCode::invalidArgument, "there is no folder " + std::to_string(folderId_));
     }
     if (r)
         out = std::make_unique<ovPimItems>(std::move(list));
     return r;
 }
 
-ovPimResult ovPimFolder::itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const {
+ovResult<> ovPimFolder::itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const {
     out.reset();
     if (folderId_ != ovPimFolderCalendar)
-        return ovPimResult::failure(ovPimCode::invalidArgument, "only the calendar has appointments");
+        return ovFail(ovPimCode::invalidArgument, "only the calendar has appointments");
     std::shared_ptr<ovPimStore> store;
-    if (ovPimResult r = lockStore(store); !r)
+    if (ovResult<> r = lockStore(store); !r)
         return r;
     ovPimStore::ItemList list;
-    ovPimResult r = store->appointmentsOverlapping(std::min(from, to), std::max(from, to), list);
+    ovResult<> r = store->appointmentsOverlapping(std::min(from, to), std::max(from, to), list);
     if (r)
         out = std::make_unique<ovPimItems>(std::move(list));
     return r;
 }
 
-ovPimResult ovPimFolder::itemsWithNamePrefix(std::u16string_view text,
-                                             std::unique_ptr<ovPimItems>& out) const {
+ovResult<> ovPimFolder::itemsWithNamePrefix(std::u16string_view text,
+                                            std::unique_ptr<ovPimItems>& out) const {
     out.reset();
     if (folderId_ != ovPimFolderContacts)
-        return ovPimResult::failure(ovPimCode::invalidArgument, "only the contacts folder has names");
+        return ovFail(ovPimCode::invalidArgument, "only the contacts folder has names");
     std::shared_ptr<ovPimStore> store;
-    if (ovPimResult r = lockStore(store); !r)
+    if (ovResult<> r = lockStore(store); !r)
         return r;
     ovPimStore::ItemList list;
-    ovPimResult r = store->contactsWithNamePrefix(text, list);
+    ovResult<> r = store->contactsWithNamePrefix(text, list);
     if (r)
         out = std::make_unique<ovPimItems>(std::move(list));
     return r;

@@ -3,8 +3,8 @@
 // Besides the whole collection, the calendar and the contacts offer narrowed
 // collections that the store answers from its indexes; each holds at least every item
 // the caller's own exact test would accept, in the folder's order.
+#include "platform/pim/ovPimCode.h"
 #include "platform/pim/ovPimItems.h"
-#include "platform/pim/ovPimResult.h"
 
 #include <memory>
 #include <string_view>
@@ -20,16 +20,16 @@ public:
 
     // Every item: the calendar by ascending start, the contacts by file-as name, the
     // tasks in the order they were added.
-    ovPimResult items(std::unique_ptr<ovPimItems>& out) const;
+    ovResult<> items(std::unique_ptr<ovPimItems>& out) const;
     // Calendar only: the appointments that overlap from..to, edges included (for from
     // after to, those that overlap to..from).
-    ovPimResult itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const;
+    ovResult<> itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const;
     // Contacts only: the contacts whose file-as name or first name begins with the text
     // in any letter case.
-    ovPimResult itemsWithNamePrefix(std::u16string_view text, std::unique_ptr<ovPimItems>& out) const;
+    ovResult<> itemsWithNamePrefix(std::u16string_view text, std::unique_ptr<ovPimItems>& out) const;
 
 private:
-    ovPimResult lockStore(std::shared_ptr<ovPimStore>& out) const;
+    ovResult<> lockStore(std::shared_ptr<ovPimStore>& out) const;
 
     std::weak_ptr<ovPimStore> store_;
     int folderId_;

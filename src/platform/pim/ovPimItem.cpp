@@ -7,9 +7,9 @@ bool ovPimIsValidDate(double date) {
     return std::isfinite(date) && date >= -657434.0 && date < 2958466.0;
 }
 
-ovPimResult ovPimItem::save() {
+ovResult<> ovPimItem::save() {
     const std::shared_ptr<ovPimStore> store = store_.lock();
     if (!store)
-        return ovPimResult::failure(ovPimCode::noStore, "the item cannot be saved: its store is closed");
+        return ovFail(ovPimCode::noStore, "the item cannot be saved: its store is closed");
     return saveTo(*store);
 }

@@ -3,7 +3,7 @@
 // are plain values read from the store; changes reach the store only through save().
 // An item keeps a weak link to the store it belongs to, so it may outlive the store
 // (save then fails) and copies of it may be kept freely.
-#include "platform/pim/ovPimResult.h"
+#include "platform/pim/ovPimCode.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,7 +32,7 @@ public:
     int64_t id() const { return id_; }
     // Writes the item to its store, adding it the first time. When this returns success
     // the item is on disk and survives the end of the process at any moment.
-    ovPimResult save();
+    ovResult<> save();
 
 protected:
     ovPimItem() = default;
@@ -40,7 +40,7 @@ protected:
     ovPimItem(const ovPimItem&) = default;
     ovPimItem& operator=(const ovPimItem&) = default;
 
-    virtual ovPimResult saveTo(ovPimStore& store) = 0;
+    virtual ovResult<> saveTo(ovPimStore& store) = 0;
 
 private:
     friend class ovPimStore;

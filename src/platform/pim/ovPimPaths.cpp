@@ -35,22 +35,21 @@ std::string ovParentFolder(const std::string& file) {
     return file.substr(0, slash);
 }
 
-ovPimResult ovMakeFolders(const std::string& folder) {
+ovResult<> ovMakeFolders(const std::string& folder) {
     if (folder.empty())
-        return ovPimResult::success();
+        return ovResult<>::success();
     struct stat st;
     if (stat(folder.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            return ovPimResult::success();
-        return ovPimResult::failure(ovPimCode::storeError, folder + ": exists but is not a folder");
+            return ovResult<>::success();
+        return ovFail(ovPimCode::storeError, folder + ": exists but is not a folder");
     }
     const std::string parent = ovParentFolder(folder);
     if (parent != folder && parent != "/" && parent != ".") {
-        if (ovPimResult r = ovMakeFolders(parent); !r)
+        if (ovResult<> r = ovMakeFolders(parent); !r)
             return r;
     }
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return ovPimResult::failure(ovPimCode::storeError,
-                                    folder + ": cannot create the folder: " + std::strerror(errno));
-    return ovPimResult::success();
+        return ovFail(ovPimCode::storeError, folder + ": cannot create the folder: " + std::strerror(errno));
+    return ovResult<>::success();
 }

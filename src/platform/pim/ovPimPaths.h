@@ -1,7 +1,7 @@
 #pragma once
 // Where the store lives: the data folder ($XDG_DATA_HOME/orvida, or
 // ~/.local/share/orvida), or the folder given with --data.
-#include "platform/pim/ovPimResult.h"
+#include "platform/pim/ovPimCode.h"
 
 #include <string>
 
@@ -13,6 +13,6 @@ std::string ovDefaultDataFolder();
 std::string ovPimStoreFileIn(const std::string& dataFolder);
 // Creates the folder and any missing parents (new ones readable only by the user,
 // since they hold personal data). An existing folder is fine.
-ovPimResult ovMakeFolders(const std::string& folder);
+ovResult<> ovMakeFolders(const std::string& folder);
 // The folder part of a file name ("." when it has none).
 std::string ovParentFolder(const std::string& file);

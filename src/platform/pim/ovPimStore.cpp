@@ -82,28 +82,26 @@ std::string contactKey(std::u16string_view text) {
 
 // What the first bytes of the file say, read without SQLite so that nothing SQLite might
 // do on opening (journal recovery, WAL files) happens to a file that is not ours.
-ovPimResult checkFileHeader(const std::string& file, bool& isNew) {
+ovResult<> checkFileHeader(const std::string& file, bool& isNew) {
     isNew = false;
     struct stat st;
     if (stat(file.c_str(), &st) != 0) {
         if (errno == ENOENT) {
             isNew = true;
-            return ovPimResult::success();
+            return ovResult<>::success();
         }
-        return ovPimResult::failure(ovPimCode::storeError,
-                                    file + ": cannot read the store: " + std::strerror(errno));
+        return ovFail(ovPimCode::storeError, file + ": cannot read the store: " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode))
-        return ovPimResult::failure(
-            ovPimCode::notAStore, file + ": not an Orvida store: it is not a regular file" + kLeftUnchanged);
+        return ovFail(ovPimCode::notAStore,
+                      file + ": not an Orvida store: it is not a regular file" + kLeftUnchanged);
     if (st.st_size == 0) {
         isNew = true;
-        return ovPimResult::success();
+        return ovResult<>::success();
     }
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return ovPimResult::failure(ovPimCode::storeError,
-                                    file + ": cannot read the store: " + std::strerror(errno));
+        return ovFail(ovPimCode::storeError, file + ": cannot read the store: " + std::strerror(errno));
     static const char magic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
                                    'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
     char header[100];
@@ -118,133 +116,129 @@ ovPimResult checkFileHeader(const std::string& file, bool& isNew) {
     }
     ::close(fd);
     if (got < sizeof header || std::memcmp(header, magic, sizeof magic) != 0)
-        return ovPimResult::failure(ovPimCode::notAStore,
-                                    file + ": not an Orvida store: the file is not a SQLite database" +
-                                        kLeftUnchanged);
-    return ovPimResult::success();
+        return ovFail(ovPimCode::notAStore,
+                      file + ": not an Orvida store: the file is not a SQLite database" + kLeftUnchanged);
+    return ovResult<>::success();
 }
 
 } // namespace
 
-ovPimResult ovPimStore::open(const std::string& file, std::shared_ptr<ovPimStore>& out) {
+ovResult<> ovPimStore::open(const std::string& file, std::shared_ptr<ovPimStore>& out) {
     out.reset();
     if (file.empty())
-        return ovPimResult::failure(ovPimCode::invalidArgument, "no store file was given");
+        return ovFail(ovPimCode::invalidArgument, "no store file was given");
     std::shared_ptr<ovPimStore> store(new ovPimStore());
-    if (ovPimResult r = store->openFile(file); !r)
+    if (ovResult<> r = store->openFile(file); !r)
         return r;
     out = std::move(store);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
 ovPimStore::~ovPimStore() {
     cancelBatch();
 }
 
-ovPimResult ovPimStore::openFile(const std::string& file) {
-    if (ovPimResult r = ovMakeFolders(ovParentFolder(file)); !r)
+ovResult<> ovPimStore::openFile(const std::string& file) {
+    if (ovResult<> r = ovMakeFolders(ovParentFolder(file)); !r)
         return r;
     bool isNew = false;
-    if (ovPimResult r = checkFileHeader(file, isNew); !r)
+    if (ovResult<> r = checkFileHeader(file, isNew); !r)
         return r;
-    if (ovPimResult r = db_.open(file); !r)
+    if (ovResult<> r = db_.open(file); !r)
         return r;
-    if (ovPimResult r = checkAndPrepareSchema(); !r) {
+    if (ovResult<> r = checkAndPrepareSchema(); !r) {
         db_.close();
         return r;
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::checkAndPrepareSchema() {
+ovResult<> ovPimStore::checkAndPrepareSchema() {
     const std::string& file = db_.file();
     // Only reads until the file is known to be ours.
     int64_t appId = 0, version = 0, objects = 0;
     if (!db_.queryInt("PRAGMA application_id", appId) || !db_.queryInt("PRAGMA user_version", version) ||
         !db_.queryInt("SELECT count(*) FROM sqlite_schema", objects)) {
-        return ovPimResult::failure(ovPimCode::notAStore,
-                                    file + ": not an Orvida store: " + db_.errorText() + kLeftUnchanged);
+        return ovFail(ovPimCode::notAStore,
+                      file + ": not an Orvida store: " + db_.errorText() + kLeftUnchanged);
     }
     bool create = false;
     if (appId == applicationId) {
         if (version > schemaVersion)
-            return ovPimResult::failure(
-                ovPimCode::newerVersion,
-                file + ": the store was written by a newer version of Orvida (store version " +
-                    std::to_string(version) + ", this program reads up to " + std::to_string(schemaVersion) +
-                    ")" + kLeftUnchanged);
+            return ovFail(ovPimCode::newerVersion,
+                          file + ": the store was written by a newer version of Orvida (store version " +
+                              std::to_string(version) + ", this program reads up to " +
+                              std::to_string(schemaVersion) + ")" + kLeftUnchanged);
         if (version < 1)
-            return ovPimResult::failure(ovPimCode::notAStore,
-                                        file + ": not an Orvida store: it has no store version" +
-                                            kLeftUnchanged);
+            return ovFail(ovPimCode::notAStore,
+                          file + ": not an Orvida store: it has no store version" + kLeftUnchanged);
     } else if (appId != 0) {
         char id[16];
         std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(appId));
-        return ovPimResult::failure(ovPimCode::notAStore,
-                                    file +
-                                        ": not an Orvida store: it is the database of another "
-                                        "program (application id " +
-                                        id + ")" + kLeftUnchanged);
+        return ovFail(ovPimCode::notAStore, file +
+                                                ": not an Orvida store: it is the database of another "
+                                                "program (application id " +
+                                                id + ")" + kLeftUnchanged);
     } else if (objects != 0 || version != 0) {
-        return ovPimResult::failure(
-            ovPimCode::notAStore,
-            file + ": not an Orvida store: it is a SQLite database of another program" + kLeftUnchanged);
+        return ovFail(ovPimCode::notAStore,
+                      file + ": not an Orvida store: it is a SQLite database of another program" +
+                          kLeftUnchanged);
     } else {
         create = true;
     }
 
     // WAL keeps readers and the writer apart; FULL makes every confirmed save reach the disk.
     std::string mode;
-    if (ovPimResult r = db_.queryText("PRAGMA journal_mode=WAL", mode); !r)
+    if (ovResult<> r = db_.queryText("PRAGMA journal_mode=WAL", mode); !r)
         return r;
     // A page cache of 16 MB holds the whole calendar of a large store, so reloading the
     // date picker's cache does not go back to the file.
-    if (ovPimResult r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; PRAGMA cache_size=-16384");
+    if (ovResult<> r = db_.exec("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; PRAGMA cache_size=-16384");
         !r)
         return r;
     if (create) {
-        if (ovPimResult r = createSchema(); !r)
+        if (ovResult<> r = createSchema(); !r)
             return r;
     }
     return prepareStatements();
 }
 
-ovPimResult ovPimStore::createSchema() {
-    if (ovPimResult r = db_.exec("BEGIN IMMEDIATE"); !r)
+ovResult<> ovPimStore::createSchema() {
+    if (ovResult<> r = db_.exec("BEGIN IMMEDIATE"); !r)
         return r;
     // Another process may have created the store between our check and the lock.
     int64_t appId = 0, objects = 0;
     if (!db_.queryInt("PRAGMA application_id", appId) ||
         !db_.queryInt("SELECT count(*) FROM sqlite_schema", objects)) {
-        db_.exec("ROLLBACK");
+        db_.rollback();
         return db_.failure("cannot read the store");
     }
     if (appId == applicationId) {
-        db_.exec("ROLLBACK");
-        return ovPimResult::success();
+        db_.rollback();
+        return ovResult<>::success();
     }
     if (objects != 0) {
-        db_.exec("ROLLBACK");
-        return ovPimResult::failure(ovPimCode::notAStore, db_.file() +
-                                                              ": not an Orvida store: it is a SQLite "
-                                                              "database of another program" +
-                                                              kLeftUnchanged);
+        db_.rollback();
+        return ovFail(ovPimCode::notAStore, db_.file() +
+                                                ": not an Orvida store: it is a SQLite "
+                                                "database of another program" +
+                                                kLeftUnchanged);
     }
     const std::string stamp = "PRAGMA application_id = " + std::to_string(applicationId) +
                               "; PRAGMA user_version = " + std::to_string(schemaVersion) + ";";
-    ovPimResult r = db_.exec(kSchema);
+    ovResult<> r = db_.exec(kSchema);
     if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
     if (!r) {
-        db_.exec("ROLLBACK");
-        return ovPimResult::failure(r.code(), "cannot create the store: " + r.message());
+        db_.rollback();
+        return ovFail(r.code(), "cannot create the store: " + r.reason());
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::prepareStatements() {
+ovResult<> ovPimStore::prepareStatements() {
     const std::string overlapping = std::string(kAppointmentColumns) +
                                     "FROM appointment_spans s CROSS JOIN appointments a ON a.id = s.id "
                                     "WHERE s.start_min <= ?2 AND s.end_max >= ?1 "
@@ -289,13 +283,13 @@ ovPimResult ovPimStore::prepareStatements() {
                       "reminder_set = ?5, reminder_time = ?6 WHERE id = ?7"},
     };
     for (const auto& s : statements) {
-        if (ovPimResult r = db_.prepare(s.sql, s.statement); !r)
+        if (ovResult<> r = db_.prepare(s.sql, s.statement); !r)
             return r;
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& out) {
+ovResult<> ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& out) {
     out.clear();
     ovSqliteStatement::Step step;
     while ((step = statement.step()) == ovSqliteStatement::Step::row) {
@@ -313,22 +307,22 @@ ovPimResult ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList&
         out.clear();
         return db_.failure("cannot read the calendar");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::appointments(ItemList& out) {
+ovResult<> ovPimStore::appointments(ItemList& out) {
     ovSqliteStatement::ResetOnExit done(allAppointments_);
     return readAppointments(allAppointments_, out);
 }
 
-ovPimResult ovPimStore::appointmentsOverlapping(double from, double to, ItemList& out) {
+ovResult<> ovPimStore::appointmentsOverlapping(double from, double to, ItemList& out) {
     ovSqliteStatement::ResetOnExit done(overlappingAppointments_);
     overlappingAppointments_.bindDouble(1, from);
     overlappingAppointments_.bindDouble(2, to);
     return readAppointments(overlappingAppointments_, out);
 }
 
-ovPimResult ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out) {
+ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out) {
     out.clear();
     ovSqliteStatement::Step step;
     while ((step = statement.step()) == ovSqliteStatement::Step::row) {
@@ -347,15 +341,15 @@ ovPimResult ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out
         out.clear();
         return db_.failure("cannot read the contacts");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::contacts(ItemList& out) {
+ovResult<> ovPimStore::contacts(ItemList& out) {
     ovSqliteStatement::ResetOnExit done(allContacts_);
     return readContacts(allContacts_, out);
 }
 
-ovPimResult ovPimStore::contactsWithNamePrefix(std::u16string_view text, ItemList& out) {
+ovResult<> ovPimStore::contactsWithNamePrefix(std::u16string_view text, ItemList& out) {
     // A text cut inside a surrogate pair has no UTF-8 form to search the keys with; the
     // part before it still narrows the search, and the caller's exact test does the rest.
     size_t usable = 0;
@@ -373,7 +367,7 @@ ovPimResult ovPimStore::contactsWithNamePrefix(std::u16string_view text, ItemLis
     return readContacts(contactsByPrefix_, out);
 }
 
-ovPimResult ovPimStore::tasks(ItemList& out) {
+ovResult<> ovPimStore::tasks(ItemList& out) {
     ovSqliteStatement::ResetOnExit done(allTasks_);
     out.clear();
     ovSqliteStatement::Step step;
@@ -392,49 +386,49 @@ ovPimResult ovPimStore::tasks(ItemList& out) {
         out.clear();
         return db_.failure("cannot read the tasks");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::beginBatch() {
+ovResult<> ovPimStore::beginBatch() {
     if (inBatch_)
-        return ovPimResult::failure(ovPimCode::invalidArgument, "a batch is already open");
-    if (ovPimResult r = db_.exec("BEGIN IMMEDIATE"); !r)
+        return ovFail(ovPimCode::invalidArgument, "a batch is already open");
+    if (ovResult<> r = db_.exec("BEGIN IMMEDIATE"); !r)
         return r;
     inBatch_ = true;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::commitBatch() {
+ovResult<> ovPimStore::commitBatch() {
     if (!inBatch_)
-        return ovPimResult::failure(ovPimCode::invalidArgument, "no batch is open");
-    if (ovPimResult r = db_.exec("COMMIT"); !r) {
+        return ovFail(ovPimCode::invalidArgument, "no batch is open");
+    if (ovResult<> r = db_.exec("COMMIT"); !r) {
         cancelBatch();
         return r;
     }
     inBatch_ = false;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
 void ovPimStore::cancelBatch() {
     if (inBatch_)
-        db_.exec("ROLLBACK");
+        db_.rollback();
     inBatch_ = false;
 }
 
-ovPimResult ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
+ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
     ovSqliteStatement::ResetOnExit done(statement);
     if (statement.step() != ovSqliteStatement::Step::done)
         return db_.failure(std::string("cannot save the ") + what);
     if (item.id_ == 0) {
         item.id_ = db_.lastInsertRowId();
     } else if (db_.changes() == 0) {
-        return ovPimResult::failure(ovPimCode::storeError, db_.file() + ": cannot save the " + what +
-                                                               ": it is no longer in the store");
+        return ovFail(ovPimCode::storeError,
+                      db_.file() + ": cannot save the " + what + ": it is no longer in the store");
     }
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimStore::saveAppointment(ovPimAppointment& item) {
+ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertAppointment_ : updateAppointment_;
     s.bindDouble(1, item.start_);
     s.bindDouble(2, item.end_);
@@ -447,7 +441,7 @@ ovPimResult ovPimStore::saveAppointment(ovPimAppointment& item) {
     return finishSave(item, s, "appointment");
 }
 
-ovPimResult ovPimStore::saveContact(ovPimContact& item) {
+ovResult<> ovPimStore::saveContact(ovPimContact& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertContact_ : updateContact_;
     s.bindText(1, ovToUtf8(item.fileAs_));
     s.bindText(2, ovToUtf8(item.firstName_));
@@ -463,7 +457,7 @@ ovPimResult ovPimStore::saveContact(ovPimContact& item) {
     return finishSave(item, s, "contact");
 }
 
-ovPimResult ovPimStore::saveTask(ovPimTask& item) {
+ovResult<> ovPimStore::saveTask(ovPimTask& item) {
     ovSqliteStatement& s = item.id_ == 0 ? insertTask_ : updateTask_;
     s.bindText(1, ovToUtf8(item.subject_));
     s.bindInt(2, item.importance_);

@@ -6,7 +6,7 @@
 // The file is checked before anything is written to it: a file that is not a SQLite
 // database, a SQLite database of another program, or a store of a newer schema version
 // is refused with a message naming it, and left exactly as it was.
-#include "platform/pim/ovPimResult.h"
+#include "platform/pim/ovPimCode.h"
 #include "platform/pim/ovSqliteDatabase.h"
 #include "platform/pim/ovSqliteStatement.h"
 
@@ -31,7 +31,7 @@ public:
     using ItemList = std::vector<std::unique_ptr<ovPimItem>>;
 
     // Opens the store file, creating it (and its folder) when missing.
-    static ovPimResult open(const std::string& file, std::shared_ptr<ovPimStore>& out);
+    static ovResult<> open(const std::string& file, std::shared_ptr<ovPimStore>& out);
     ~ovPimStore();
     ovPimStore(const ovPimStore&) = delete;
     ovPimStore& operator=(const ovPimStore&) = delete;
@@ -39,37 +39,37 @@ public:
     const std::string& file() const { return db_.file(); }
 
     // The calendar in ascending start order (ties in the order they were added).
-    ovPimResult appointments(ItemList& out);
+    ovResult<> appointments(ItemList& out);
     // Every appointment with start <= to and end >= from, in the calendar's order.
-    ovPimResult appointmentsOverlapping(double from, double to, ItemList& out);
+    ovResult<> appointmentsOverlapping(double from, double to, ItemList& out);
     // Contacts by file-as name, compared case-folded, ties in the order they were added.
-    ovPimResult contacts(ItemList& out);
+    ovResult<> contacts(ItemList& out);
     // Every contact whose case-folded file-as name or first name begins with the
     // case-folded text (and possibly a few more), in the contacts' order.
-    ovPimResult contactsWithNamePrefix(std::u16string_view text, ItemList& out);
+    ovResult<> contactsWithNamePrefix(std::u16string_view text, ItemList& out);
     // Tasks in the order they were added.
-    ovPimResult tasks(ItemList& out);
+    ovResult<> tasks(ItemList& out);
 
     // Groups the saves that follow into one transaction, for seeding many items at once.
     // Nothing of it is on disk before commitBatch returns success.
-    ovPimResult beginBatch();
-    ovPimResult commitBatch();
+    ovResult<> beginBatch();
+    ovResult<> commitBatch();
     void cancelBatch();
 
-    ovPimResult saveAppointment(ovPimAppointment& item);
-    ovPimResult saveContact(ovPimContact& item);
-    ovPimResult saveTask(ovPimTask& item);
+    ovResult<> saveAppointment(ovPimAppointment& item);
+    ovResult<> saveContact(ovPimContact& item);
+    ovResult<> saveTask(ovPimTask& item);
 
 private:
     ovPimStore() = default;
-    ovPimResult openFile(const std::string& file);
-    ovPimResult checkAndPrepareSchema();
-    ovPimResult createSchema();
-    ovPimResult prepareStatements();
+    ovResult<> openFile(const std::string& file);
+    ovResult<> checkAndPrepareSchema();
+    ovResult<> createSchema();
+    ovResult<> prepareStatements();
 
-    ovPimResult readAppointments(ovSqliteStatement& statement, ItemList& out);
-    ovPimResult readContacts(ovSqliteStatement& statement, ItemList& out);
-    ovPimResult finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
+    ovResult<> readAppointments(ovSqliteStatement& statement, ItemList& out);
+    ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out);
+    ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
 
     // Statements are declared after the connection so that they are finalized first.
     ovSqliteDatabase db_;

@@ -5,44 +5,43 @@
 #include <string>
 
 namespace {
-ovPimResult checkDate(const char* what, double date) {
+ovResult<> checkDate(const char* what, double date) {
     if (ovPimIsValidDate(date))
-        return ovPimResult::success();
-    return ovPimResult::failure(ovPimCode::invalidArgument, std::string("the task's ") + what +
-                                                                " is not a valid date (" +
-                                                                std::to_string(date) + ")");
+        return ovResult<>::success();
+    return ovFail(ovPimCode::invalidArgument,
+                  std::string("the task's ") + what + " is not a valid date (" + std::to_string(date) + ")");
 }
 } // namespace
 
-ovPimResult ovPimTask::setImportance(int importance) {
+ovResult<> ovPimTask::setImportance(int importance) {
     if (importance < importanceLow || importance > importanceHigh)
-        return ovPimResult::failure(ovPimCode::invalidArgument,
-                                    "a task's importance is 0, 1 or 2, not " + std::to_string(importance));
+        return ovFail(ovPimCode::invalidArgument,
+                      "a task's importance is 0, 1 or 2, not " + std::to_string(importance));
     importance_ = importance;
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovPimTask::setStartDate(double date) {
-    ovPimResult r = checkDate("start date", date);
+ovResult<> ovPimTask::setStartDate(double date) {
+    ovResult<> r = checkDate("start date", date);
     if (r)
         startDate_ = date;
     return r;
 }
 
-ovPimResult ovPimTask::setDueDate(double date) {
-    ovPimResult r = checkDate("due date", date);
+ovResult<> ovPimTask::setDueDate(double date) {
+    ovResult<> r = checkDate("due date", date);
     if (r)
         dueDate_ = date;
     return r;
 }
 
-ovPimResult ovPimTask::setReminderTime(double date) {
-    ovPimResult r = checkDate("reminder time", date);
+ovResult<> ovPimTask::setReminderTime(double date) {
+    ovResult<> r = checkDate("reminder time", date);
     if (r)
         reminderTime_ = date;
     return r;
 }
 
-ovPimResult ovPimTask::saveTo(ovPimStore& store) {
+ovResult<> ovPimTask::saveTo(ovPimStore& store) {
     return store.saveTask(*this);
 }

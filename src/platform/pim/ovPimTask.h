@@ -31,15 +31,15 @@ public:
 
     void setSubject(std::u16string_view text) { subject_ = text; }
     // Refused outside 0 (low) .. 2 (high).
-    ovPimResult setImportance(int importance);
+    ovResult<> setImportance(int importance);
     // Dates are refused when they are not valid automation dates.
-    ovPimResult setStartDate(double date);
-    ovPimResult setDueDate(double date);
-    ovPimResult setReminderTime(double date);
+    ovResult<> setStartDate(double date);
+    ovResult<> setDueDate(double date);
+    ovResult<> setReminderTime(double date);
     void setReminderSet(bool on) { reminderSet_ = on; }
 
 protected:
-    ovPimResult saveTo(ovPimStore& store) override;
+    ovResult<> saveTo(ovPimStore& store) override;
 
 private:
     friend class ovPimStore;

@@ -6,7 +6,7 @@ ovSqliteDatabase::~ovSqliteDatabase() {
     close();
 }
 
-ovPimResult ovSqliteDatabase::open(const std::string& file) {
+ovResult<> ovSqliteDatabase::open(const std::string& file) {
     close();
     file_ = file;
     // One connection belongs to one thread (the UI thread), so SQLite's own locking of
@@ -14,7 +14,7 @@ ovPimResult ovSqliteDatabase::open(const std::string& file) {
     const int rc = sqlite3_open_v2(file.c_str(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        ovPimResult result = failure("cannot open the store");
+        ovResult<> result = failure("cannot open the store");
         close();
         return result;
     }
@@ -22,7 +22,7 @@ ovPimResult ovSqliteDatabase::open(const std::string& file) {
     // The store tool may write while the program reads; wait for each other briefly
     // rather than fail at once.
     sqlite3_busy_timeout(db_, 5000);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
 void ovSqliteDatabase::close() {
@@ -33,40 +33,44 @@ void ovSqliteDatabase::close() {
     }
 }
 
-ovPimResult ovSqliteDatabase::exec(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return failure("the store refused a command");
-    return ovPimResult::success();
+void ovSqliteDatabase::rollback() {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-ovPimResult ovSqliteDatabase::prepare(const char* sql, ovSqliteStatement& out) {
+ovResult<> ovSqliteDatabase::exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return failure("the store refused a command");
+    return ovResult<>::success();
+}
+
+ovResult<> ovSqliteDatabase::prepare(const char* sql, ovSqliteStatement& out) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement);
         return failure("the store has an unexpected layout");
     }
     out = ovSqliteStatement(statement);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovSqliteDatabase::queryInt(const char* sql, int64_t& out) {
+ovResult<> ovSqliteDatabase::queryInt(const char* sql, int64_t& out) {
     ovSqliteStatement statement;
-    if (ovPimResult r = prepare(sql, statement); !r)
+    if (ovResult<> r = prepare(sql, statement); !r)
         return r;
     if (statement.step() != ovSqliteStatement::Step::row)
         return failure("cannot read the store");
     out = statement.columnInt(0);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
-ovPimResult ovSqliteDatabase::queryText(const char* sql, std::string& out) {
+ovResult<> ovSqliteDatabase::queryText(const char* sql, std::string& out) {
     ovSqliteStatement statement;
-    if (ovPimResult r = prepare(sql, statement); !r)
+    if (ovResult<> r = prepare(sql, statement); !r)
         return r;
     if (statement.step() != ovSqliteStatement::Step::row)
         return failure("cannot read the store");
     out = statement.columnText(0);
-    return ovPimResult::success();
+    return ovResult<>::success();
 }
 
 int64_t ovSqliteDatabase::lastInsertRowId() const {
@@ -81,9 +85,9 @@ std::string ovSqliteDatabase::errorText() const {
     return db_ != nullptr ? sqlite3_errmsg(db_) : "not open";
 }
 
-ovPimResult ovSqliteDatabase::failure(const std::string& what, ovPimCode code) const {
+ovResult<> ovSqliteDatabase::failure(const std::string& what, ovPimCode code) const {
     std::string message = file_ + ": " + what;
     if (db_ != nullptr)
         message += ": " + errorText();
-    return ovPimResult::failure(code, std::move(message));
+    return ovFail(code, std::move(message));
 }

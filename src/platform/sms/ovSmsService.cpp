@@ -83,8 +83,8 @@ ovResult<uint32_t> ovSmsService::sendMessage(const ovSmsAddress* smsc, const ovS
 ovResult<void> ovSmsService::spool(const std::string& smsc, const std::string& to, const std::string& text,
                                    bool report, uint32_t messageClass) {
     const std::string folder = spoolFolder(dataDir_);
-    if (ovPimResult made = ovMakeFolders(folder); !made)
-        return ovFail(ovSmsCode::cannotWrite, made.message());
+    if (ovResult<> made = ovMakeFolders(folder); !made)
+        return ovFail(ovSmsCode::cannotWrite, made.reason());
     std::string content = "To: " + to + "\n";
     if (!smsc.empty())
         content += "SMSC: " + smsc + "\n";

@@ -1,5 +1,7 @@
 #include "platform/system/ovDateTime.h"
 
+#include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -12,40 +14,30 @@ constexpr double kMaxVariant = 2958466.0;
 } // namespace
 
 int64_t ovDaysFromCivil(int year, unsigned month, unsigned day) {
-    // Howard Hinnant's days_from_civil.
-    const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+    const std::chrono::year_month_day date{std::chrono::year{year}, std::chrono::month{month},
+                                           std::chrono::day{day}};
+    return std::chrono::sys_days(date).time_since_epoch().count();
 }
 
-void ovCivilFromDays(int64_t z, int& year, unsigned& month, unsigned& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = static_cast<int>(y + (month <= 2 ? 1 : 0));
+void ovCivilFromDays(int64_t days, int& year, unsigned& month, unsigned& day) {
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
+    year = static_cast<int>(date.year());
+    month = static_cast<unsigned>(date.month());
+    day = static_cast<unsigned>(date.day());
 }
 
 int ovWeekday(int year, unsigned month, unsigned day) {
-    const int64_t days = ovDaysFromCivil(year, month, day);
-    // 1970-01-01 was a Thursday (4).
-    return static_cast<int>(((days % 7) + 7 + 4) % 7);
+    return static_cast<int>(std::chrono::weekday{
+        std::chrono::sys_days{std::chrono::days{ovDaysFromCivil(
+            year, month, day)}}}.c_encoding());
 }
 
 int ovDaysInMonth(int year, unsigned month) {
-    static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)
         return 0;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : lengths[month - 1];
+    const std::chrono::year_month_day_last last{std::chrono::year{year},
+                                                std::chrono::month_day_last{std::chrono::month{month}}};
+    return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
 bool ovSystemTimeToVariantTime(const ovSystemTime& st, double& out) {
@@ -90,6 +82,7 @@ bool ovVariantTimeToSystemTime(double vt, ovSystemTime& out) {
 }
 
 std::string ovFormatTime(const ovSystemTime& st, bool withSeconds) {
+    // Each field is cut to two digits, so the text always fits.
     char text[16];
     if (withSeconds)
         std::snprintf(text, sizeof text, "%02u:%02u:%02u", st.hour % 100u, st.minute % 100u,
@@ -99,13 +92,23 @@ std::string ovFormatTime(const ovSystemTime& st, bool withSeconds) {
     return text;
 }
 
+namespace {
+// A field of exactly `digits` decimal digits at `at`.
+bool parseField(const std::string& text, size_t at, size_t digits, unsigned& out) {
+    const char* first = text.data() + at;
+    const char* last = first + digits;
+    const auto [end, failure] = std::from_chars(first, last, out);
+    return failure == std::errc() && end == last;
+}
+} // namespace
+
 std::optional<ovSystemTime> ovParseIsoLocal(const std::string& text) {
-    unsigned y, mo, d, h, mi, s;
-    char tail;
-    if (text.size() != 19 ||
-        std::sscanf(text.c_str(), "%4u-%2u-%2uT%2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6)
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':')
         return std::nullopt;
-    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':')
+    unsigned y, mo, d, h, mi, s;
+    if (!parseField(text, 0, 4, y) || !parseField(text, 5, 2, mo) || !parseField(text, 8, 2, d) ||
+        !parseField(text, 11, 2, h) || !parseField(text, 14, 2, mi) || !parseField(text, 17, 2, s))
         return std::nullopt;
     ovSystemTime st;
     st.year = static_cast<uint16_t>(y);
@@ -117,12 +120,13 @@ std::optional<ovSystemTime> ovParseIsoLocal(const std::string& text) {
     double check;
     if (!ovSystemTimeToVariantTime(st, check))
         return std::nullopt;
-    st.dayOfWeek = static_cast<uint16_t>(ovWeekday(y, mo, d));
+    st.dayOfWeek = static_cast<uint16_t>(ovWeekday(static_cast<int>(y), mo, d));
     return st;
 }
 
 std::string ovFormatIsoLocal(const ovSystemTime& st) {
-    char text[32];
+    // Room for the widest values the fields can hold, so nothing is ever cut.
+    char text[48];
     std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", st.year, st.month, st.day, st.hour,
                   st.minute, st.second);
     return text;

@@ -22,9 +22,3 @@ void ovHeadlessSystem::debugOutput(std::string_view text) {
     if (debugEcho_)
         std::fwrite(text.data(), 1, text.size(), stderr);
 }
-
-void ovHeadlessSystem::exitProcess(int code) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::exit(code);
-}

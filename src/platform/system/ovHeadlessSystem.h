@@ -20,7 +20,6 @@ public:
     void playSound(const std::string& path) override;
     void messageBox(std::string_view text, std::string_view caption) override;
     void debugOutput(std::string_view text) override;
-    [[noreturn]] void exitProcess(int code) override;
 
     void setDebugEcho(bool on) { debugEcho_ = on; }
 

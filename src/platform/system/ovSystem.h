@@ -1,7 +1,8 @@
 #pragma once
 // The system services the program asks of its host: the clock, sound, message
-// boxes, debug output, where the executable lives, the screen size and the end of
-// the process. The window host gives real ones; the headless host records them.
+// boxes, debug output, where the executable lives and the screen size. The window
+// host gives real ones; the headless host records them. The program ends only by
+// returning from main, so that everything it owns is closed on the way out.
 #include "platform/system/ovClock.h"
 
 #include <string>
@@ -26,6 +27,4 @@ public:
     // A modal message with an OK button.
     virtual void messageBox(std::string_view text, std::string_view caption) = 0;
     virtual void debugOutput(std::string_view text) = 0;
-    // Ends the process with the exit code; does not return.
-    [[noreturn]] virtual void exitProcess(int code) = 0;
 };

@@ -5,13 +5,14 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ovImageResult result = ovDecodeBmp(data, size, "fuzz.bmp");
-    if (result.ok) {
+    const ovResult<ovImage> result = ovDecodeBmp(data, size, "fuzz.bmp");
+    if (result.ok()) {
         const size_t expected =
-            static_cast<size_t>(result.image.width) * static_cast<size_t>(result.image.height);
-        if (result.image.width <= 0 || result.image.height <= 0 || result.image.pixels.size() != expected)
+            static_cast<size_t>(result.value().width) * static_cast<size_t>(result.value().height);
+        if (result.value().width <= 0 || result.value().height <= 0 ||
+            result.value().pixels.size() != expected)
             std::abort();
-    } else if (result.error.find("fuzz.bmp") == std::string::npos) {
+    } else if (result.reason().find("fuzz.bmp") == std::string::npos) {
         std::abort();
     }
     return 0;

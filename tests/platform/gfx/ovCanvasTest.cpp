@@ -66,13 +66,13 @@ TEST(KeyedBlit, PureGreenIsLeftOutOfAnInMemoryPicture) {
 TEST(KeyedBlit, PureGreenIsLeftOutOfADecodedStretchedBmp) {
     // BMP pixels are 0xRRGGBB; pure green reads the same either way round.
     const auto bytes = ovtest::makeBmp(2, 1, 24, {0x0000FF /* blue */, 0x00FF00});
-    const ovImageResult decoded = ovDecodeBmp(bytes.data(), bytes.size(), "keyed.bmp");
-    ASSERT_TRUE(decoded.ok) << decoded.error;
-    ASSERT_EQ(decoded.image.bitsPerPixel, 24);
+    const ovResult<ovImage> decoded = ovDecodeBmp(bytes.data(), bytes.size(), "keyed.bmp");
+    ASSERT_TRUE(decoded.ok()) << decoded.reason();
+    ASSERT_EQ(decoded.value().bitsPerPixel, 24);
 
     ovFramebuffer fb(6, 3, kRed);
     ovCanvas canvas(fb);
-    canvas.stretchBlitKeyed(decoded.image, 1, 0, 4, 2, kGreen);
+    canvas.stretchBlitKeyed(decoded.value(), 1, 0, 4, 2, kGreen);
     for (int y = 0; y < 2; ++y) {
         EXPECT_EQ(fb.pixel(0, y), kRed);
         EXPECT_EQ(fb.pixel(1, y), kBlue);
@@ -501,4 +501,28 @@ TEST(FillAndCopy, ClipToTheFramebuffer) {
     EXPECT_EQ(dest.pixel(1, 0), kWhite);
 }
 
+} // namespace
+
+namespace {
+TEST(CanvasShapes, RoundRectCutsItsCornersAndDimKeepsAShareOfEachChannel) {
+    ovFramebuffer f(12, 8, ovRgb(0, 0, 0));
+    ovCanvas canvas(f);
+    const ovColor blue = ovRgb(40, 80, 200);
+    canvas.fillRoundRect({1, 1, 11, 7}, 3, blue);
+    EXPECT_EQ(f.pixel(1, 1), ovRgb(0, 0, 0)) << "the corner is cut";
+    EXPECT_EQ(f.pixel(10, 6), ovRgb(0, 0, 0));
+    EXPECT_EQ(f.pixel(1, 4), blue) << "the middle rows reach both edges";
+    EXPECT_EQ(f.pixel(10, 4), blue);
+    EXPECT_EQ(f.pixel(6, 1), blue) << "the top row is there between the corners";
+    EXPECT_EQ(f.pixel(11, 4), ovRgb(0, 0, 0)) << "filled up to, not including, the right edge";
+
+    // Half of each channel, red in the low byte as everywhere.
+    canvas.dim({0, 0, 6, 8}, 128);
+    EXPECT_EQ(f.pixel(1, 4), ovRgb(20, 40, 100));
+    EXPECT_EQ(f.pixel(10, 4), blue) << "outside the dimmed rectangle";
+    EXPECT_EQ(ovDimmed(ovRgb(255, 255, 255), 96), ovRgb(95, 95, 95));
+    // A rectangle hanging over the edges dims what lies inside the framebuffer.
+    canvas.dim({-5, -5, 100, 100}, 0);
+    EXPECT_EQ(f.pixel(10, 4), ovRgb(0, 0, 0));
+}
 } // namespace

@@ -16,7 +16,7 @@ using ovtest::makePaletteBmp;
 using ovtest::put16;
 using ovtest::put32;
 
-ovImageResult decode(const std::vector<uint8_t>& bytes, const std::string& name = "pic.bmp") {
+ovResult<ovImage> decode(const std::vector<uint8_t>& bytes, const std::string& name = "pic.bmp") {
     return ovDecodeBmp(bytes.data(), bytes.size(), name);
 }
 
@@ -46,81 +46,81 @@ TEST(BmpDecode, TrueColourPicturesKeepOrientationAndGetOpaqueAlpha) {
     for (bool topDown : {false, true}) {
         const auto bytes =
             makeBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0xFFFFFF, 0x000000}, topDown);
-        const ovImageResult r = decode(bytes);
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.image.width, 3);
-        EXPECT_EQ(r.image.height, 2);
-        EXPECT_EQ(r.image.bitsPerPixel, 24);
-        EXPECT_EQ(r.image.at(0, 0), 0xFF0000FFu) << "red, top left";
-        EXPECT_EQ(r.image.at(1, 0), 0xFF00FF00u);
-        EXPECT_EQ(r.image.at(2, 0), 0xFFFF0000u);
-        EXPECT_EQ(r.image.at(0, 1), 0xFF563412u);
-        EXPECT_EQ(r.image.at(2, 1), 0xFF000000u);
+        const ovResult<ovImage> r = decode(bytes);
+        ASSERT_TRUE(r.ok()) << r.reason();
+        EXPECT_EQ(r.value().width, 3);
+        EXPECT_EQ(r.value().height, 2);
+        EXPECT_EQ(r.value().bitsPerPixel, 24);
+        EXPECT_EQ(r.value().at(0, 0), 0xFF0000FFu) << "red, top left";
+        EXPECT_EQ(r.value().at(1, 0), 0xFF00FF00u);
+        EXPECT_EQ(r.value().at(2, 0), 0xFFFF0000u);
+        EXPECT_EQ(r.value().at(0, 1), 0xFF563412u);
+        EXPECT_EQ(r.value().at(2, 1), 0xFF000000u);
     }
 }
 
 TEST(BmpDecode, ThirtyTwoBitPicturesKeepTheirPremultipliedAlpha) {
     const auto bytes = makeBmp(2, 1, 32, {0x80800000u /* red 128, alpha 128 */, 0xFF00FF00u});
-    const ovImageResult r = decode(bytes);
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.image.bitsPerPixel, 32);
-    EXPECT_EQ(r.image.at(0, 0), 0x80000080u);
-    EXPECT_EQ(r.image.at(1, 0), 0xFF00FF00u);
+    const ovResult<ovImage> r = decode(bytes);
+    ASSERT_TRUE(r.ok()) << r.reason();
+    EXPECT_EQ(r.value().bitsPerPixel, 32);
+    EXPECT_EQ(r.value().at(0, 0), 0x80000080u);
+    EXPECT_EQ(r.value().at(1, 0), 0xFF00FF00u);
 }
 
 TEST(BmpDecode, PaletteAndSixteenBitPictures) {
     const auto pal = makePaletteBmp(3, 2, {0x000000, 0x00FF00, 0xFF0000}, {1, 2, 0, 0, 0, 1});
-    const ovImageResult p = decode(pal);
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.image.bitsPerPixel, 8);
-    EXPECT_EQ(p.image.at(0, 0), 0xFF00FF00u);
-    EXPECT_EQ(p.image.at(1, 0), 0xFF0000FFu);
-    EXPECT_EQ(p.image.at(2, 1), 0xFF00FF00u);
+    const ovResult<ovImage> p = decode(pal);
+    ASSERT_TRUE(p.ok()) << p.reason();
+    EXPECT_EQ(p.value().bitsPerPixel, 8);
+    EXPECT_EQ(p.value().at(0, 0), 0xFF00FF00u);
+    EXPECT_EQ(p.value().at(1, 0), 0xFF0000FFu);
+    EXPECT_EQ(p.value().at(2, 1), 0xFF00FF00u);
 
     const auto sixteen = makeBmp(2, 1, 16, {0xFF0000, 0x00FF00});
-    const ovImageResult s = decode(sixteen);
-    ASSERT_TRUE(s.ok) << s.error;
-    EXPECT_EQ(s.image.bitsPerPixel, 16);
-    EXPECT_EQ(s.image.at(0, 0), 0xFF0000FFu);
-    EXPECT_EQ(s.image.at(1, 0), 0xFF00FF00u);
+    const ovResult<ovImage> s = decode(sixteen);
+    ASSERT_TRUE(s.ok()) << s.reason();
+    EXPECT_EQ(s.value().bitsPerPixel, 16);
+    EXPECT_EQ(s.value().at(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(s.value().at(1, 0), 0xFF00FF00u);
 }
 
 // ---------------------------------------------------------------------------------
 // Refusals: every message names the picture and none of them crashes
 
 TEST(BmpErrors, MissingFileAndDirectoryNameThePath) {
-    const ovImageResult missing = ovLoadBmpFile("/nonexistent/dir/pic.bmp");
-    EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.error, "cannot open /nonexistent/dir/pic.bmp: No such file or directory");
+    const ovResult<ovImage> missing = ovLoadBmpFile("/nonexistent/dir/pic.bmp");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.reason(), "cannot open /nonexistent/dir/pic.bmp: No such file or directory");
 
     TempDir dir;
-    const ovImageResult directory = ovLoadBmpFile(dir.path(""));
-    EXPECT_FALSE(directory.ok);
-    EXPECT_NE(directory.error.find(dir.path("")), std::string::npos) << directory.error;
+    const ovResult<ovImage> directory = ovLoadBmpFile(dir.path(""));
+    EXPECT_FALSE(directory.ok());
+    EXPECT_NE(directory.reason().find(dir.path("")), std::string::npos) << directory.reason();
 }
 
 TEST(BmpErrors, FilesThatAreNotBmpPictures) {
     TempDir dir;
     const std::string garbage =
         dir.file("garbage.bmp", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
-    const ovImageResult g = ovLoadBmpFile(garbage);
-    EXPECT_FALSE(g.ok);
-    EXPECT_EQ(g.error.rfind(garbage + " is not a BMP picture (", 0), 0u) << g.error;
+    const ovResult<ovImage> g = ovLoadBmpFile(garbage);
+    EXPECT_FALSE(g.ok());
+    EXPECT_EQ(g.reason().rfind(garbage + " is not a BMP picture (", 0), 0u) << g.reason();
 
     const std::string empty = dir.file("empty.bmp", {});
-    EXPECT_NE(ovLoadBmpFile(empty).error.find(empty), std::string::npos);
+    EXPECT_NE(ovLoadBmpFile(empty).reason().find(empty), std::string::npos);
 
     auto valid = makeBmp(2, 2, 24, {1, 2, 3, 4});
     const std::string good = dir.file("good.bmp", valid);
-    const ovImageResult ok = ovLoadBmpFile(good);
-    ASSERT_TRUE(ok.ok) << ok.error;
-    EXPECT_EQ(ok.image.bitsPerPixel, 24);
+    const ovResult<ovImage> ok = ovLoadBmpFile(good);
+    ASSERT_TRUE(ok.ok()) << ok.reason();
+    EXPECT_EQ(ok.value().bitsPerPixel, 24);
 
     const std::string shortHeader = dir.file("short.bmp", {valid.begin(), valid.begin() + 30});
-    const ovImageResult s = ovLoadBmpFile(shortHeader);
-    EXPECT_FALSE(s.ok);
-    EXPECT_NE(s.error.find(shortHeader), std::string::npos);
-    EXPECT_NE(s.error.find("truncated"), std::string::npos) << s.error;
+    const ovResult<ovImage> s = ovLoadBmpFile(shortHeader);
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.reason().find(shortHeader), std::string::npos);
+    EXPECT_NE(s.reason().find("truncated"), std::string::npos) << s.reason();
 }
 
 TEST(BmpErrors, HeaderFieldsThatCannotBeTrusted) {
@@ -151,20 +151,20 @@ TEST(BmpErrors, HeaderFieldsThatCannotBeTrusted) {
             put16(bytes, c.at, c.value);
         if (c.at == 18 && c.value == 100000)
             put32(bytes, 22, 100000);
-        const ovImageResult r = decode(bytes, "/pics/bad.bmp");
-        EXPECT_FALSE(r.ok) << c.what;
-        EXPECT_NE(r.error.find("/pics/bad.bmp"), std::string::npos) << c.what << ": " << r.error;
-        EXPECT_NE(r.error.find(c.expect), std::string::npos) << c.what << ": " << r.error;
+        const ovResult<ovImage> r = decode(bytes, "/pics/bad.bmp");
+        EXPECT_FALSE(r.ok()) << c.what;
+        EXPECT_NE(r.reason().find("/pics/bad.bmp"), std::string::npos) << c.what << ": " << r.reason();
+        EXPECT_NE(r.reason().find(c.expect), std::string::npos) << c.what << ": " << r.reason();
     }
 
     auto truncated = valid;
     truncated.resize(truncated.size() - 5);
-    EXPECT_NE(decode(truncated).error.find("truncated pixel data"), std::string::npos);
+    EXPECT_NE(decode(truncated).reason().find("truncated pixel data"), std::string::npos);
 
     auto badIndex = makePaletteBmp(2, 1, {0x000000, 0xFFFFFF}, {1, 5});
-    EXPECT_NE(decode(badIndex).error.find("palette"), std::string::npos);
+    EXPECT_NE(decode(badIndex).reason().find("palette"), std::string::npos);
 
-    EXPECT_FALSE(ovDecodeBmp(nullptr, 0, "null.bmp").ok);
+    EXPECT_FALSE(ovDecodeBmp(nullptr, 0, "null.bmp").ok());
 }
 
 TEST(BmpErrors, EveryTruncationAndRandomDamageIsRefusedOrDecoded) {
@@ -177,13 +177,13 @@ TEST(BmpErrors, EveryTruncationAndRandomDamageIsRefusedOrDecoded) {
         makePaletteBmp(5, 2, {0, 0xFF, 0xFF00}, {0, 1, 2, 1, 0, 2, 2, 1, 0, 0}),
     };
     auto check = [](const std::vector<uint8_t>& bytes) {
-        const ovImageResult r = ovDecodeBmp(bytes.data(), bytes.size(), "fuzz.bmp");
-        if (r.ok) {
-            ASSERT_GT(r.image.width, 0);
-            ASSERT_GT(r.image.height, 0);
-            ASSERT_EQ(r.image.pixels.size(), static_cast<size_t>(r.image.width) * r.image.height);
+        const ovResult<ovImage> r = ovDecodeBmp(bytes.data(), bytes.size(), "fuzz.bmp");
+        if (r.ok()) {
+            ASSERT_GT(r.value().width, 0);
+            ASSERT_GT(r.value().height, 0);
+            ASSERT_EQ(r.value().pixels.size(), static_cast<size_t>(r.value().width) * r.value().height);
         } else {
-            ASSERT_NE(r.error.find("fuzz.bmp"), std::string::npos) << r.error;
+            ASSERT_NE(r.reason().find("fuzz.bmp"), std::string::npos) << r.reason();
         }
     };
     std::mt19937 random(12345);

@@ -20,7 +20,8 @@ TEST(PngWriter, RoundTripKeepsEveryColourAndDropsTheTopByte) {
     ovFramebuffer frame(3, 2, ovRgb(1, 2, 3));
     frame.row(0)[1] = 0xAB00FF00u; // green with junk in the unused byte
     frame.row(1)[2] = ovRgb(250, 128, 7);
-    ASSERT_EQ(ovWritePng(frame, path), "");
+    const ovResult<> written = ovWritePng(frame, path);
+    ASSERT_TRUE(written.ok()) << written.reason();
 
     int w = 0, h = 0, channels = 0;
     unsigned char* rgb = stbi_load(path.c_str(), &w, &h, &channels, 0);
@@ -44,13 +45,15 @@ TEST(PngWriter, RoundTripKeepsEveryColourAndDropsTheTopByte) {
 
 TEST(PngWriter, FailuresNameTheFile) {
     ovFramebuffer frame(2, 2);
-    EXPECT_EQ(ovWritePng(frame, "/nonexistent/dir/shot.png"),
-              "cannot write /nonexistent/dir/shot.png: No such file or directory");
+    const ovResult<> missing = ovWritePng(frame, "/nonexistent/dir/shot.png");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.reason(), "cannot write /nonexistent/dir/shot.png: No such file or directory");
     const auto path =
         (std::filesystem::temp_directory_path() / ("ov_empty_" + std::to_string(::getpid()) + ".png"))
             .string();
-    const std::string empty = ovWritePng(ovFramebuffer(), path);
-    EXPECT_NE(empty.find(path), std::string::npos) << empty;
+    const ovResult<> empty = ovWritePng(ovFramebuffer(), path);
+    ASSERT_FALSE(empty.ok());
+    EXPECT_NE(empty.reason().find(path), std::string::npos) << empty.reason();
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

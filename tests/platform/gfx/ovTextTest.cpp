@@ -50,8 +50,9 @@ int inkRows(const ovFramebuffer& fb, ovColor background) {
 class Text : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        font_ = ovFont::open(kRegular, 12, error);
+        ovResult<std::unique_ptr<ovFont>> opened = ovFont::open(kRegular, 12);
+        const std::string error = opened ? std::string() : opened.reason();
+        font_ = opened ? opened.take() : nullptr;
         if (!font_)
             GTEST_SKIP() << "font not installed: " << error;
     }
@@ -80,14 +81,16 @@ TEST_F(Text, FontMetricsAndErrors) {
     EXPECT_EQ(font_->lineHeight(), font_->ascent() + font_->descent());
     EXPECT_LE(font_->lineHeight(), 18);
 
-    std::string error;
-    EXPECT_EQ(ovFont::open("/nonexistent/face.ttf", 12, error), nullptr);
-    EXPECT_NE(error.find("/nonexistent/face.ttf"), std::string::npos) << error;
-    EXPECT_EQ(ovFont::open(kRegular, 0, error), nullptr);
-    EXPECT_NE(error.find(kRegular), std::string::npos) << error;
+    const auto missing = ovFont::open("/nonexistent/face.ttf", 12);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.reason().find("/nonexistent/face.ttf"), std::string::npos) << missing.reason();
+    const auto tiny = ovFont::open(kRegular, 0);
+    ASSERT_FALSE(tiny.ok());
+    EXPECT_NE(tiny.reason().find(kRegular), std::string::npos) << tiny.reason();
 
-    auto bold = ovFont::open(kBold, 12, error);
-    ASSERT_TRUE(bold) << error;
+    auto opened = ovFont::open(kBold, 12);
+    ASSERT_TRUE(opened.ok()) << opened.reason();
+    auto bold = opened.take();
     EXPECT_GE(bold->advance(U'W'), font_->advance(U'W'));
 }
 
@@ -205,9 +208,9 @@ TEST_F(Text, ClippedToItsRectangleAndTheFramebuffer) {
 }
 
 TEST_F(Text, GlyphsAreAntiAliasedAndDrawnInTheTextColour) {
-    std::string error;
-    const auto big = ovFont::open(kRegular, 24, error);
-    ASSERT_TRUE(big) << error;
+    auto opened = ovFont::open(kRegular, 24);
+    ASSERT_TRUE(opened.ok()) << opened.reason();
+    const auto big = opened.take();
     ovFramebuffer fb(80, 40, kWhite);
     ovCanvas canvas(fb);
     canvas.selectFont(big.get());
@@ -274,10 +277,9 @@ TEST_F(Text, MeasureMatchesDrawingAndDecodesSurrogatePairs) {
 
 TEST_F(Text, SameInputGivesSamePixels) {
     const auto a = draw(u"Déjà vu 123", {3, 4, 150, 60}, ovTextCenter | ovTextVCenter | ovTextWordWrap);
-    std::string error;
-    auto again = ovFont::open(kRegular, 12, error);
-    ASSERT_TRUE(again);
-    font_ = std::move(again);
+    auto again = ovFont::open(kRegular, 12);
+    ASSERT_TRUE(again.ok());
+    font_ = again.take();
     const auto b = draw(u"Déjà vu 123", {3, 4, 150, 60}, ovTextCenter | ovTextVCenter | ovTextWordWrap);
     ASSERT_EQ(a.byteSize(), b.byteSize());
     EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.byteSize()));
