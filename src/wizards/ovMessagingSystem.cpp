@@ -96,9 +96,11 @@ std::string ovMessagingSystem::send() {
     if (address.empty())
         return nameOf(contact) + " has no e-mail address, so the message was " + kNotSent + ".";
     if (address.size() >= addressCapacity)
-        return "the e-mail address of " + nameOf(contact) + " is too long, so the message was " + kNotSent + ".";
-    const ovResult<void> sent = mail->sendMail(address, subjectKeyboard->inputText.view(),
-                                               messageKeyboard->inputText.view(), accountPicker->chosenAccount.view());
+        return "the e-mail address of " + nameOf(contact) + " is too long, so the message was " + kNotSent +
+               ".";
+    const ovResult<void> sent =
+        mail->sendMail(address, subjectKeyboard->inputText.view(), messageKeyboard->inputText.view(),
+                       accountPicker->chosenAccount.view());
     return sent ? std::string() : sent.reason();
 }
 
