@@ -2,11 +2,8 @@
 // The time picker's screen as fractions of the screen rectangle. The picker hit-tests
 // with these rectangles and the picture generator draws its boards from them, so a
 // picture's items, toggles and buttons stand exactly where the touches land.
+#include "pickers/ovFracRect.h"
 #include "shell/ovScreenGeometry.h"
-
-struct ovFracRect {
-    float left = 0, top = 0, right = 0, bottom = 0;
-};
 
 namespace ovTimePickerLayout {
 constexpr ovFracRect iconRect{0.791f, 0.107f, 0.933f, 0.263f};

@@ -13,6 +13,7 @@
 #include "shell/ovApp.h"
 #include "wizards/ovAppointmentSystem.h"
 #include "wizards/ovContactSystem.h"
+#include "wizards/ovMessagingSystem.h"
 #include "wizards/ovTaskSystem.h"
 
 namespace {
@@ -28,11 +29,11 @@ void buildTree(ovApp& app) {
     home->tag = 0;
     nav.addChild(&nav.root, home);
     // Each wizard builds its tree owned by its root; the roots go under the home screen
-    // in the order appointment, task, contact.
+    // in the order appointment, task, contact, message.
     nav.addChild(home, ovAppointmentSystem::create(app));
     nav.addChild(home, ovTaskSystem::create(app));
     nav.addChild(home, ovContactSystem::create(app));
-    // The message wizard's root comes fourth.
+    nav.addChild(home, ovMessagingSystem::create(app));
 }
 
 template <class T> ovAssembly::ModuleFactory module() {

@@ -23,4 +23,8 @@ constexpr int faxKeyboardTag = 100043;
 constexpr int emailKeyboardTag = 100044;
 constexpr int homeKeyboardTag = 100045;
 constexpr int contactFinishTag = 100046;
+
+constexpr int messageNameKeyboardTag = 919311;
+constexpr int contactPickerTag = 919312;
+constexpr int accountPickerTag = 919314;
 } // namespace ovWizardTags

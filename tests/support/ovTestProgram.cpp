@@ -12,7 +12,11 @@ ovTestProgram::ovTestProgram(const ovAssembly& assembly, int width, int height, 
     : ovTestProgram(assembly, std::string(), width, height, exe) {}
 
 ovTestProgram::ovTestProgram(const ovAssembly& assembly, const std::string& dataDir, int width, int height,
-                             const std::string& exe) {
+                             const std::string& exe)
+    : ovTestProgram(assembly, dataDir, std::string(), width, height, exe) {}
+
+ovTestProgram::ovTestProgram(const ovAssembly& assembly, const std::string& dataDir,
+                             const std::string& configDir, int width, int height, const std::string& exe) {
     ovOptions options;
     options.headless = true;
     options.screenWidth = width;
@@ -24,6 +28,7 @@ ovTestProgram::ovTestProgram(const ovAssembly& assembly, const std::string& data
                                                               ("orvida-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(data);
     options.dataDir = data.string();
+    options.configDir = configDir;
     host_ = std::make_unique<ovHeadlessHost>(options, exe, &assembly);
 }
 

@@ -21,6 +21,9 @@ public:
     // exactly what a journey saved).
     ovTestProgram(const ovAssembly& assembly, const std::string& dataDir, int width = 240, int height = 320,
                   const std::string& exe = ORVIDA_BIN_DIR "/orvida");
+    // The same with settings of its own (--config DIR): accounts from DIR/msmtp.conf.
+    ovTestProgram(const ovAssembly& assembly, const std::string& dataDir, const std::string& configDir,
+                  int width = 240, int height = 320, const std::string& exe = ORVIDA_BIN_DIR "/orvida");
 
     // Runs script lines separated by newlines; fails the test on a bad line.
     void run(const std::string& lines);

@@ -20,15 +20,17 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 class ovWizardDriver {
 public:
-    explicit ovWizardDriver(int width = 240, int height = 320) : width_(width), height_(height) {
+    // configDir: the program's --config folder, empty for none.
+    explicit ovWizardDriver(int width = 240, int height = 320, std::string configDir = {})
+        : width_(width), height_(height), configDir_(std::move(configDir)) {
         std::string pattern = (std::filesystem::temp_directory_path() / "ovWizardTest-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
-        program_ = std::make_unique<ovTestProgram>(ovProgramAssembly(), folder_, width, height);
-        // The first ticks pass from the root into the home screen.
-        run("wait 20");
+        start();
     }
     ~ovWizardDriver() {
         program_.reset();
@@ -103,6 +105,16 @@ public:
     // Anywhere on the info display.
     void tapScreen() { tap({right() / 2, bottom() / 2}); }
 
+    // `orvida pim ARGS...` on the journey's store while the program is closed, then the
+    // program again, on the home screen.
+    void pim(std::vector<std::string> args) {
+        program_.reset();
+        args.insert(args.begin(), {"pim", "--data", folder_});
+        std::ostringstream out, err;
+        EXPECT_EQ(ovRunPimTool(args, out, err), 0) << err.str();
+        start();
+    }
+
     // `orvida pim list KIND` on the journey's store, after the program has closed it.
     std::string list(const std::string& kind) {
         program_.reset();
@@ -123,6 +135,12 @@ public:
     }
 
 private:
+    void start() {
+        program_ = std::make_unique<ovTestProgram>(ovProgramAssembly(), folder_, configDir_, width_, height_);
+        // The first ticks pass from the root into the home screen.
+        run("wait 20");
+    }
+
     template <class Match> void tapKey(Match match) {
         auto* keyboard = dynamic_cast<ovKeyboardInput*>(current());
         ASSERT_NE(keyboard, nullptr) << "not on a keyboard";
@@ -144,6 +162,7 @@ private:
     int width_;
     int height_;
     int shots_ = 0;
+    std::string configDir_;
     std::string folder_;
     std::unique_ptr<ovTestProgram> program_;
 };

@@ -1,0 +1,216 @@
+// The message wizard through the running program, from the home screen's Message
+// button to a real mail server on 127.0.0.1 (accounts from a --config msmtp file) or
+// the SMS spool, touching only where the screens' geometry puts their rows and keys.
+#include "wizards/ovWizardDriver.h"
+
+#include "messaging/ovMsgAcctPicker.h"
+#include "messaging/ovSmtpTestServer.h"
+#include "pickers/ovContactPicker.h"
+#include "pickers/ovContactPickerLayout.h"
+#include "pickers/ovInfoDisplay.h"
+#include "platform/system/ovUtf.h"
+#include "wizards/ovMessagingSystem.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<fs::path> filesIn(const fs::path& folder, const std::string& extension) {
+    std::vector<fs::path> found;
+    if (fs::exists(folder))
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            if (e.path().extension() == extension)
+                found.push_back(e.path());
+    return found;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class MessageWizard : public ::testing::Test {
+protected:
+    // The server, an msmtp file with the account "work" on it (then "SMS"), and the
+    // contacts John (both ways), Joan (mobile only) and Jorge (e-mail only).
+    void start(int width = 240, int height = 320, const ovSmtpTestServer::Options& options = {}) {
+        server = std::make_unique<ovSmtpTestServer>(scratch / "received", options);
+        ASSERT_TRUE(server->running());
+        ovWriteFile(scratch / "config/msmtp.conf", "account work\nhost 127.0.0.1\nport " +
+                                                       std::to_string(server->port()) +
+                                                       "\nfrom me@example.org\ntimeout 2\n");
+        d = std::make_unique<ovWizardDriver>(width, height, (scratch / "config").string());
+        d->pim({"add-contact", "--file-as", "John", "--mobile", "+49 170 1234567", "--email",
+                "john@example.org"});
+        d->pim({"add-contact", "--file-as", "Joan", "--mobile", "+44 20 7946"});
+        d->pim({"add-contact", "--file-as", "Jorge", "--email", "jorge@example.org"});
+        wizard = ovMessagingSystem::instance();
+        ASSERT_NE(wizard, nullptr);
+    }
+
+    // Row i of the contact or account list (they share one screen).
+    void pickRow(int i) {
+        d->tap(ovWizardDriver::centre(ovContactPickerLayout::rowRect(i, d->right(), d->bottom())));
+    }
+    // From the home screen to the account list: "jo", the contact in that row (Joan,
+    // John, Jorge), "lunch" and "see you at noon".
+    void toAccounts(int contactRow) {
+        d->startWizard(u"Message");
+        d->type("jo");
+        d->ok();
+        pickRow(contactRow);
+        d->type("lunch");
+        d->ok();
+        d->type("see you at noon");
+        d->ok();
+    }
+    ovInfoDisplay* display() { return dynamic_cast<ovInfoDisplay*>(d->current()); }
+    std::vector<fs::path> outbox() const { return filesIn(fs::path(d->folder()) / "outbox", ".eml"); }
+    std::vector<fs::path> spool() const { return filesIn(fs::path(d->folder()) / "sms-spool", ".sms"); }
+
+    static constexpr int joan = 0, john = 1, jorge = 2;
+    static constexpr int work = 0, sms = 1;
+
+    ovScratchFolder scratch;
+    std::unique_ptr<ovSmtpTestServer> server;
+    std::unique_ptr<ovWizardDriver> d;
+    ovMessagingSystem* wizard = nullptr;
+};
+
+class MessageWizardOnScreen : public MessageWizard,
+                              public ::testing::WithParamInterface<std::pair<int, int>> {};
+} // namespace
+
+TEST_P(MessageWizardOnScreen, AnEmailToJohnReachesTheServerAndLeavesTheOutbox) {
+    start(GetParam().first, GetParam().second);
+    d->startWizard(u"Message");
+    ASSERT_EQ(d->current(), wizard->nameKeyboard);
+    d->type("jo");
+    d->ok();
+    ASSERT_EQ(d->current(), wizard->contactPicker);
+    EXPECT_EQ(ovToUtf8(wizard->contactPicker->countText()), "3");
+    pickRow(john);
+    ASSERT_EQ(d->current(), wizard->subjectKeyboard);
+    d->type("lunch");
+    d->ok();
+    d->type("see you at noon");
+    d->ok();
+    ASSERT_EQ(d->current(), wizard->accountPicker);
+    pickRow(work);
+    ASSERT_NE(display(), nullptr);
+    EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
+
+    const std::vector<std::string> got = server->received();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(contains(got[0], "\"to\": [\"john@example.org\"]")) << got[0];
+    EXPECT_TRUE(contains(got[0], "\"subject\": \"Lunch\"")) << got[0];
+    EXPECT_TRUE(contains(got[0], "\"body\": \"See you at noon\\n\"")) << got[0];
+    EXPECT_TRUE(outbox().empty());
+    EXPECT_TRUE(spool().empty());
+    // Sent: the keyboards start empty next time.
+    EXPECT_TRUE(wizard->nameKeyboard->inputText.empty());
+    EXPECT_TRUE(wizard->subjectKeyboard->inputText.empty());
+    EXPECT_TRUE(wizard->messageKeyboard->inputText.empty());
+    d->tapScreen();
+    EXPECT_EQ(d->current()->nodeId, ovHomeScreenId);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MessageWizardOnScreen,
+                         ::testing::Values(std::pair{240, 320}, std::pair{480, 640}));
+
+TEST_F(MessageWizard, TheSmsAccountSpoolsTheTextToTheMobileNumberWithoutSubject) {
+    start();
+    toAccounts(john);
+    pickRow(sms);
+    ASSERT_NE(display(), nullptr);
+    EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
+    const std::vector<fs::path> spooled = spool();
+    ASSERT_EQ(spooled.size(), 1u);
+    EXPECT_EQ(ovReadFile(spooled[0]), "To: +49 170 1234567\nStatus-Report: yes\nClass: 1\n\nSee you at noon");
+    EXPECT_TRUE(server->received().empty());
+}
+
+TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
+    ovSmtpTestServer::Options refusing;
+    refusing.refuse = "jorge";
+    start(240, 320, refusing);
+    struct Case {
+        int contact;
+        int account;
+        const char* reason;
+        size_t outboxAfter;
+    } cases[] = {
+        {joan, work, "Joan has no e-mail address", 0}, // never handed to the server
+        {jorge, sms, "Jorge has no mobile number", 0},
+        {jorge, work, "refused", 1},
+        {john, work, "could not reach", 2}, // the server stopped
+    };
+    for (const Case& c : cases) {
+        if (c.contact == john)
+            server->stop();
+        toAccounts(c.contact);
+        pickRow(c.account);
+        ASSERT_NE(display(), nullptr) << c.reason;
+        EXPECT_TRUE(display()->failed()) << c.reason;
+        const std::string shown = ovToUtf8(display()->shownText());
+        EXPECT_TRUE(contains(shown, "not sent")) << shown;
+        EXPECT_TRUE(contains(shown, c.reason)) << shown;
+        EXPECT_EQ(outbox().size(), c.outboxAfter) << c.reason;
+        // Everything typed is still there; the program goes on to the home screen.
+        EXPECT_EQ(wizard->subjectKeyboard->inputText.str(), u"Lunch");
+        EXPECT_EQ(wizard->messageKeyboard->inputText.str(), u"See you at noon");
+        d->tapScreen();
+        ASSERT_EQ(d->current()->nodeId, ovHomeScreenId);
+        // The next attempt types afresh.
+        wizard->reset(d->nav());
+    }
+    EXPECT_TRUE(spool().empty());
+    EXPECT_TRUE(server->received().empty());
+}
+
+TEST_F(MessageWizard, BackFromTheTextKeyboardsLeadsUpTheLine) {
+    start();
+    d->startWizard(u"Message");
+    d->type("jo");
+    d->ok();
+    pickRow(john);
+    ASSERT_EQ(d->current(), wizard->subjectKeyboard);
+    d->keyboardBack();
+    EXPECT_EQ(d->current(), wizard->nameKeyboard);
+    EXPECT_EQ(wizard->nameKeyboard->inputText.str(), u"Jo");
+
+    d->ok();
+    pickRow(john);
+    d->ok();
+    ASSERT_EQ(d->current(), wizard->messageKeyboard);
+    d->keyboardBack();
+    EXPECT_EQ(d->current(), wizard->contactPicker);
+    EXPECT_EQ(ovToUtf8(wizard->contactPicker->countText()), "3");
+}
+
+TEST_F(MessageWizard, EachArrivalSendsOnceAndALongPressEmptiesTheKeyboards) {
+    start();
+    toAccounts(john);
+    pickRow(work);
+    // Ticks and repaints on the info display send nothing more.
+    d->run("wait 500");
+    EXPECT_EQ(server->received().size(), 1u);
+    d->tapScreen();
+    EXPECT_EQ(server->received().size(), 1u);
+    toAccounts(john);
+    pickRow(work);
+    EXPECT_EQ(server->received().size(), 2u);
+    d->tapScreen();
+
+    d->startWizard(u"Message");
+    d->type("jo");
+    d->ok();
+    pickRow(john);
+    d->type("later");
+    ASSERT_EQ(wizard->subjectKeyboard->inputText.str(), u"Later");
+    d->run("hold 20 10 1500");
+    EXPECT_EQ(d->current()->nodeId, ovHomeScreenId);
+    EXPECT_TRUE(wizard->nameKeyboard->inputText.empty());
+    EXPECT_TRUE(wizard->subjectKeyboard->inputText.empty());
+    EXPECT_EQ(server->received().size(), 2u);
+}
