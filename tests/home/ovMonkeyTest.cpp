@@ -27,6 +27,18 @@ long residentKilobytes() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 bool inTree(const ovHyperNode* node, const ovHyperNode* root) {
     for (int depth = 0; node != nullptr && depth < 10000; ++depth, node = node->parent)
         if (node == root)
@@ -129,8 +141,10 @@ TEST(Monkey, RandomTouchesForAnHourOfVirtualTimeKeepTheProgramWholeAndItsMemoryF
                 events, elapsedMs / 3600000.0, p.app().repaintCount, visited.size(), panelOpen[0],
                 panelOpen[1], curve.c_str());
     // Flat: after the first samples (pictures and fonts loaded, caches filled) the
-    // program's memory does not keep growing with the events.
-    if (memory.size() >= 4) {
+    // program's memory does not keep growing with the events. Under AddressSanitizer the
+    // resident size grows with its quarantine of freed blocks whatever the program does,
+    // so there the leak check at exit speaks instead.
+    if (memory.size() >= 4 && !kAddressSanitizer) {
         const long settled = memory[memory.size() / 4];
         EXPECT_LT(memory.back() - settled, 8 * 1024) << curve;
     }
