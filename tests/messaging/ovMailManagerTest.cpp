@@ -8,11 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -144,20 +139,14 @@ TEST_F(MailManager, EverySendFailureSaysWhyAndKeepsTheMessage) {
     ovSmtpTestServer server(scratch / "received", refusing);
     ASSERT_TRUE(server.running());
     // A server that takes the connection and never says hello.
-    const int silent = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-    ASSERT_EQ(listen(silent, 4), 0);
-    socklen_t len = sizeof at;
-    getsockname(silent, reinterpret_cast<sockaddr*>(&at), &len);
+    const ovSilentServer silent;
+    ASSERT_GT(silent.port(), 0);
     ovSmtpTestServer stopped(scratch / "stopped", {});
     const int stoppedPort = stopped.port();
     stopped.stop();
 
     msmtp(account("plain", server.port()) + "\n" + account("secure", server.port(), "tls on\n") + "\n" +
-          account("silent", ntohs(at.sin_port), "timeout 1\n") + "\n" + account("gone", stoppedPort));
+          account("silent", silent.port(), "timeout 1\n") + "\n" + account("gone", stoppedPort));
     struct Case {
         const char16_t* to;
         const char16_t* account;
@@ -177,7 +166,6 @@ TEST_F(MailManager, EverySendFailureSaysWhyAndKeepsTheMessage) {
     }
     EXPECT_TRUE(server.received().empty());
     EXPECT_NE(system.debugText().find("CEMAPI: FAILED(80040115)at ovMailManager.cpp:"), std::string::npos);
-    close(silent);
 }
 
 TEST_F(MailManager, NothingWithoutRecipientOrAccountReachesTheServer) {
@@ -209,11 +197,7 @@ TEST_F(MailManager, NothingWithoutRecipientOrAccountReachesTheServer) {
 
 TEST_F(MailManager, StartTlsWithTheAccountsTrustFile) {
     const fs::path cert = scratch / "cert.pem", key = scratch / "key.pem";
-    const std::string make =
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
-        "-subj /CN=localhost -addext subjectAltName=IP:127.0.0.1 -keyout " +
-        key.string() + " -out " + cert.string() + " 2>/dev/null";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(ovMakeTestCertificate(cert, key));
     ovSmtpTestServer::Options tls;
     tls.certFile = cert.string();
     tls.keyFile = key.string();

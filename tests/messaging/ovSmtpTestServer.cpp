@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,6 +95,30 @@ ovScratchFolder::ovScratchFolder() {
 ovScratchFolder::~ovScratchFolder() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
+}
+
+bool ovMakeTestCertificate(const fs::path& cert, const fs::path& key) {
+    const std::string make =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        "-subj /CN=localhost -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        key.string() + "' -out '" + cert.string() + "' 2>/dev/null";
+    return std::system(make.c_str()) == 0;
+}
+
+ovSilentServer::ovSilentServer() {
+    socket_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof at;
+    if (socket_ >= 0 && bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+        listen(socket_, 4) == 0 && getsockname(socket_, reinterpret_cast<sockaddr*>(&at), &len) == 0)
+        port_ = ntohs(at.sin_port);
+}
+
+ovSilentServer::~ovSilentServer() {
+    if (socket_ >= 0)
+        close(socket_);
 }
 
 void ovWriteFile(const fs::path& file, const std::string& text) {

@@ -43,5 +43,23 @@ private:
     std::filesystem::path path_;
 };
 
+// A self-signed certificate for 127.0.0.1 and its key, made with openssl; false when
+// openssl failed.
+bool ovMakeTestCertificate(const std::filesystem::path& cert, const std::filesystem::path& key);
+
+// A server on a free port of 127.0.0.1 that takes connections and never says a word.
+class ovSilentServer {
+public:
+    ovSilentServer();
+    ~ovSilentServer();
+    ovSilentServer(const ovSilentServer&) = delete;
+    ovSilentServer& operator=(const ovSilentServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+};
+
 void ovWriteFile(const std::filesystem::path& file, const std::string& text);
 std::string ovReadFile(const std::filesystem::path& file);

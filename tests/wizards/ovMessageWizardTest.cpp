@@ -31,14 +31,19 @@ bool contains(const std::string& text, const std::string& part) {
 
 class MessageWizard : public ::testing::Test {
 protected:
-    // The server, an msmtp file with the account "work" on it (then "SMS"), and the
-    // contacts John (both ways), Joan (mobile only) and Jorge (e-mail only).
-    void start(int width = 240, int height = 320, const ovSmtpTestServer::Options& options = {}) {
+    // The server, an msmtp file with the account "work" on it (with workLines added),
+    // the accounts of moreAccounts after it (then "SMS"), and the contacts John (both
+    // ways), Joan (mobile only) and Jorge (e-mail only).
+    void start(int width = 240, int height = 320, const ovSmtpTestServer::Options& options = {},
+               const std::string& workLines = "", const std::string& moreAccounts = "") {
         server = std::make_unique<ovSmtpTestServer>(scratch / "received", options);
         ASSERT_TRUE(server->running());
-        ovWriteFile(scratch / "config/msmtp.conf", "account work\nhost 127.0.0.1\nport " +
-                                                       std::to_string(server->port()) +
-                                                       "\nfrom me@example.org\ntimeout 2\n");
+        ovWriteFile(scratch / "config/msmtp.conf",
+                    "account work\nhost 127.0.0.1\nport " + std::to_string(server->port()) +
+                        "\nfrom me@example.org\ntimeout 2\n" + workLines + "\n" + moreAccounts);
+        for (size_t at = moreAccounts.find("account "); at != std::string::npos;
+             at = moreAccounts.find("account ", at + 1))
+            ++sms;
         d = std::make_unique<ovWizardDriver>(width, height, (scratch / "config").string());
         d->pim({"add-contact", "--file-as", "John", "--mobile", "+49 170 1234567", "--email",
                 "john@example.org"});
@@ -69,7 +74,8 @@ protected:
     std::vector<fs::path> spool() const { return filesIn(fs::path(d->folder()) / "sms-spool", ".sms"); }
 
     static constexpr int joan = 0, john = 1, jorge = 2;
-    static constexpr int work = 0, sms = 1;
+    static constexpr int work = 0;
+    int sms = 1;
 
     ovScratchFolder scratch;
     std::unique_ptr<ovSmtpTestServer> server;
@@ -130,23 +136,50 @@ TEST_F(MessageWizard, TheSmsAccountSpoolsTheTextToTheMobileNumberWithoutSubject)
     EXPECT_TRUE(server->received().empty());
 }
 
+TEST_F(MessageWizard, AStartTlsAccountSendsOnlyOverTheSealedLine) {
+    const fs::path cert = scratch / "cert.pem", key = scratch / "key.pem";
+    ASSERT_TRUE(ovMakeTestCertificate(cert, key));
+    ovSmtpTestServer::Options tls;
+    tls.certFile = cert.string();
+    tls.keyFile = key.string();
+    start(240, 320, tls, "tls on\ntls_starttls on\ntls_trust_file " + cert.string() + "\n");
+    toAccounts(john);
+    pickRow(work);
+    ASSERT_NE(display(), nullptr);
+    EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
+    const std::vector<std::string> got = server->received();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(contains(got[0], "\"tls\": true")) << got[0];
+    EXPECT_TRUE(contains(got[0], "\"to\": [\"john@example.org\"]")) << got[0];
+    EXPECT_TRUE(outbox().empty());
+}
+
 TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
     ovSmtpTestServer::Options refusing;
     refusing.refuse = "jorge";
-    start(240, 320, refusing);
+    const ovSilentServer silent;
+    ASSERT_GT(silent.port(), 0);
+    // "secure" asks for TLS from a server that offers none; "silent" never greets.
+    start(240, 320, refusing, "",
+          "account secure : work\ntls on\n\naccount silent : work\nport " + std::to_string(silent.port()) +
+              "\ntimeout 1\n");
+    const int secure = 1, mute = 2;
     struct Case {
         int contact;
         int account;
         const char* reason;
         size_t outboxAfter;
+        bool stopServer;
     } cases[] = {
-        {joan, work, "Joan has no e-mail address", 0}, // never handed to the server
-        {jorge, sms, "Jorge has no mobile number", 0},
-        {jorge, work, "refused", 1},
-        {john, work, "could not reach", 2}, // the server stopped
+        {joan, work, "Joan has no e-mail address", 0, false}, // never handed to the server
+        {jorge, sms, "Jorge has no mobile number", 0, false},
+        {jorge, work, "refused", 1, false},
+        {john, secure, "offers no encryption", 2, false},
+        {john, mute, "did not answer in time", 3, false},
+        {john, work, "could not reach", 4, true},
     };
     for (const Case& c : cases) {
-        if (c.contact == john)
+        if (c.stopServer)
             server->stop();
         toAccounts(c.contact);
         pickRow(c.account);
@@ -156,7 +189,8 @@ TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
         EXPECT_TRUE(contains(shown, "not sent")) << shown;
         EXPECT_TRUE(contains(shown, c.reason)) << shown;
         EXPECT_EQ(outbox().size(), c.outboxAfter) << c.reason;
-        // Everything typed is still there; the program goes on to the home screen.
+        // Everything typed is still there; the screen answers the next tap and the
+        // program goes on to the home screen.
         EXPECT_EQ(wizard->subjectKeyboard->inputText.str(), u"Lunch");
         EXPECT_EQ(wizard->messageKeyboard->inputText.str(), u"See you at noon");
         d->tapScreen();
@@ -164,6 +198,22 @@ TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
         // The next attempt types afresh.
         wizard->reset(d->nav());
     }
+    EXPECT_TRUE(spool().empty());
+    EXPECT_TRUE(server->received().empty());
+}
+
+TEST_F(MessageWizard, TheCommandProviderGetsTheMobileNumberAndTheText) {
+    start();
+    const fs::path script = scratch / "send-sms.sh", record = scratch / "args.txt";
+    ovWriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    ovWriteFile(scratch / "config/orvida.conf",
+                "[sms]\nprovider = command\ncommand = " + script.string() + "\n");
+    toAccounts(john);
+    pickRow(sms);
+    ASSERT_NE(display(), nullptr);
+    EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
+    EXPECT_EQ(ovReadFile(record), "2\n+49 170 1234567\nSee you at noon\n");
     EXPECT_TRUE(spool().empty());
     EXPECT_TRUE(server->received().empty());
 }
