@@ -25,16 +25,22 @@
 
 class ovWizardDriver {
 public:
-    // configDir: the program's --config folder, empty for none.
-    explicit ovWizardDriver(int width = 240, int height = 320, std::string configDir = {})
-        : width_(width), height_(height), configDir_(std::move(configDir)) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ovWizardTest-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
+    // configDir: the program's --config folder, empty for none. dataFolder: the store's
+    // folder, kept afterwards; empty for a fresh one of the driver's own, removed at the end.
+    explicit ovWizardDriver(int width = 240, int height = 320, std::string configDir = {},
+                            std::string dataFolder = {})
+        : width_(width), height_(height), configDir_(std::move(configDir)), folder_(std::move(dataFolder)) {
+        if (folder_.empty()) {
+            std::string pattern = (std::filesystem::temp_directory_path() / "ovWizardTest-XXXXXX").string();
+            folder_ = mkdtemp(pattern.data());
+            ownsFolder_ = true;
+        }
         start();
     }
     ~ovWizardDriver() {
         program_.reset();
-        std::filesystem::remove_all(folder_);
+        if (ownsFolder_)
+            std::filesystem::remove_all(folder_);
     }
 
     ovTestProgram& program() { return *program_; }
@@ -164,5 +170,6 @@ private:
     int shots_ = 0;
     std::string configDir_;
     std::string folder_;
+    bool ownsFolder_ = false;
     std::unique_ptr<ovTestProgram> program_;
 };
