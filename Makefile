@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all deps configure build run test bench format clean fuzz soak
+.PHONY: all deps configure build run test bench format clean fuzz soak install uninstall
 
 all: build
 
@@ -36,6 +36,19 @@ fuzz: deps
 soak: build
 	cd $(BUILD) && ORVIDA_SOAK_RUNS=3000 ORVIDA_MONKEY_HOURS=24 \
 	  ctest --output-on-failure -V -R 'KilledAtRandom|Monkey'
+
+# The program, its pictures and sound, the desktop entry and icon, under PREFIX
+# (DESTDIR is honoured). uninstall removes exactly what install put there.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "Nothing installed from $(BUILD)." >&2; exit 1; }
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -d '\n' rm -f
+	-sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -d '\n' -n1 dirname | sort -ru | \
+	  xargs -d '\n' rmdir -p 2>/dev/null
+	rm -f $(BUILD)/install_manifest.txt
 
 bench: build
 	$(BUILD)/bin/orvida_bench
