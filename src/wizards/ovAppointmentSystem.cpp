@@ -87,26 +87,9 @@ void ovAppointmentSystem::build() {
 
 void ovAppointmentSystem::childFinished(ovHyperNode* finished) {
     using namespace ovWizardTags;
+    if (takeScheduleStep(*finished, app_.system().clock().localTime()))
+        return;
     switch (finished->tag) {
-    case dayChoiceTag:
-        startTime = ovDateFromChoice(app_.system().clock().localTime(), finished->label.view());
-        break;
-    case calendarTag:
-        startTime = ovDateFromCalendar(app_.system().clock().localTime(), *calendar);
-        break;
-    case startTimeTag:
-        ovApplyStartTime(startTime, *startTimePicker);
-        break;
-    case endTimeTag:
-        durationMinutes = ovMinutesOf(*endTimePicker);
-        break;
-    case subjectChoiceTag:
-        subjectPrefix_ = ovPrefixOf(*finished);
-        subject = subjectPrefix_.view();
-        break;
-    case subjectKeyboardTag:
-        ovComposeText(subject, subjectPrefix_.view(), subjectKeyboard->inputText.view());
-        break;
     case locationChoiceTag:
         locationPrefix_ = ovPrefixOf(*finished);
         location = locationPrefix_.view();
@@ -123,7 +106,7 @@ void ovAppointmentSystem::childFinished(ovHyperNode* finished) {
 }
 
 void ovAppointmentSystem::commit() {
-    reminderMinutes = ovMinutesOf(*reminderPicker);
+    takeReminder();
     ovPoomSession* session = ovPoomSession::instance();
     if (session == nullptr) {
         ovReportCommit(*finish, false, "the appointment was not saved: there is no store");
@@ -137,10 +120,6 @@ void ovAppointmentSystem::commit() {
 }
 
 void ovAppointmentSystem::reset(ovNavigator&) {
-    subjectKeyboard->inputText.clear();
+    resetSchedule();
     locationKeyboard->inputText.clear();
-    ovResetTimePicker(*startTimePicker);
-    ovResetTimePicker(*endTimePicker);
-    ovResetTimePicker(*reminderPicker);
-    calendar->showToday();
 }

@@ -4,16 +4,14 @@
 // the appointment to the store. The root owns every step and collects their values
 // as the user leaves them.
 #include "base/ovFixedText.h"
-#include "platform/system/ovDateTime.h"
 #include "shell/ovHyperNode.h"
+#include "wizards/ovScheduleDraft.h"
 
 class ovApp;
-class ovDatePicker;
 class ovInfoDisplay;
 class ovKeyboardInput;
-class ovTimePicker;
 
-class ovAppointmentSystem final : public ovHyperNode {
+class ovAppointmentSystem final : public ovHyperNode, public ovScheduleDraft {
 public:
     static constexpr int firstNodeId = 44001;
 
@@ -28,20 +26,9 @@ public:
     void childFinished(ovHyperNode* finished) override;
     void reset(ovNavigator& nav) override;
 
-    // The draft, written by the steps before the commit reads it.
-    ovSystemTime startTime;
-    ovFixedText<256> subject;
+    // Beside the schedule's draft and steps: the location and its keyboard.
     ovFixedText<256> location;
-    int durationMinutes = 0;
-    int reminderMinutes = 0;
-
-    // The steps the root reads or resets.
-    ovKeyboardInput* subjectKeyboard = nullptr;
     ovKeyboardInput* locationKeyboard = nullptr;
-    ovTimePicker* startTimePicker = nullptr;
-    ovTimePicker* endTimePicker = nullptr;
-    ovTimePicker* reminderPicker = nullptr;
-    ovDatePicker* calendar = nullptr;
     ovInfoDisplay* finish = nullptr;
 
 private:
@@ -49,8 +36,7 @@ private:
     void commit();
 
     ovApp& app_;
-    // The prefix choices last left; the keyboards' texts are added to them.
-    ovFixedText<256> subjectPrefix_;
+    // The location choice last left; the keyboard's text is added to it.
     ovFixedText<256> locationPrefix_;
     static ovAppointmentSystem* instance_;
 };

@@ -7,7 +7,6 @@
 #include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "store/ovPoomSession.h"
-#include "wizards/ovScheduleRules.h"
 #include "wizards/ovWizardBuilder.h"
 #include "wizards/ovWizardTags.h"
 
@@ -87,26 +86,9 @@ int ovTaskSystem::priorityOf(const ovHyperNode& choice) {
 
 void ovTaskSystem::childFinished(ovHyperNode* finished) {
     using namespace ovWizardTags;
+    if (takeScheduleStep(*finished, app_.system().clock().localTime()))
+        return;
     switch (finished->tag) {
-    case dayChoiceTag:
-        startTime = ovDateFromChoice(app_.system().clock().localTime(), finished->label.view());
-        break;
-    case calendarTag:
-        startTime = ovDateFromCalendar(app_.system().clock().localTime(), *calendar);
-        break;
-    case startTimeTag:
-        ovApplyStartTime(startTime, *startTimePicker);
-        break;
-    case endTimeTag:
-        durationMinutes = ovMinutesOf(*endTimePicker);
-        break;
-    case subjectChoiceTag:
-        subjectPrefix_ = ovPrefixOf(*finished);
-        subject = subjectPrefix_.view();
-        break;
-    case subjectKeyboardTag:
-        ovComposeText(subject, subjectPrefix_.view(), subjectKeyboard->inputText.view());
-        break;
     case priorityChoiceTag:
         priority = priorityOf(*finished);
         break;
@@ -119,7 +101,7 @@ void ovTaskSystem::childFinished(ovHyperNode* finished) {
 }
 
 void ovTaskSystem::commit() {
-    reminderMinutes = ovMinutesOf(*reminderPicker);
+    takeReminder();
     ovPoomSession* session = ovPoomSession::instance();
     if (session == nullptr) {
         ovReportCommit(*finish, false, "the task was not saved: there is no store");
@@ -133,9 +115,5 @@ void ovTaskSystem::commit() {
 }
 
 void ovTaskSystem::reset(ovNavigator&) {
-    subjectKeyboard->inputText.clear();
-    ovResetTimePicker(*startTimePicker);
-    calendar->showToday();
-    ovResetTimePicker(*endTimePicker);
-    ovResetTimePicker(*reminderPicker);
+    resetSchedule();
 }

@@ -3,16 +3,14 @@
 // from a verb prefix and typed text, a priority and a reminder; its info display adds
 // the task to the store.
 #include "base/ovFixedText.h"
-#include "platform/system/ovDateTime.h"
 #include "shell/ovHyperNode.h"
+#include "wizards/ovScheduleDraft.h"
 
 class ovApp;
-class ovDatePicker;
 class ovInfoDisplay;
 class ovKeyboardInput;
-class ovTimePicker;
 
-class ovTaskSystem final : public ovHyperNode {
+class ovTaskSystem final : public ovHyperNode, public ovScheduleDraft {
 public:
     static constexpr int firstNodeId = 45001;
     // The store's importance scale.
@@ -32,17 +30,8 @@ public:
     // "High" 2, "Normal" 1, "Low" 0; any other label counts as normal.
     static int priorityOf(const ovHyperNode& choice);
 
-    ovSystemTime startTime;
-    ovFixedText<256> subject;
-    int durationMinutes = 0;
-    int reminderMinutes = 0;
     int priority = priorityNormal;
 
-    ovKeyboardInput* subjectKeyboard = nullptr;
-    ovTimePicker* startTimePicker = nullptr;
-    ovTimePicker* endTimePicker = nullptr;
-    ovTimePicker* reminderPicker = nullptr;
-    ovDatePicker* calendar = nullptr;
     ovInfoDisplay* finish = nullptr;
 
 private:
@@ -50,6 +39,5 @@ private:
     void commit();
 
     ovApp& app_;
-    ovFixedText<256> subjectPrefix_;
     static ovTaskSystem* instance_;
 };
