@@ -1,6 +1,7 @@
 #include "platform/mail/ovMsmtpConfig.h"
 
 #include "platform/system/ovConfigPaths.h"
+#include "platform/system/ovIniSection.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +11,6 @@
 
 namespace {
 // A configuration is a few lines; anything this large is not one.
-constexpr std::streamoff kMaxFileSize = 1 << 20;
 
 // One account's settings as the file gives them: only what was set, so that
 // inheritance can lay one account's settings over another's.
@@ -100,15 +100,6 @@ constexpr std::string_view kIgnored[] = {
     "eval",
 };
 
-std::string trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
-
 // The argument after the command: quotes removed (with \" and \\ inside them), a `#`
 // outside quotes ending the line. Returns false for a quote that is never closed.
 bool parseArgument(std::string_view raw, std::string& out) {
@@ -186,7 +177,7 @@ ovMsmtpConfig ovParseMsmtpConfig(std::string_view text, const std::string& fileN
     size_t pos = 0;
     while (pos <= text.size()) {
         const size_t end = std::min(text.find('\n', pos), text.size());
-        const std::string line = trim(text.substr(pos, end - pos));
+        const std::string line = ovIniTrim(text.substr(pos, end - pos));
         pos = end + 1;
         ++lineNumber;
         if (line.empty() || line[0] == '#')
@@ -213,7 +204,7 @@ ovMsmtpConfig ovParseMsmtpConfig(std::string_view text, const std::string& fileN
             std::string name = value;
             std::vector<std::string> parents;
             if (const size_t colon = value.find(':'); colon != std::string::npos) {
-                name = trim(value.substr(0, colon));
+                name = ovIniTrim(value.substr(0, colon));
                 std::string rest = value.substr(colon + 1);
                 std::replace(rest.begin(), rest.end(), ',', ' ');
                 std::istringstream words(rest);
@@ -308,23 +299,13 @@ ovMsmtpConfig ovParseMsmtpConfig(std::string_view text, const std::string& fileN
 }
 
 ovMsmtpConfig ovReadMsmtpConfig(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        ovMsmtpConfig none;
-        if (errno != ENOENT && ovFileExists(file))
-            none.problems.push_back(file + ": cannot be read: " + std::strerror(errno));
-        return none;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    if (size > kMaxFileSize) {
-        ovMsmtpConfig none;
+    std::string text;
+    std::vector<std::string> problems;
+    if (ovReadSettingsFile(file, "an msmtp configuration", text, problems))
+        return ovParseMsmtpConfig(text, file);
+    ovMsmtpConfig none;
+    if (!problems.empty())
         none.file = file;
-        none.problems.push_back(file + ": is too large to be an msmtp configuration");
-        return none;
-    }
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    return ovParseMsmtpConfig(text, file);
+    none.problems = std::move(problems);
+    return none;
 }

@@ -1,25 +1,10 @@
 #include "platform/sms/ovSmsSettings.h"
 
 #include "platform/system/ovConfigPaths.h"
+#include "platform/system/ovIniSection.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
-
-namespace {
-constexpr std::streamoff kMaxFileSize = 1 << 20;
-
-std::string trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
-} // namespace
 
 std::string ovOrvidaConfigFile(const std::string& configDir) {
     if (!configDir.empty())
@@ -60,35 +45,12 @@ bool ovSplitCommandLine(std::string_view text, std::vector<std::string>& words) 
 ovSmsSettings ovParseSmsSettings(std::string_view text, const std::string& fileName) {
     ovSmsSettings s;
     s.file = fileName;
-    std::string section;
-    int lineNumber = 0;
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        const size_t end = std::min(text.find('\n', pos), text.size());
-        const std::string line = trim(text.substr(pos, end - pos));
-        pos = end + 1;
-        ++lineNumber;
+    for (const ovIniSetting& setting : ovIniSection(text, fileName, "sms", s.problems)) {
         auto problem = [&](const std::string& what) {
-            s.problems.push_back(fileName + ":" + std::to_string(lineNumber) + ": " + what);
+            s.problems.push_back(ovIniProblem(fileName, setting.line, what));
         };
-        if (line.empty() || line[0] == '#' || line[0] == ';')
-            continue;
-        if (line[0] == '[') {
-            if (line.back() != ']' || line.size() < 3)
-                problem("a section header looks like [name], not '" + line + "'");
-            else
-                section = trim(std::string_view(line).substr(1, line.size() - 2));
-            continue;
-        }
-        if (section != "sms")
-            continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            problem("expected 'name = value', found '" + line + "'");
-            continue;
-        }
-        const std::string key = trim(std::string_view(line).substr(0, eq));
-        const std::string value = trim(std::string_view(line).substr(eq + 1));
+        const std::string& key = setting.key;
+        const std::string& value = setting.value;
         if (key == "provider") {
             if (value == "spool")
                 s.provider = ovSmsSettings::Provider::spool;
@@ -121,22 +83,9 @@ ovSmsSettings ovParseSmsSettings(std::string_view text, const std::string& fileN
 }
 
 ovSmsSettings ovReadSmsSettings(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        ovSmsSettings defaults;
-        if (errno != ENOENT && ovFileExists(file))
-            defaults.problems.push_back(file + ": cannot be read: " + std::strerror(errno));
-        return defaults;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    if (size > kMaxFileSize) {
-        ovSmsSettings defaults;
-        defaults.problems.push_back(file + ": is too large to be Orvida's configuration");
-        return defaults;
-    }
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    return ovParseSmsSettings(text, file);
+    std::string text;
+    ovSmsSettings defaults;
+    if (ovReadSettingsFile(file, "Orvida's configuration", text, defaults.problems))
+        return ovParseSmsSettings(text, file);
+    return defaults;
 }
