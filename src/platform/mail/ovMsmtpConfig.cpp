@@ -4,9 +4,6 @@
 #include "platform/system/ovIniSection.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace {
