@@ -130,24 +130,29 @@ void ovTimePicker::handleInput(ovNavigator& nav) {
     recomputeResult();
 }
 
-void ovTimePicker::handleBack(ovNavigator& nav, ovPoint p) {
-    ovApp& app = nav.app();
-    if (!backRect.contains(p)) {
-        if (buttonState == backPressed) {
+bool ovTimePicker::pressButton(ovApp& app, const ovRect& rect, int pressedState, ovPoint p) {
+    if (!rect.contains(p)) {
+        if (buttonState == pressedState) {
             buttonState = noButton;
             app.needsRepaint = true;
         }
-        return;
+        return false;
     }
-    if (buttonState != backPressed) {
-        buttonState = backPressed;
+    if (buttonState != pressedState) {
+        buttonState = pressedState;
         buttonPressTime = app.totalTime;
         app.needsRepaint = true;
     }
     if (!tapReleased())
-        return;
+        return false;
     buttonState = noButton;
     buttonPressTime = 0;
+    return true;
+}
+
+void ovTimePicker::handleBack(ovNavigator& nav, ovPoint p) {
+    if (!pressButton(nav.app(), backRect, backPressed, p))
+        return;
     if (pickerMode == duration && !isReminder) {
         goBack(nav);
         return;
@@ -163,23 +168,8 @@ void ovTimePicker::handleBack(ovNavigator& nav, ovPoint p) {
 }
 
 void ovTimePicker::handleNext(ovNavigator& nav, ovPoint p) {
-    ovApp& app = nav.app();
-    if (!nextRect.contains(p)) {
-        if (buttonState == nextPressed) {
-            buttonState = noButton;
-            app.needsRepaint = true;
-        }
+    if (!pressButton(nav.app(), nextRect, nextPressed, p))
         return;
-    }
-    if (buttonState != nextPressed) {
-        buttonState = nextPressed;
-        buttonPressTime = app.totalTime;
-        app.needsRepaint = true;
-    }
-    if (!tapReleased())
-        return;
-    buttonState = noButton;
-    buttonPressTime = 0;
     if (children.count() == 1)
         enterChild(nav, 0);
 }

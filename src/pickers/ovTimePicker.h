@@ -5,6 +5,8 @@
 // to the only child, Back leaves. The wizards copy the six-integer result record.
 #include "shell/ovHyperNode.h"
 
+class ovApp;
+
 class ovTimePicker : public ovHyperNode {
 public:
     static constexpr int timeOfDay = 0;
@@ -76,6 +78,9 @@ public:
 
 private:
     void computeLayout();
+    // Follows the finger on the Back or Next button: pressed while it is on the button,
+    // true when it is lifted there.
+    bool pressButton(ovApp& app, const ovRect& rect, int pressedState, ovPoint p);
     void handleBack(ovNavigator& nav, ovPoint p);
     void handleNext(ovNavigator& nav, ovPoint p);
     void handleUnits(ovNavigator& nav, ovPoint p);
