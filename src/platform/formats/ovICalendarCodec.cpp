@@ -690,3 +690,45 @@ std::string ovEncodeTask(const ovPimTask& item) {
     }
     return written(calendar.get());
 }
+
+std::string ovJoinCalendars(const std::vector<std::string>& calendars) {
+    std::string out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvida//Orvida//EN\r\n";
+    std::vector<std::string> zones;
+    std::string items;
+    for (const std::string& calendar : calendars) {
+        std::string component, tzid;
+        int depth = 0;
+        for (const ovContentLine& line : ovSplitContentLines(calendar)) {
+            ovParsedLine p;
+            if (!ovParseContentLine(line.text, p))
+                continue;
+            if (p.name == "BEGIN") {
+                if (depth++ > 0)
+                    component += line.raw;
+                continue;
+            }
+            if (p.name == "END") {
+                if (--depth <= 0)
+                    continue; // END:VCALENDAR
+                component += line.raw;
+                if (depth == 1) {
+                    if (!ovIsEndOf(p, "VTIMEZONE")) {
+                        items += component;
+                    } else if (std::find(zones.begin(), zones.end(), tzid) == zones.end()) {
+                        zones.push_back(tzid);
+                        out += component;
+                    }
+                    component.clear();
+                    tzid.clear();
+                }
+                continue;
+            }
+            if (depth < 2)
+                continue; // the calendar's own properties: ours replace them
+            component += line.raw;
+            if (depth == 2 && p.name == "TZID")
+                tzid = p.value;
+        }
+    }
+    return out + items + "END:VCALENDAR\r\n";
+}

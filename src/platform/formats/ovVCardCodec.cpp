@@ -266,9 +266,14 @@ std::string cardText(const Card& card) {
     return out;
 }
 
+// The name as people write it. A file-as name already of the form "Last, First" with the
+// contact's first name gives "First Last" rather than "First Last, First".
 std::string fullName(const std::string& fileAs, const std::string& firstName) {
     if (fileAs.empty() || firstName.empty())
         return fileAs.empty() ? firstName : fileAs;
+    const std::string tail = ", " + firstName;
+    if (fileAs.size() > tail.size() && fileAs.compare(fileAs.size() - tail.size(), tail.size(), tail) == 0)
+        return firstName + " " + fileAs.substr(0, fileAs.size() - tail.size());
     return firstName + " " + fileAs;
 }
 
