@@ -184,6 +184,8 @@ std::string readCard(Card& card, int& line) {
         line = card.lines[i].line;
         if (!ovParseContentLine(card.lines[i].text, p))
             return "not a vCard property line (NAME:VALUE expected)";
+        if (card.lines[i].text.find('\0') != std::string::npos)
+            return "the card holds a NUL byte";
         const int index = static_cast<int>(i);
         if (p.name == "VERSION") {
             card.version = p.value;
