@@ -1,6 +1,8 @@
 #include "platform/formats/ovContentLines.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 
 std::string ovUpper(std::string_view text) {
     std::string out(text);
@@ -134,5 +136,22 @@ std::string ovFoldContentLine(std::string_view text) {
         room = kOctets - 1;
     }
     out.append(text).append("\r\n");
+    return out;
+}
+
+std::string ovUidFromText(std::string_view text) {
+    const auto fnv = [&](uint64_t hash) {
+        for (char c : text) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001B3ull;
+        }
+        return hash;
+    };
+    const uint64_t high = fnv(0xCBF29CE484222325ull), low = fnv(0x84222325CBF29CE4ull);
+    char out[37];
+    std::snprintf(out, sizeof out, "%08x-%04x-8%03x-%04x-%012llx", static_cast<unsigned>(high >> 32),
+                  static_cast<unsigned>(high >> 16 & 0xFFFF), static_cast<unsigned>(high & 0xFFF),
+                  static_cast<unsigned>((low >> 48 & 0x3FFF) | 0x8000),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
     return out;
 }

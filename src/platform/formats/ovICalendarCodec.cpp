@@ -585,7 +585,7 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
                 a->setReminderSet(f.reminderMinutes >= 0);
                 if (f.reminderMinutes >= 0)
                     (void)a->setReminderMinutesBeforeStart(f.reminderMinutes);
-                a->setUid(uid != nullptr && *uid != 0 ? uid : ovPimNewUid());
+                a->setUid(uid != nullptr && *uid != 0 ? uid : ovUidFromText(item.source));
                 a->setSourceText(item.source);
                 out.items.push_back(std::move(a));
             }
@@ -601,7 +601,7 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
                 t->setReminderSet(f.reminder.has_value());
                 if (f.reminder)
                     (void)t->setReminderTime(*f.reminder);
-                t->setUid(uid != nullptr && *uid != 0 ? uid : ovPimNewUid());
+                t->setUid(uid != nullptr && *uid != 0 ? uid : ovUidFromText(item.source));
                 t->setSourceText(item.source);
                 out.items.push_back(std::move(t));
             }

@@ -320,8 +320,9 @@ ovDecoded ovDecodeVCards(std::string_view text) {
             continue;
         }
         auto contact = std::make_unique<ovPimContact>();
-        contact->setUid(card.uid.empty() ? ovPimNewUid() : card.uid);
-        contact->setSourceText(cardText(card));
+        const std::string source = cardText(card);
+        contact->setUid(card.uid.empty() ? ovUidFromText(source) : card.uid);
+        contact->setSourceText(source);
         contact->setFileAs(ovToUtf16(card.fileAs));
         contact->setFirstName(ovToUtf16(card.firstName));
         contact->setHomeTelephoneNumber(ovToUtf16(card.tels[home]));
