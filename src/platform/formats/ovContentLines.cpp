@@ -155,3 +155,20 @@ std::string ovUidFromText(std::string_view text) {
                   static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
     return out;
 }
+
+std::string ovPrintable(std::string_view text) {
+    constexpr size_t kLongest = 160;
+    std::string out;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
+    }
+    if (out.size() > kLongest) {
+        size_t cut = kLongest;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.resize(cut);
+        out += "...";
+    }
+    return out;
+}

@@ -46,3 +46,6 @@ std::string ovFoldContentLine(std::string_view text);
 // of two FNV-1a hashes), so that importing the same file again updates the item rather
 // than adding it a second time.
 std::string ovUidFromText(std::string_view text);
+
+// Text from a file made fit for a message: control bytes shown as '?', at most 160 bytes.
+std::string ovPrintable(std::string_view text);

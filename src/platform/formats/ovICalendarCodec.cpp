@@ -609,6 +609,8 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
         if (!problem.empty())
             out.problems.push_back({item.line, problem});
     }
+    for (ovDecodeProblem& p : out.problems)
+        p.problem = ovPrintable(p.problem);
     std::sort(out.problems.begin(), out.problems.end(),
               [](const ovDecodeProblem& a, const ovDecodeProblem& b) { return a.line < b.line; });
     return out;

@@ -332,6 +332,8 @@ ovDecoded ovDecodeVCards(std::string_view text) {
         contact->setEmail1Address(ovToUtf16(card.email));
         out.items.push_back(std::move(contact));
     }
+    for (ovDecodeProblem& p : out.problems)
+        p.problem = ovPrintable(p.problem);
     std::sort(out.problems.begin(), out.problems.end(),
               [](const ovDecodeProblem& a, const ovDecodeProblem& b) { return a.line < b.line; });
     return out;

@@ -153,7 +153,7 @@ TEST_F(ovPimImportExportTest, WhatCannotBeImportedIsNamedByFileAndLineAndTheRest
                           "BEGIN:VCARD\nVERSION:2.1\nN:Holm;Eva\nTEL;CELL:0702\nEND:VCARD\n");
     ASSERT_EQ(run({"import", phone}), 0) << errors;
     ASSERT_EQ(run({"import", phone}), 0) << errors;
-    EXPECT_EQ(output, phone + ": added 0, updated 2, left out 0\n");
+    EXPECT_EQ(output, phone + ": added 0, updated 2, problems 0\n");
     ASSERT_EQ(run({"list", "contacts"}), 0);
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2);
 
