@@ -427,7 +427,10 @@ std::string ovEncodeContact(const ovPimContact& item) {
         set(index,
             index >= 0 ? withValue(card.lines[static_cast<size_t>(index)],
                                    card.parsed[static_cast<size_t>(index)], escape(email))
-                       : (version == "4.0" ? "EMAIL:" : "EMAIL;TYPE=INTERNET:") + escape(email),
+                       : (version == "4.0"   ? "EMAIL:"
+                          : version == "2.1" ? "EMAIL;INTERNET:"
+                                             : "EMAIL;TYPE=INTERNET:") +
+                             escape(email),
             email.empty());
     }
 
