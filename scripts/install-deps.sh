@@ -18,6 +18,8 @@ packages=(
   libcurl4-openssl-dev openssl
   # reminders: the notification call, and the session bus and service the tests start
   libdbus-1-dev dbus-daemon python3-dbus
+  # iCalendar files
+  libical-dev
 )
 
 missing=()
