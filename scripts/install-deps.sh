@@ -20,6 +20,8 @@ packages=(
   libdbus-1-dev dbus-daemon python3-dbus
   # iCalendar files
   libical-dev
+  # judges of the calendars and cards that export writes
+  python3-icalendar python3-vobject
 )
 
 missing=()
