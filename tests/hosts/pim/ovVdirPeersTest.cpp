@@ -5,6 +5,7 @@
 
 #include "hosts/pim/ovPimTool.h"
 #include "platform/system/ovDateTime.h"
+#include "shell/ovBackBuffer.h"
 
 #include <gtest/gtest.h>
 

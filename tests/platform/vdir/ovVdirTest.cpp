@@ -184,7 +184,7 @@ TEST_F(Vdir, ItemsMadeBeforeTheVdirGetFilesAndEverySaveRewritesItsOwnFile) {
     ASSERT_EQ(names("calendar"), std::vector<std::string>{name});
     ovDecoded decoded = ovDecodeICalendar(readAll(file("calendar/" + name)));
     ASSERT_EQ(decoded.items.size(), 1u);
-    EXPECT_EQ(ovToUtf8(ovPimItemCast<ovPimAppointment>(decoded.items[0].get())->subject()), u8"Lunch with Bob");
+    EXPECT_EQ(ovToUtf8(ovPimItemCast<ovPimAppointment>(decoded.items[0].get())->subject()), "Lunch with Bob");
 
     // An edit from another program keeps what it added (X-FOO) through Orvida's own save.
     put("calendar/" + name, event(uid, "Lunch with Bob and Sue"));
