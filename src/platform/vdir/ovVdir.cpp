@@ -90,6 +90,27 @@ std::string ovVdir::newFileName(ovPimItemType kind, const std::string& uid) cons
     return relative;
 }
 
+bool ovVdir::indexed(const std::string& folder) const {
+    return std::any_of(byPath_.begin(), byPath_.end(), [&](const auto& entry) {
+        return entry.first.compare(0, folder.size() + 1, folder + "/") == 0;
+    });
+}
+
+ovResult<> ovVdir::makeFolderIfNew(ovPimItemType kind) const {
+    const std::string folder = relativeFolder(kind);
+    std::error_code ec;
+    if (fs::is_directory(absolute(folder), ec))
+        return {};
+    // A folder that held items before and is gone now (a disk not mounted) is not made
+    // afresh: the save fails instead, and the items come back with the folder.
+    if (indexed(folder))
+        return ovFail(ovPimCode::storeError, absolute(folder) + ": the folder is missing; nothing was saved");
+    fs::create_directories(absolute(folder), ec);
+    if (ec)
+        return ovFail(ovPimCode::storeError, absolute(folder) + ": cannot be made: " + ec.message());
+    return {};
+}
+
 ovResult<> ovVdir::loadIndex(ovPimStore& store) {
     std::vector<ovPimVdirFile> rows;
     if (ovResult<> r = store.vdirFiles(rows); !r)
@@ -131,12 +152,13 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
             relative = path;
     if (relative.empty())
         relative = newFileName(kind, item.uid());
+    if (ovResult<> r = makeFolderIfNew(kind); !r)
+        return r;
     const std::string text = encode(item);
     ovResult<ovAtomicFile> prepared = ovAtomicFile::prepare(absolute(relative), text);
     if (!prepared)
         return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
-                                                 " could not be written to the calendar folder: " +
-                                                 prepared.reason());
+                                                 " could not be written to its file: " + prepared.reason());
     ovPimVdirFile row;
     row.kind = kind;
     row.itemId = item.id();
@@ -150,7 +172,7 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
         return r;
     if (ovResult<> r = prepared.value().commit(); !r)
         return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
-                                                 " could not be written to the calendar folder: " + r.reason());
+                                                 " could not be written to its file: " + r.reason());
     if (syncing_)
         remember(row);
     return {};
@@ -183,10 +205,7 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
         const std::string path = absolute(folder);
         std::error_code ec;
         if (!fs::is_directory(path, ec)) {
-            const bool indexed = std::any_of(byPath_.begin(), byPath_.end(), [&](const auto& entry) {
-                return entry.first.compare(0, folder.size() + 1, folder + "/") == 0;
-            });
-            if (indexed) {
+            if (indexed(folder)) {
                 // Perhaps an unmounted disk: losing every item of it would be worse.
                 report.problems.push_back(path + ": the folder is missing; its items are kept until it is back");
                 missingFolders.push_back(folder);

@@ -65,6 +65,9 @@ private:
     std::string absolute(const std::string& relative) const;
     std::string newFileName(ovPimItemType kind, const std::string& uid) const;
     ovResult<> loadIndex(ovPimStore& store);
+    // Whether the index has files in the folder (relative to the root).
+    bool indexed(const std::string& folder) const;
+    ovResult<> makeFolderIfNew(ovPimItemType kind) const;
     void listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
                      ovVdirSyncReport& report) const;
     ovResult<> takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -228,9 +230,12 @@ TEST_F(VdirPeers, AnAppointmentAndAContactMadeByTapsShowInKhalAndKhard) {
     EXPECT_EQ(khal.code, 0) << khal.output;
     EXPECT_NE(khal.output.find("2026-12-09 14:30-15:30 Lunch with Bob @ Restaurant: Roma"), std::string::npos)
         << khal.output;
-    const Ran khard = sh("khard phone --parsable");
+    Ran khard = sh("khard phone --parsable");
     EXPECT_EQ(khard.code, 0) << khard.output;
-    EXPECT_NE(khard.output.find("491701234567\tAnn Lee\tcell"), std::string::npos) << khard.output;
+    // khard shows the TYPE as the file spells it, and either spelling is right.
+    std::transform(khard.output.begin(), khard.output.end(), khard.output.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(khard.output.find("491701234567\tann lee\tcell"), std::string::npos) << khard.output;
 }
 
 TEST_F(VdirPeers, AppointmentsTravelBothWaysThroughVdirsyncerAndRadicale) {
