@@ -16,6 +16,8 @@ packages=(
   libcurl4-openssl-dev openssl
   # reminders: the notification call, and the session bus and service the tests start
   libdbus-1-dev dbus-daemon python3-dbus
+  # iCalendar files
+  libical-dev
   # the vdir's peers in the tests: calendar and contacts tools, the sync tool, a CalDAV server
   khal khard vdirsyncer radicale
 )

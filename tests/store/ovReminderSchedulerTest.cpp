@@ -180,11 +180,17 @@ TEST_F(ovReminderSchedulerTest, AVersionOneStoreIsUpgradedAndKeepsItsItems) {
     // Make the file what the first version of the store wrote.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "DROP TABLE fired_reminders; DROP INDEX appointments_by_reminder; "
-                           "DROP INDEX tasks_by_reminder; PRAGMA user_version = 1;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db,
+                     "DROP TABLE fired_reminders; DROP INDEX appointments_by_reminder; "
+                     "DROP INDEX tasks_by_reminder; DROP TABLE vdir_files; "
+                     "DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; DROP INDEX tasks_by_uid; "
+                     "ALTER TABLE contacts DROP COLUMN uid; ALTER TABLE contacts DROP COLUMN source; "
+                     "ALTER TABLE appointments DROP COLUMN uid; ALTER TABLE appointments DROP COLUMN source; "
+                     "ALTER TABLE tasks DROP COLUMN uid; ALTER TABLE tasks DROP COLUMN source; "
+                     "PRAGMA user_version = 1;",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(db);
 
     ASSERT_TRUE(ovPimStore::open(file, store));

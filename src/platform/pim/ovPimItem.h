@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class ovPimStore;
 
@@ -31,8 +32,18 @@ public:
     // The store's number for the item; 0 until it is first saved.
     int64_t id() const { return id_; }
     // Writes the item to its store, adding it the first time. When this returns success
-    // the item is on disk and survives the end of the process at any moment.
+    // the item is on disk and survives the end of the process at any moment. An item
+    // without a uid is given a new random one first.
     ovResult<> save();
+
+    // The item's lasting name in iCalendar and vCard files (UID); empty until first saved
+    // or read from such a file. Items read from a file keep that file's UID.
+    const std::string& uid() const { return uid_; }
+    void setUid(std::string uid) { uid_ = std::move(uid); }
+    // The iCalendar or vCard text the item was read from (UTF-8), or empty. Writing the
+    // item out again starts from it, so the properties the store has no field for survive.
+    const std::string& sourceText() const { return sourceText_; }
+    void setSourceText(std::string text) { sourceText_ = std::move(text); }
 
 protected:
     ovPimItem() = default;
@@ -46,7 +57,12 @@ private:
     friend class ovPimStore;
     std::weak_ptr<ovPimStore> store_;
     int64_t id_ = 0;
+    std::string uid_;
+    std::string sourceText_;
 };
+
+// A new random UID in the UUID form (version 4, lower-case hex).
+std::string ovPimNewUid();
 
 // The item as the kind T (ovPimAppointment, ovPimContact, ovPimTask), or null.
 template <class T> T* ovPimItemCast(ovPimItem* item) {

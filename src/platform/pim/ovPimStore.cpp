@@ -94,15 +94,58 @@ CREATE INDEX appointments_by_reminder ON appointments(start_time - reminder_minu
 CREATE INDEX tasks_by_reminder ON tasks(reminder_time) WHERE reminder_set = 1 AND reminder_time > 0;
 )sql";
 
+// Store version 3: each item's UID and the iCalendar or vCard text it was read from, and
+// the index of a vdir (a folder holding one file per item) when one is the items' home.
+constexpr char kSchemaFormats[] = R"sql(
+ALTER TABLE contacts ADD COLUMN uid TEXT NOT NULL DEFAULT '';
+ALTER TABLE contacts ADD COLUMN source TEXT NOT NULL DEFAULT '';
+ALTER TABLE appointments ADD COLUMN uid TEXT NOT NULL DEFAULT '';
+ALTER TABLE appointments ADD COLUMN source TEXT NOT NULL DEFAULT '';
+ALTER TABLE tasks ADD COLUMN uid TEXT NOT NULL DEFAULT '';
+ALTER TABLE tasks ADD COLUMN source TEXT NOT NULL DEFAULT '';
+CREATE INDEX contacts_by_uid ON contacts(uid);
+CREATE INDEX appointments_by_uid ON appointments(uid);
+CREATE INDEX tasks_by_uid ON tasks(uid);
+CREATE TABLE vdir_files (
+    kind INTEGER NOT NULL,
+    item_id INTEGER NOT NULL,
+    path TEXT NOT NULL UNIQUE,
+    mtime_ns INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    digest TEXT NOT NULL,
+    PRIMARY KEY (kind, item_id)
+);
+)sql";
+
 constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
 constexpr char kNotFired[] =
     "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
 
 constexpr char kAppointmentColumns[] =
-    "SELECT a.id, a.start_time, a.end_time, a.subject, a.location, a.reminder_set, a.reminder_minutes ";
+    "SELECT a.id, a.start_time, a.end_time, a.subject, a.location, a.reminder_set, a.reminder_minutes, "
+    "a.uid, a.source ";
 constexpr char kContactColumns[] =
     "SELECT id, file_as, first_name, home_phone, mobile_phone, business_phone, "
-    "business_fax, email1 FROM contacts ";
+    "business_fax, email1, uid, source FROM contacts ";
+constexpr char kTaskColumns[] = "SELECT id, subject, importance, start_date, due_date, reminder_set, "
+                                "reminder_time, uid, source FROM tasks ";
+
+const char* tableOf(ovPimItemType kind) {
+    switch (kind) {
+    case ovPimItemType::appointment:
+        return "appointments";
+    case ovPimItemType::contact:
+        return "contacts";
+    case ovPimItemType::task:
+        break;
+    }
+    return "tasks";
+}
+
+// The place of the kind in the store's per-kind tables of statements.
+size_t kindIndex(ovPimItemType kind) {
+    return kind == ovPimItemType::appointment ? 0 : kind == ovPimItemType::contact ? 1 : 2;
+}
 
 std::string contactKey(std::u16string_view text) {
     return ovToUtf8(ovFoldCase(text));
@@ -371,6 +414,8 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec(kSchemaReminders);
     if (r)
+        r = db_.exec(kSchemaFormats);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
@@ -394,6 +439,8 @@ ovResult<> ovPimStore::upgradeSchema() {
     ovResult<> r = ovResult<>::success();
     if (version < 2)
         r = db_.exec(kSchemaReminders);
+    if (r && version < 3)
+        r = db_.exec(kSchemaFormats);
     if (r && version < schemaVersion)
         r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
     if (r)
@@ -423,6 +470,15 @@ ovResult<> ovPimStore::prepareStatements() {
         "FROM appointments WHERE reminder_set = 1 AND " + kAppointmentReminderDue +
         " BETWEEN ?1 AND ?2 AND " + kNotFired + kAppointmentReminderDue + ") ORDER BY " +
         kAppointmentReminderDue + ", id";
+    const std::string allTasks = std::string(kTaskColumns) + "ORDER BY id";
+    const std::string appointmentByUid =
+        std::string(kAppointmentColumns) + "FROM appointments a WHERE a.uid = ?1 ORDER BY a.id LIMIT 1";
+    const std::string contactByUid = std::string(kContactColumns) + "WHERE uid = ?1 ORDER BY id LIMIT 1";
+    const std::string taskByUid = std::string(kTaskColumns) + "WHERE uid = ?1 ORDER BY id LIMIT 1";
+    const std::string appointmentById =
+        std::string(kAppointmentColumns) + "FROM appointments a WHERE a.id = ?1";
+    const std::string contactById = std::string(kContactColumns) + "WHERE id = ?1";
+    const std::string taskById = std::string(kTaskColumns) + "WHERE id = ?1";
     const std::string taskReminders =
         std::string("SELECT id, reminder_time, subject, '', reminder_time FROM tasks ") +
         "WHERE reminder_set = 1 AND reminder_time > 0 AND reminder_time BETWEEN ?1 AND ?2 AND " + kNotFired +
@@ -439,28 +495,36 @@ ovResult<> ovPimStore::prepareStatements() {
         {overlappingAppointments_, overlapping.c_str()},
         {insertAppointment_,
          "INSERT INTO appointments (start_time, end_time, subject, location, reminder_set, "
-         "reminder_minutes) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+         "reminder_minutes, uid, source) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
         {updateAppointment_,
          "UPDATE appointments SET start_time = ?1, end_time = ?2, subject = ?3, location = ?4, "
-         "reminder_set = ?5, reminder_minutes = ?6 WHERE id = ?7"},
+         "reminder_set = ?5, reminder_minutes = ?6, uid = ?7, source = ?8 WHERE id = ?9"},
         {allContacts_, contactsAll.c_str()},
         {contactsByPrefix_, contactsPrefix.c_str()},
         {insertContact_,
          "INSERT INTO contacts (file_as, first_name, home_phone, mobile_phone, business_phone, "
-         "business_fax, email1, file_as_key, first_name_key) "
-         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"},
+         "business_fax, email1, file_as_key, first_name_key, uid, source) "
+         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"},
         {updateContact_,
          "UPDATE contacts SET file_as = ?1, first_name = ?2, home_phone = ?3, mobile_phone = ?4, "
          "business_phone = ?5, business_fax = ?6, email1 = ?7, file_as_key = ?8, "
-         "first_name_key = ?9 WHERE id = ?10"},
-        {allTasks_,
-         "SELECT id, subject, importance, start_date, due_date, reminder_set, reminder_time FROM tasks "
-         "ORDER BY id"},
+         "first_name_key = ?9, uid = ?10, source = ?11 WHERE id = ?12"},
+        {allTasks_, allTasks.c_str()},
         {insertTask_,
-         "INSERT INTO tasks (subject, importance, start_date, due_date, reminder_set, reminder_time) "
-         "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+         "INSERT INTO tasks (subject, importance, start_date, due_date, reminder_set, reminder_time, uid, "
+         "source) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
         {updateTask_, "UPDATE tasks SET subject = ?1, importance = ?2, start_date = ?3, due_date = ?4, "
-                      "reminder_set = ?5, reminder_time = ?6 WHERE id = ?7"},
+                      "reminder_set = ?5, reminder_time = ?6, uid = ?7, source = ?8 WHERE id = ?9"},
+        {appointmentByUid_, appointmentByUid.c_str()},
+        {contactByUid_, contactByUid.c_str()},
+        {taskByUid_, taskByUid.c_str()},
+        {appointmentById_, appointmentById.c_str()},
+        {contactById_, contactById.c_str()},
+        {taskById_, taskById.c_str()},
+        {allVdirFiles_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files ORDER BY path"},
+        {putVdirFile_, "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+        {removeVdirFile_, "DELETE FROM vdir_files WHERE path = ?1"},
     };
     for (const auto& s : statements) {
         if (ovResult<> r = db_.prepare(s.sql, s.statement); !r)
@@ -481,6 +545,8 @@ ovResult<> ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& 
         item->location_ = ovToUtf16(statement.columnText(4));
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderMinutes_ = static_cast<int>(statement.columnInt(6));
+        item->uid_ = statement.columnText(7);
+        item->sourceText_ = statement.columnText(8);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -515,6 +581,8 @@ ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out)
         item->business_ = ovToUtf16(statement.columnText(5));
         item->businessFax_ = ovToUtf16(statement.columnText(6));
         item->email1_ = ovToUtf16(statement.columnText(7));
+        item->uid_ = statement.columnText(8);
+        item->sourceText_ = statement.columnText(9);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -549,17 +617,23 @@ ovResult<> ovPimStore::contactsWithNamePrefix(std::u16string_view text, ItemList
 
 ovResult<> ovPimStore::tasks(ItemList& out) {
     ovSqliteStatement::ResetOnExit done(allTasks_);
+    return readTasks(allTasks_, out);
+}
+
+ovResult<> ovPimStore::readTasks(ovSqliteStatement& statement, ItemList& out) {
     out.clear();
     ovSqliteStatement::Step step;
-    while ((step = allTasks_.step()) == ovSqliteStatement::Step::row) {
+    while ((step = statement.step()) == ovSqliteStatement::Step::row) {
         auto item = std::make_unique<ovPimTask>(weak_from_this());
-        item->id_ = allTasks_.columnInt(0);
-        item->subject_ = ovToUtf16(allTasks_.columnText(1));
-        item->importance_ = static_cast<int>(allTasks_.columnInt(2));
-        item->startDate_ = allTasks_.columnDouble(3);
-        item->dueDate_ = allTasks_.columnDouble(4);
-        item->reminderSet_ = allTasks_.columnInt(5) != 0;
-        item->reminderTime_ = allTasks_.columnDouble(6);
+        item->id_ = statement.columnInt(0);
+        item->subject_ = ovToUtf16(statement.columnText(1));
+        item->importance_ = static_cast<int>(statement.columnInt(2));
+        item->startDate_ = statement.columnDouble(3);
+        item->dueDate_ = statement.columnDouble(4);
+        item->reminderSet_ = statement.columnInt(5) != 0;
+        item->reminderTime_ = statement.columnDouble(6);
+        item->uid_ = statement.columnText(7);
+        item->sourceText_ = statement.columnText(8);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -654,21 +728,67 @@ ovResult<uint64_t> ovPimStore::changeStamp() {
     return ovResult<uint64_t>((static_cast<uint64_t>(version) << 32) + localChanges_);
 }
 
-ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
-    ovSqliteStatement::ResetOnExit done(statement);
-    if (statement.step() != ovSqliteStatement::Step::done)
-        return db_.failure(std::string("cannot save the ") + what);
-    ++localChanges_;
-    if (item.id_ == 0) {
-        item.id_ = db_.lastInsertRowId();
-    } else if (db_.changes() == 0) {
-        return ovFail(ovPimCode::storeError,
-                      db_.file() + ": cannot save the " + what + ": it is no longer in the store");
+ovResult<> ovPimStore::beginChange() {
+    // Inside a batch the batch's transaction is already open; a savepoint lets one save
+    // be undone without dropping the others.
+    if (!(inBatch_ ? db_.exec("SAVEPOINT item_change") : db_.exec("BEGIN IMMEDIATE")))
+        return openFailure(db_, db_.file());
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::commitChange() {
+    if (ovResult<> r = db_.exec(inBatch_ ? "RELEASE item_change" : "COMMIT"); !r) {
+        undoChange();
+        return r;
     }
     return ovResult<>::success();
 }
 
+void ovPimStore::undoChange() {
+    if (inBatch_) {
+        (void)db_.exec("ROLLBACK TO item_change");
+        (void)db_.exec("RELEASE item_change");
+    } else {
+        db_.rollback();
+    }
+}
+
+ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
+    const bool isNew = item.id_ == 0;
+    {
+        ovSqliteStatement::ResetOnExit done(statement);
+        if (statement.step() != ovSqliteStatement::Step::done) {
+            ovResult<> failed = db_.failure(std::string("cannot save the ") + what);
+            undoChange();
+            return failed;
+        }
+        if (isNew) {
+            item.id_ = db_.lastInsertRowId();
+        } else if (db_.changes() == 0) {
+            undoChange();
+            return ovFail(ovPimCode::storeError,
+                          db_.file() + ": cannot save the " + what + ": it is no longer in the store");
+        }
+    }
+    ovResult<> r = saveHook_ ? saveHook_->beforeSave(*this, item) : ovResult<>::success();
+    if (r)
+        r = commitChange();
+    else
+        undoChange();
+    if (!r) {
+        if (isNew)
+            item.id_ = 0;
+        return r;
+    }
+    ++localChanges_;
+    return ovResult<>::success();
+}
+
 ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
+    if (item.uid_.empty())
+        item.uid_ = ovPimNewUid();
+    if (ovResult<> r = beginChange(); !r)
+        return r;
     ovSqliteStatement& s = item.id_ == 0 ? insertAppointment_ : updateAppointment_;
     s.bindDouble(1, item.start_);
     s.bindDouble(2, item.end_);
@@ -676,12 +796,18 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
     s.bindText(4, ovToUtf8(item.location_));
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindInt(6, item.reminderMinutes_);
+    s.bindText(7, item.uid_);
+    s.bindText(8, item.sourceText_);
     if (item.id_ != 0)
-        s.bindInt(7, item.id_);
+        s.bindInt(9, item.id_);
     return finishSave(item, s, "appointment");
 }
 
 ovResult<> ovPimStore::saveContact(ovPimContact& item) {
+    if (item.uid_.empty())
+        item.uid_ = ovPimNewUid();
+    if (ovResult<> r = beginChange(); !r)
+        return r;
     ovSqliteStatement& s = item.id_ == 0 ? insertContact_ : updateContact_;
     s.bindText(1, ovToUtf8(item.fileAs_));
     s.bindText(2, ovToUtf8(item.firstName_));
@@ -692,12 +818,18 @@ ovResult<> ovPimStore::saveContact(ovPimContact& item) {
     s.bindText(7, ovToUtf8(item.email1_));
     s.bindText(8, contactKey(item.fileAs_));
     s.bindText(9, contactKey(item.firstName_));
+    s.bindText(10, item.uid_);
+    s.bindText(11, item.sourceText_);
     if (item.id_ != 0)
-        s.bindInt(10, item.id_);
+        s.bindInt(12, item.id_);
     return finishSave(item, s, "contact");
 }
 
 ovResult<> ovPimStore::saveTask(ovPimTask& item) {
+    if (item.uid_.empty())
+        item.uid_ = ovPimNewUid();
+    if (ovResult<> r = beginChange(); !r)
+        return r;
     ovSqliteStatement& s = item.id_ == 0 ? insertTask_ : updateTask_;
     s.bindText(1, ovToUtf8(item.subject_));
     s.bindInt(2, item.importance_);
@@ -705,7 +837,142 @@ ovResult<> ovPimStore::saveTask(ovPimTask& item) {
     s.bindDouble(4, item.dueDate_);
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindDouble(6, item.reminderTime_);
+    s.bindText(7, item.uid_);
+    s.bindText(8, item.sourceText_);
     if (item.id_ != 0)
-        s.bindInt(7, item.id_);
+        s.bindInt(9, item.id_);
     return finishSave(item, s, "task");
+}
+
+ovResult<bool> ovPimStore::findOne(ovPimItemType kind, ovSqliteStatement* const statements[3],
+                                   std::unique_ptr<ovPimItem>& out) {
+    out.reset();
+    ItemList found;
+    ovResult<> r = ovResult<>::success();
+    switch (kind) {
+    case ovPimItemType::appointment: {
+        ovSqliteStatement::ResetOnExit done(*statements[0]);
+        r = readAppointments(*statements[0], found);
+        break;
+    }
+    case ovPimItemType::contact: {
+        ovSqliteStatement::ResetOnExit done(*statements[1]);
+        r = readContacts(*statements[1], found);
+        break;
+    }
+    case ovPimItemType::task: {
+        ovSqliteStatement::ResetOnExit done(*statements[2]);
+        r = readTasks(*statements[2], found);
+        break;
+    }
+    }
+    if (!r)
+        return r.error();
+    if (found.empty())
+        return ovResult<bool>(false);
+    out = std::move(found.front());
+    return ovResult<bool>(true);
+}
+
+ovResult<bool> ovPimStore::findByUid(ovPimItemType kind, std::string_view uid,
+                                     std::unique_ptr<ovPimItem>& out) {
+    ovSqliteStatement* const statements[3] = {&appointmentByUid_, &contactByUid_, &taskByUid_};
+    statements[kindIndex(kind)]->bindText(1, uid);
+    return findOne(kind, statements, out);
+}
+
+ovResult<bool> ovPimStore::findById(ovPimItemType kind, int64_t id, std::unique_ptr<ovPimItem>& out) {
+    ovSqliteStatement* const statements[3] = {&appointmentById_, &contactById_, &taskById_};
+    statements[kindIndex(kind)]->bindInt(1, id);
+    return findOne(kind, statements, out);
+}
+
+ovResult<> ovPimStore::removeItem(ovPimItemType kind, int64_t id) {
+    if (ovResult<> r = beginChange(); !r)
+        return r;
+    const std::string k = std::to_string(static_cast<int>(kind)), n = std::to_string(id);
+    const std::string deleteItem = std::string("DELETE FROM ") + tableOf(kind) + " WHERE id = " + n;
+    ovResult<> r = db_.exec(deleteItem.c_str());
+    if (r && db_.changes() == 0) {
+        undoChange();
+        return ovFail(ovPimCode::invalidArgument, db_.file() + ": cannot remove item " + n + " of " +
+                                                      tableOf(kind) + ": it is not in the store");
+    }
+    if (r)
+        r = db_.exec(("DELETE FROM fired_reminders WHERE kind = " + k + " AND item_id = " + n).c_str());
+    if (r)
+        r = db_.exec(("DELETE FROM vdir_files WHERE kind = " + k + " AND item_id = " + n).c_str());
+    if (r && saveHook_)
+        r = saveHook_->beforeRemove(*this, kind, id);
+    if (r)
+        r = commitChange();
+    else
+        undoChange();
+    if (r)
+        ++localChanges_;
+    return r;
+}
+
+ovResult<> ovPimStore::add(ovPimItem& item) {
+    item.store_ = weak_from_this();
+    item.id_ = 0;
+    return item.saveTo(*this);
+}
+
+ovResult<bool> ovPimStore::addOrReplaceByUid(ovPimItem& item) {
+    std::unique_ptr<ovPimItem> existing;
+    bool found = false;
+    if (!item.uid_.empty()) {
+        ovResult<bool> f = findByUid(item.itemType(), item.uid_, existing);
+        if (!f)
+            return f.error();
+        found = f.value();
+    }
+    item.store_ = weak_from_this();
+    item.id_ = found ? existing->id_ : 0;
+    if (ovResult<> r = item.saveTo(*this); !r)
+        return r.error();
+    return ovResult<bool>(found);
+}
+
+ovResult<> ovPimStore::vdirFiles(std::vector<ovPimVdirFile>& out) {
+    out.clear();
+    ovSqliteStatement::ResetOnExit done(allVdirFiles_);
+    ovSqliteStatement::Step step;
+    while ((step = allVdirFiles_.step()) == ovSqliteStatement::Step::row) {
+        ovPimVdirFile f;
+        f.kind = static_cast<ovPimItemType>(allVdirFiles_.columnInt(0));
+        f.itemId = allVdirFiles_.columnInt(1);
+        f.path = allVdirFiles_.columnText(2);
+        f.mtimeNs = allVdirFiles_.columnInt(3);
+        f.size = allVdirFiles_.columnInt(4);
+        f.digest = allVdirFiles_.columnText(5);
+        out.push_back(std::move(f));
+    }
+    if (step == ovSqliteStatement::Step::error) {
+        out.clear();
+        return db_.failure("cannot read the vdir index");
+    }
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::putVdirFile(const ovPimVdirFile& file) {
+    ovSqliteStatement::ResetOnExit done(putVdirFile_);
+    putVdirFile_.bindInt(1, static_cast<int>(file.kind));
+    putVdirFile_.bindInt(2, file.itemId);
+    putVdirFile_.bindText(3, file.path);
+    putVdirFile_.bindInt(4, file.mtimeNs);
+    putVdirFile_.bindInt(5, file.size);
+    putVdirFile_.bindText(6, file.digest);
+    if (putVdirFile_.step() != ovSqliteStatement::Step::done)
+        return db_.failure("cannot note " + file.path + " in the vdir index");
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::removeVdirFile(std::string_view path) {
+    ovSqliteStatement::ResetOnExit done(removeVdirFile_);
+    removeVdirFile_.bindText(1, std::string(path));
+    if (removeVdirFile_.step() != ovSqliteStatement::Step::done)
+        return db_.failure("cannot drop " + std::string(path) + " from the vdir index");
+    return ovResult<>::success();
 }

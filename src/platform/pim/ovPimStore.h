@@ -7,7 +7,10 @@
 // database, a SQLite database of another program, or a store of a newer schema version
 // is refused with a message naming it, and left exactly as it was.
 #include "platform/pim/ovPimCode.h"
+#include "platform/pim/ovPimItem.h"
 #include "platform/pim/ovPimReminder.h"
+#include "platform/pim/ovPimSaveHook.h"
+#include "platform/pim/ovPimVdirFile.h"
 #include "platform/pim/ovSqliteDatabase.h"
 #include "platform/pim/ovSqliteStatement.h"
 
@@ -17,7 +20,6 @@
 #include <string_view>
 #include <vector>
 
-class ovPimItem;
 class ovPimAppointment;
 class ovPimContact;
 class ovPimTask;
@@ -25,8 +27,8 @@ class ovPimTask;
 class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
 public:
     // Kept in the file's user_version; a file with a larger number is refused.
-    // Version 1 stores are upgraded in place when opened.
-    static constexpr int schemaVersion = 2;
+    // Older stores are upgraded in place when opened.
+    static constexpr int schemaVersion = 3;
     // Kept in the file's application_id: "Orvd".
     static constexpr int32_t applicationId = 0x4F727664;
 
@@ -72,6 +74,31 @@ public:
     ovResult<> saveContact(ovPimContact& item);
     ovResult<> saveTask(ovPimTask& item);
 
+    // The item of the kind with that uid (the first added when, against the rule, two
+    // have it): true and `out` set when there is one, false and `out` null when not.
+    ovResult<bool> findByUid(ovPimItemType kind, std::string_view uid, std::unique_ptr<ovPimItem>& out);
+    // The item of the kind with that id, the same way.
+    ovResult<bool> findById(ovPimItemType kind, int64_t id, std::unique_ptr<ovPimItem>& out);
+    // Deletes the item with its fired reminders and its vdir_files row; fails when it is
+    // not in the store.
+    ovResult<> removeItem(ovPimItemType kind, int64_t id);
+
+    // Saving an item made elsewhere (a decoded file): attaches it to this store and adds
+    // it as a new item, whatever id it carried.
+    ovResult<> add(ovPimItem& item);
+    // Attaches it to this store and saves it over the item of its kind with the same uid,
+    // keeping that item's id; adds it when there is none. True when it replaced one.
+    ovResult<bool> addOrReplaceByUid(ovPimItem& item);
+
+    // Told before every save and removal commits; null for none.
+    void setSaveHook(std::shared_ptr<ovPimSaveHook> hook) { saveHook_ = std::move(hook); }
+
+    // The vdir index (see ovPimVdirFile). putVdirFile replaces the row of the same item
+    // or the same path.
+    ovResult<> vdirFiles(std::vector<ovPimVdirFile>& out);
+    ovResult<> putVdirFile(const ovPimVdirFile& file);
+    ovResult<> removeVdirFile(std::string_view path);
+
 private:
     ovPimStore() = default;
     ovResult<> openFile(const std::string& file);
@@ -85,6 +112,13 @@ private:
     ovResult<> readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
                              size_t limit, std::vector<ovPimReminder>& out);
     ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
+    // A transaction of its own, or a savepoint inside an open batch.
+    ovResult<> beginChange();
+    ovResult<> commitChange();
+    void undoChange();
+    ovResult<> readTasks(ovSqliteStatement& statement, ItemList& out);
+    ovResult<bool> findOne(ovPimItemType kind, ovSqliteStatement* const statements[3],
+                           std::unique_ptr<ovPimItem>& out);
 
     // Statements are declared after the connection so that they are finalized first.
     ovSqliteDatabase db_;
@@ -104,4 +138,14 @@ private:
     ovSqliteStatement appointmentReminders_;
     ovSqliteStatement taskReminders_;
     ovSqliteStatement claimReminder_;
+    ovSqliteStatement appointmentByUid_;
+    ovSqliteStatement contactByUid_;
+    ovSqliteStatement taskByUid_;
+    ovSqliteStatement appointmentById_;
+    ovSqliteStatement contactById_;
+    ovSqliteStatement taskById_;
+    ovSqliteStatement allVdirFiles_;
+    ovSqliteStatement putVdirFile_;
+    ovSqliteStatement removeVdirFile_;
+    std::shared_ptr<ovPimSaveHook> saveHook_;
 };
