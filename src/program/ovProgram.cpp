@@ -42,7 +42,8 @@ ovProgram::~ovProgram() {
 void ovProgram::openVdir(const std::string& configDir) {
     ovResult<std::shared_ptr<ovVdir>> opened = ovVdirFromConfig(configDir);
     if (!opened) {
-        showErrorBox(system_, opened.reason() + "\nOrvida keeps your items in its own store until this is mended.");
+        showErrorBox(system_,
+                     opened.reason() + "\nOrvida keeps your items in its own store until this is mended.");
         return;
     }
     vdir_ = opened.take();

@@ -18,8 +18,9 @@ int64_t mtimeOf(const struct stat& st) {
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && mtimeOf(a) == mtimeOf(b) &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           mtimeOf(a) == mtimeOf(b) && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+           a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 } // namespace
 
@@ -68,10 +69,12 @@ ovResult<ovFileSnapshot> ovFileSnapshot::read(const std::string& path) {
         }
         if (failed)
             return ovFail(path + ": cannot be read: " + std::strerror(errno));
-        struct stat after {}, atPath {};
+        struct stat after {
+        }, atPath{};
         if (::fstat(fd.get(), &after) != 0 || ::stat(path.c_str(), &atPath) != 0)
             continue; // gone or replaced while read: look again
-        if (done != static_cast<size_t>(before.st_size) || !sameFile(before, after) || !sameFile(before, atPath))
+        if (done != static_cast<size_t>(before.st_size) || !sameFile(before, after) ||
+            !sameFile(before, atPath))
             continue;
         snapshot.bytes.resize(done);
         snapshot.mtimeNs = mtimeOf(before);

@@ -38,7 +38,9 @@ bool isSafeFileStem(const std::string& uid) {
 }
 
 const char* kindName(ovPimItemType kind) {
-    return kind == ovPimItemType::appointment ? "appointment" : kind == ovPimItemType::task ? "task" : "contact";
+    return kind == ovPimItemType::appointment ? "appointment"
+           : kind == ovPimItemType::task      ? "task"
+                                              : "contact";
 }
 
 std::string problemText(const std::string& file, const ovDecodeProblem& p) {
@@ -207,7 +209,8 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
         if (!fs::is_directory(path, ec)) {
             if (indexed(folder)) {
                 // Perhaps an unmounted disk: losing every item of it would be worse.
-                report.problems.push_back(path + ": the folder is missing; its items are kept until it is back");
+                report.problems.push_back(path +
+                                          ": the folder is missing; its items are kept until it is back");
                 missingFolders.push_back(folder);
                 continue;
             }
@@ -264,7 +267,8 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
     }
     std::unique_ptr<ovPimItem> item;
     for (std::unique_ptr<ovPimItem>& candidate : decoded.items) {
-        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) != listed.kinds.end()) {
+        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) !=
+            listed.kinds.end()) {
             item = std::move(candidate);
             break;
         }
@@ -385,7 +389,8 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             struct stat st {};
             const std::string path = absolute(listed.path);
             if (::stat(path.c_str(), &st) == 0 && st.st_size == known->second.size &&
-                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == known->second.mtimeNs)
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec ==
+                    known->second.mtimeNs)
                 continue;
         } else if (known != byPath_.end()) {
             // Its item left the store some other way: the file brings it back.

@@ -51,8 +51,9 @@ ovVdirSettings ovParseVdirSettings(std::string_view text, const std::string& fil
             continue;
         if (line[0] == '[') {
             // Malformed headers are the [sms] reader's to report; here they only end [vdir].
-            section = line.back() == ']' && line.size() >= 3 ? trim(std::string_view(line).substr(1, line.size() - 2))
-                                                             : std::string();
+            section = line.back() == ']' && line.size() >= 3
+                          ? trim(std::string_view(line).substr(1, line.size() - 2))
+                          : std::string();
             if (section == "vdir") {
                 sawSection = true;
                 sectionLine = lineNumber;

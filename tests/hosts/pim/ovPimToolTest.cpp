@@ -280,8 +280,8 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreI
             ASSERT_GE(child, 0);
             if (child == 0) {
                 std::ostringstream out, err;
-                _exit(ovRunPimTool({"pim", "--data", data, "--config", config, "add-contact", "--file-as", name},
-                                   out, err));
+                _exit(ovRunPimTool(
+                    {"pim", "--data", data, "--config", config, "add-contact", "--file-as", name}, out, err));
             }
             children.emplace_back(child, name);
         }

@@ -110,8 +110,8 @@ protected:
             const std::string log = work + "/server.log";
             std::freopen(log.c_str(), "w", stdout);
             std::freopen(log.c_str(), "a", stderr);
-            execl("/usr/bin/python3", "python3", "-m", "radicale", folder.c_str(), hosts.c_str(), "--auth-type=none",
-                  static_cast<char*>(nullptr));
+            execl("/usr/bin/python3", "python3", "-m", "radicale", folder.c_str(), hosts.c_str(),
+                  "--auth-type=none", static_cast<char*>(nullptr));
             _exit(127);
         }
         // Ready once the collection can be made.
@@ -145,7 +145,8 @@ protected:
             << "[general]\nstatus_path = \"" << work << "/status/\"\n"
             << "[pair calendar]\na = \"orvida\"\nb = \"server\"\ncollections = null\n"
             << "conflict_resolution = \"a wins\"\n"
-            << "[storage orvida]\ntype = \"filesystem\"\npath = \"" << vdir << "/calendar/\"\nfileext = \".ics\"\n"
+            << "[storage orvida]\ntype = \"filesystem\"\npath = \"" << vdir
+            << "/calendar/\"\nfileext = \".ics\"\n"
             << "[storage server]\ntype = \"caldav\"\nurl = \"http://127.0.0.1:" << serverPort
             << "/user/calendar/\"\nusername = \"user\"\npassword = \"none\"\n";
     }
@@ -195,8 +196,9 @@ TEST_F(VdirPeers, ContactsFromKhardAndEventsFromKhalReachTheStoreAfterASync) {
               std::string::npos)
         << appointments.output;
     const Ran contacts = pim({"list", "contacts"});
-    EXPECT_NE(contacts.output.find("\"home\":\"030 9999\",\"mobile\":\"+49 171 555000\",\"work\":\"030 1234\""),
-              std::string::npos)
+    EXPECT_NE(
+        contacts.output.find("\"home\":\"030 9999\",\"mobile\":\"+49 171 555000\",\"work\":\"030 1234\""),
+        std::string::npos)
         << contacts.output;
     EXPECT_NE(contacts.output.find("\"email\":\"carla@example.org\""), std::string::npos) << contacts.output;
     EXPECT_NE(contacts.output.find("Carla"), std::string::npos) << contacts.output;
@@ -282,7 +284,8 @@ TEST_F(VdirPeers, AppointmentsTravelBothWaysThroughVdirsyncerAndRadicale) {
         fs::copy_file(work + "/timeline.png", keep, fs::copy_options::overwrite_existing);
     // The program was started afresh: ask for its application again.
     EXPECT_NE(d.program().app().backBuffer().frame().pixel(x, y), before);
-    EXPECT_NE(d.list("appointments").find("{\"start\":\"2026-12-09T17:00:00\",\"end\":\"2026-12-09T18:00:00\","
-                                          "\"subject\":\"Standup\""),
+    EXPECT_NE(d.list("appointments")
+                  .find("{\"start\":\"2026-12-09T17:00:00\",\"end\":\"2026-12-09T18:00:00\","
+                        "\"subject\":\"Standup\""),
               std::string::npos);
 }

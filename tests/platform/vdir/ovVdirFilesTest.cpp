@@ -66,7 +66,8 @@ TEST(VdirSettings, EachBadLineIsNamedAndNoVdirIsUsed) {
     EXPECT_EQ(s.problems[0].rfind("orvida.conf:2: the vdir 'path' must be an absolute folder", 0), 0u);
     EXPECT_EQ(s.problems[1].rfind("orvida.conf:3: 'calendar' names one folder", 0), 0u);
     EXPECT_EQ(s.problems[2].rfind("orvida.conf:4: 'contacts' names one folder", 0), 0u);
-    EXPECT_EQ(s.problems[3], "orvida.conf:5: unknown setting 'colour' in [vdir] (path, calendar, tasks, contacts)");
+    EXPECT_EQ(s.problems[3],
+              "orvida.conf:5: unknown setting 'colour' in [vdir] (path, calendar, tasks, contacts)");
     EXPECT_EQ(s.problems[4], "orvida.conf:6: expected 'name = value', found 'nothing here'");
 
     const ovVdirSettings noPath = ovParseVdirSettings("\n[vdir]\ncalendar = cal\n", "orvida.conf");

@@ -1,5 +1,6 @@
 // The vdir as the store's source of truth: files written by another program reach the
 // store, the store's saves reach the files, and nothing a user had is lost on the way.
+#include "platform/vdir/ovVdir.h"
 #include "platform/formats/ovICalendarCodec.h"
 #include "platform/formats/ovVCardCodec.h"
 #include "platform/pim/ovPimAppointment.h"
@@ -7,7 +8,6 @@
 #include "platform/pim/ovPimStore.h"
 #include "platform/pim/ovPimTask.h"
 #include "platform/system/ovUtf.h"
-#include "platform/vdir/ovVdir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string event(const std::string& uid, const std::string& summary, const std::string& start = "20261210T140000",
-                  const std::string& end = "20261210T150000") {
+std::string event(const std::string& uid, const std::string& summary,
+                  const std::string& start = "20261210T140000", const std::string& end = "20261210T150000") {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another program//EN\r\nBEGIN:VEVENT\r\nUID:" + uid +
-           "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:" + start + "\r\nDTEND:" + end + "\r\nSUMMARY:" + summary +
-           "\r\nX-FOO:kept\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+           "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:" + start + "\r\nDTEND:" + end +
+           "\r\nSUMMARY:" + summary + "\r\nX-FOO:kept\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 std::string todo(const std::string& uid, const std::string& summary) {
@@ -65,8 +65,9 @@ protected:
     }
     // The vdir as orvida.conf would name it, installed on the store.
     void attach(const std::string& tasksFolder = "tasks") {
-        ovVdirSettings settings = ovParseVdirSettings(
-            "[vdir]\npath = " + (folder / "vdir").string() + "\ntasks = " + tasksFolder + "\n", "orvida.conf");
+        ovVdirSettings settings = ovParseVdirSettings("[vdir]\npath = " + (folder / "vdir").string() +
+                                                          "\ntasks = " + tasksFolder + "\n",
+                                                      "orvida.conf");
         ASSERT_TRUE(settings.enabled) << joined(settings.problems);
         vdir = std::make_shared<ovVdir>(settings);
         store->setSaveHook(vdir);
@@ -125,8 +126,8 @@ TEST_F(Vdir, NewChangedTouchedAndRemovedFilesReachTheStore) {
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
 
     // A touch without a change is no change; the item stays as it is.
-    fs::last_write_time(file("calendar/dentist.ics"), fs::last_write_time(file("calendar/dentist.ics")) +
-                                                          std::chrono::seconds(5));
+    fs::last_write_time(file("calendar/dentist.ics"),
+                        fs::last_write_time(file("calendar/dentist.ics")) + std::chrono::seconds(5));
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
 
     // Same size, other content: still a change, the same item under the same file name.
@@ -238,7 +239,8 @@ TEST_F(Vdir, ASaveWhoseFileCannotBeWrittenFailsAndTheStoreKeepsNothingOfIt) {
     // The sync that follows keeps the item whose folder is gone, and says why.
     const ovVdirSyncReport report = sync();
     EXPECT_EQ(ovVdirCounts(report), "added 0, changed 0, removed 0, written 0");
-    EXPECT_NE(joined(report.problems).find("the folder is missing"), std::string::npos) << joined(report.problems);
+    EXPECT_NE(joined(report.problems).find("the folder is missing"), std::string::npos)
+        << joined(report.problems);
     EXPECT_EQ(appointments().size(), 1u);
 }
 
@@ -270,7 +272,8 @@ TEST_F(Vdir, EventsAndToDosShareOneCalendarFolderAsKhalKeepsThem) {
     // A second file with a UID already taken is left out, not fought over.
     put("calendar/copy.ics", event("e-1", "Copy"));
     const ovVdirSyncReport report = sync();
-    EXPECT_NE(joined(report.problems).find("copy.ics: has the UID of"), std::string::npos) << joined(report.problems);
+    EXPECT_NE(joined(report.problems).find("copy.ics: has the UID of"), std::string::npos)
+        << joined(report.problems);
     EXPECT_EQ(subjectOf(appointments()[0]), "Dentist");
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
 }
