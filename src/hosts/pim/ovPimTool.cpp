@@ -1,5 +1,7 @@
 #include "hosts/pim/ovPimTool.h"
 
+#include "platform/formats/ovICalendarCodec.h"
+#include "platform/formats/ovVCardCodec.h"
 #include "platform/pim/ovPimApplication.h"
 #include "platform/pim/ovPimAppointment.h"
 #include "platform/pim/ovPimContact.h"
@@ -13,12 +15,19 @@
 #include "platform/system/ovUtf.h"
 #include "platform/vdir/ovVdir.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,10 +42,12 @@ constexpr char kUsage[] =
     "  add-contact [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]\n"
     "  add-appointment --start DATE --end DATE [--subject T] [--location T] [--reminder MINUTES]\n"
     "  add-task --start DATE --due DATE [--subject T] [--importance 0|1|2] [--reminder DATE|MINUTES]\n"
+    "  import FILE...  (iCalendar .ics and vCard .vcf files; an item with a known UID is updated)\n"
+    "  export --appointments|--tasks|--contacts [--out FILE]\n"
     "  sync  (reads the vdir that orvida.conf names into the store)\n"
     "DATE is local time, YYYY-MM-DDTHH:MM:SS.\n"
     "With a [vdir] in orvida.conf (--config DIR, else $XDG_CONFIG_HOME/orvida), every item\n"
-    "added is also written to its file there.\n";
+    "saved is also written to its file there.\n";
 
 std::string jsonString(const std::u16string& text) {
     return ovJsonString(ovToUtf8(text));
@@ -385,9 +396,227 @@ public:
     std::shared_ptr<ovVdir> vdir;
 };
 
-std::unique_ptr<Command> makeCommand(const std::string& name) {
+// The text of a file, or why it cannot be had.
+ovResult<> readFile(const std::string& file, std::string& out) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return ovFail(kStoreFailed, file + ": cannot read the file: " + std::strerror(errno));
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        return ovFail(kStoreFailed, file + ": cannot read the file: " + std::strerror(errno));
+    out = text.str();
+    return {};
+}
+
+// What the file holds, told by its first line rather than its name.
+enum class FileKind { calendar, cards, unknown };
+
+FileKind kindOf(std::string_view text) {
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+        text.remove_prefix(3);
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return FileKind::unknown;
+    std::string first(text.substr(start, text.find_first_of("\r\n", start) - start));
+    for (char& c : first)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    while (!first.empty() && (first.back() == ' ' || first.back() == '\t'))
+        first.pop_back();
+    if (first == "BEGIN:VCALENDAR")
+        return FileKind::calendar;
+    if (first == "BEGIN:VCARD")
+        return FileKind::cards;
+    return FileKind::unknown;
+}
+
+// Imports every file it can; what it cannot is said on standard error as FILE:LINE: problem
+// and makes the exit code 1, the rest still imported.
+class ImportCommand : public Command {
+public:
+    explicit ImportCommand(std::ostream& err) : err_(err) {}
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
+        files_.assign(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
+        if (files_.empty())
+            return ovFail(kBadUsage, "import needs at least one file");
+        for (const std::string& file : files_)
+            if (file.rfind("--", 0) == 0)
+                return ovFail(kBadUsage, "unknown option " + file);
+        return {};
+    }
+    ovResult<> run(ovPimApplication& app, std::ostream& out) override {
+        bool leftOut = false;
+        for (const std::string& file : files_)
+            leftOut |= !importFile(*app.store(), file, out);
+        if (leftOut)
+            return ovFail(kStoreFailed, "some items were not imported (see above)");
+        return {};
+    }
+
+private:
+    // False when anything of the file was left out.
+    bool importFile(ovPimStore& store, const std::string& file, std::ostream& out) {
+        std::string text;
+        if (ovResult<> r = readFile(file, text); !r) {
+            err_ << r.reason() << "\n";
+            return false;
+        }
+        const FileKind kind = kindOf(text);
+        if (kind == FileKind::unknown) {
+            err_ << file
+                 << ":1: neither an iCalendar file (BEGIN:VCALENDAR) nor a vCard file (BEGIN:VCARD)\n";
+            return false;
+        }
+        ovDecoded decoded = kind == FileKind::calendar ? ovDecodeICalendar(text) : ovDecodeVCards(text);
+        for (const ovDecodeProblem& p : decoded.problems)
+            err_ << file << ":" << p.line << ": " << p.problem << "\n";
+        bool whole = decoded.problems.empty();
+        // One transaction for the file: a large calendar imports in one write.
+        if (ovResult<> r = store.beginBatch(); !r) {
+            err_ << file << ": " << r.reason() << "\n";
+            return false;
+        }
+        int added = 0, updated = 0;
+        for (std::unique_ptr<ovPimItem>& item : decoded.items) {
+            const ovResult<bool> r = store.addOrReplaceByUid(*item);
+            if (!r) {
+                err_ << file << ": " << item->uid() << ": " << r.reason() << "\n";
+                whole = false;
+                continue;
+            }
+            ++(r.value() ? updated : added);
+        }
+        if (ovResult<> r = store.commitBatch(); !r) {
+            err_ << file << ": nothing of the file was imported: " << r.reason() << "\n";
+            return false;
+        }
+        out << file << ": added " << added << ", updated " << updated << ", left out "
+            << decoded.problems.size() + (decoded.items.size() - static_cast<size_t>(added + updated))
+            << "\n";
+        return whole;
+    }
+
+    std::ostream& err_;
+    std::vector<std::string> files_;
+};
+
+// Writes the text to the file so that the file is either as it was or whole: a
+// temporary file beside it, synced, then renamed over it.
+ovResult<> writeAtomically(const std::string& file, const std::string& text) {
+    const std::string folder = ovParentFolder(file);
+    std::string temp = file + ".orvida-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return ovFail(kStoreFailed, file + ": cannot write the file: " + std::strerror(errno));
+    size_t done = 0;
+    int failure = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            failure = errno;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    // mkstemp makes the file for its owner alone; the file replaced keeps its mode, a
+    // new one gets the mode the umask gives.
+    struct stat old;
+    mode_t mode;
+    if (::stat(file.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (failure == 0 && ::fchmod(fd, mode) != 0)
+        failure = errno;
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && ::rename(temp.c_str(), file.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        ::unlink(temp.c_str());
+        return ovFail(kStoreFailed, file + ": cannot write the file: " + std::strerror(failure));
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+class ExportCommand : public Command {
+public:
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
+        for (size_t i = first; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            if (a == "--appointments" || a == "--tasks" || a == "--contacts") {
+                if (!kind_.empty() && kind_ != a)
+                    return ovFail(kBadUsage, "export one kind at a time, not " + kind_ + " and " + a);
+                kind_ = a;
+            } else if (a == "--out" && i + 1 < args.size()) {
+                out_ = args[++i];
+            } else if (a.rfind("--out=", 0) == 0) {
+                out_ = a.substr(6);
+            } else if (a == "--out") {
+                return ovFail(kBadUsage, "--out needs a file");
+            } else {
+                return ovFail(kBadUsage, "unexpected " + a);
+            }
+        }
+        if (kind_.empty())
+            return ovFail(kBadUsage, "export needs --appointments, --tasks or --contacts");
+        if (out_ && out_->empty())
+            return ovFail(kBadUsage, "--out needs a file");
+        return {};
+    }
+    ovResult<> run(ovPimApplication& app, std::ostream& out) override {
+        ovPimStore& store = *app.store();
+        ovPimStore::ItemList items;
+        ovResult<> r = kind_ == "--contacts"       ? store.contacts(items)
+                       : kind_ == "--appointments" ? store.appointments(items)
+                                                   : store.tasks(items);
+        if (!r)
+            return storeFailure(r);
+        std::string text;
+        if (kind_ == "--contacts") {
+            for (const auto& item : items)
+                text += ovEncodeContact(*ovPimItemCast<ovPimContact>(item.get()));
+        } else {
+            std::vector<std::string> calendars;
+            for (const auto& item : items) {
+                if (const auto* a = ovPimItemCast<ovPimAppointment>(item.get()))
+                    calendars.push_back(ovEncodeAppointment(*a));
+                else if (const auto* t = ovPimItemCast<ovPimTask>(item.get()))
+                    calendars.push_back(ovEncodeTask(*t));
+            }
+            text = ovJoinCalendars(calendars);
+        }
+        if (out_)
+            return writeAtomically(*out_, text);
+        out << text;
+        return {};
+    }
+
+private:
+    std::string kind_;
+    std::optional<std::string> out_;
+};
+
+std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err) {
     if (name == "sync")
         return std::make_unique<SyncCommand>();
+    if (name == "import")
+        return std::make_unique<ImportCommand>(err);
+    if (name == "export")
+        return std::make_unique<ExportCommand>();
     if (name == "list")
         return std::make_unique<ListCommand>();
     if (name == "add-contact")
@@ -439,7 +668,7 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (i >= args.size())
         return fail(err, ovFail(kBadUsage, "no command given"));
-    std::unique_ptr<Command> command = makeCommand(args[i]);
+    std::unique_ptr<Command> command = makeCommand(args[i], err);
     if (!command)
         return fail(err, ovFail(kBadUsage, "unknown command " + args[i]));
     if (ovResult<> f = command->parse(args, i + 1); !f)

@@ -5,9 +5,16 @@
 //   add-contact     [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]
 //   add-appointment --start D --end D [--subject T] [--location T] [--reminder MINUTES]
 //   add-task        --start D --due D [--subject T] [--importance 0|1|2] [--reminder D|MINUTES]
+//   import FILE...  iCalendar and vCard files, told apart by their content; an item whose
+//                   UID the store has already is updated, not added twice
+//   export --appointments|--tasks|--contacts [--out FILE]
+//                   one iCalendar calendar or the vCards, to standard output or written
+//                   whole to FILE (a temporary file beside it, synced, renamed over it)
 //
 // Dates D are local time, YYYY-MM-DDTHH:MM:SS, in and out. Exit code 0 on success, 2 for
-// a bad command, option or value (nothing is written then), 1 when the store fails.
+// a bad command, option or value (nothing is written then), 1 when the store fails or an
+// import leaves something out (each item left out is told as FILE:LINE: problem, the
+// others are imported).
 #include <iosfwd>
 #include <string>
 #include <vector>

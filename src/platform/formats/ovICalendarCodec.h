@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ovPimAppointment;
 class ovPimTask;
@@ -21,3 +22,6 @@ ovDecoded ovDecodeICalendar(std::string_view text);
 std::string ovEncodeAppointment(const ovPimAppointment& item);
 // A whole VCALENDAR with one VTODO.
 std::string ovEncodeTask(const ovPimTask& item);
+// Joins calendars (ovEncodeAppointment's and ovEncodeTask's) into one VCALENDAR holding
+// all their items, each time zone once.
+std::string ovJoinCalendars(const std::vector<std::string>& calendars);
