@@ -57,9 +57,21 @@ void ovProgram::openVdir(const std::string& configDir) {
                                   " could not be read into the store: " + synced.reason());
         return;
     }
-    // Files that could not be taken in are named on the debug output; their items stay as they were.
-    for (const std::string& p : synced.value().problems)
-        system_.debugOutput("vdir: " + p + "\n");
+    // Files that could not be taken in are named (their items stay as they were), a few
+    // in the box and all of them on the debug output.
+    const std::vector<std::string>& problems = synced.value().problems;
+    if (problems.empty())
+        return;
+    constexpr size_t shown = 4;
+    std::string text = "Some files of the calendar folder " + vdir_->settings().root + " were left as they are:";
+    for (size_t i = 0; i < problems.size(); ++i) {
+        system_.debugOutput("vdir: " + problems[i] + "\n");
+        if (i < shown)
+            text += "\n" + problems[i];
+    }
+    if (problems.size() > shown)
+        text += "\n... and " + std::to_string(problems.size() - shown) + " more ('orvida pim sync' lists them all).";
+    showErrorBox(system_, text);
 }
 
 bool ovProgram::start() {
