@@ -342,18 +342,27 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
 
 ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     ovVdirSyncReport report;
-    if (ovResult<> r = loadIndex(store); !r)
+    // One write transaction for the whole sync: a save in another process (which writes
+    // its file inside its own transaction) comes wholly before or wholly after it, never
+    // between the listing and the index; and a sync cut short leaves the store as it was.
+    if (ovResult<> r = store.beginBatch(); !r)
         return r.error();
     syncing_ = true;
     struct Done {
         ovVdir& vdir;
+        ovPimStore& store;
+        bool committed = false;
         ~Done() {
+            if (!committed)
+                store.cancelBatch();
             vdir.syncing_ = false;
             vdir.reading_.reset();
             vdir.keepFileOnRemove_ = false;
             vdir.byPath_.clear();
         }
-    } done{*this};
+    } done{*this, store};
+    if (ovResult<> r = loadIndex(store); !r)
+        return r.error();
 
     // Which items the store has, to find rows whose item is gone and items without a file.
     std::map<ovPimItemType, ovPimStore::ItemList> items;
@@ -448,6 +457,9 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             ++report.written;
         }
     }
+    done.committed = true;
+    if (ovResult<> r = store.commitBatch(); !r)
+        return r.error();
     return report;
 }
 
