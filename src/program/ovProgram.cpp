@@ -63,14 +63,16 @@ void ovProgram::openVdir(const std::string& configDir) {
     if (problems.empty())
         return;
     constexpr size_t shown = 4;
-    std::string text = "Some files of the calendar folder " + vdir_->settings().root + " were left as they are:";
+    std::string text =
+        "Some files of the calendar folder " + vdir_->settings().root + " were left as they are:";
     for (size_t i = 0; i < problems.size(); ++i) {
         system_.debugOutput("vdir: " + problems[i] + "\n");
         if (i < shown)
             text += "\n" + problems[i];
     }
     if (problems.size() > shown)
-        text += "\n... and " + std::to_string(problems.size() - shown) + " more ('orvida pim sync' lists them all).";
+        text += "\n... and " + std::to_string(problems.size() - shown) +
+                " more ('orvida pim sync' lists them all).";
     showErrorBox(system_, text);
 }
 

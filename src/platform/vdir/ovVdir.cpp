@@ -131,6 +131,27 @@ void ovVdir::remember(const ovPimVdirFile& row) {
     byPath_[row.path] = row;
 }
 
+ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
+    const std::string path = absolute(row.path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return ovFail(ovPimCode::storeError, path + ": cannot be examined: " + std::strerror(errno));
+        return ovFail(ovPimCode::storeError,
+                      path + ": was removed by another program since Orvida read it; "
+                             "nothing was saved ('orvida pim sync' takes the removal in)");
+    }
+    if (st.st_size == row.size &&
+        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == row.mtimeNs)
+        return {};
+    // Touched is fine; another program's edit would be lost under ours.
+    ovResult<ovFileSnapshot> now = ovFileSnapshot::read(path);
+    if (now && now.value().digest == row.digest)
+        return {};
+    return ovFail(ovPimCode::storeError, path + ": was changed by another program since Orvida read it; "
+                                                "nothing was saved ('orvida pim sync' reads the change in)");
+}
+
 ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
     const ovPimItemType kind = item.itemType();
     if (reading_) {
@@ -149,9 +170,13 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
         if (ovResult<> r = loadIndex(store); !r)
             return r;
     std::string relative;
-    for (const auto& [path, row] : byPath_)
-        if (row.kind == kind && row.itemId == item.id())
-            relative = path;
+    for (const auto& [path, row] : byPath_) {
+        if (row.kind != kind || row.itemId != item.id())
+            continue;
+        relative = path;
+        if (ovResult<> r = unchangedSinceRead(row); !r)
+            return r;
+    }
     if (relative.empty())
         relative = newFileName(kind, item.uid());
     if (ovResult<> r = makeFolderIfNew(kind); !r)

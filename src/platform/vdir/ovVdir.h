@@ -68,6 +68,8 @@ private:
     // Whether the index has files in the folder (relative to the root).
     bool indexed(const std::string& folder) const;
     ovResult<> makeFolderIfNew(ovPimItemType kind) const;
+    // Fails when the item's file is not what the index says we last read or wrote.
+    ovResult<> unchangedSinceRead(const ovPimVdirFile& row) const;
     void listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
                      ovVdirSyncReport& report) const;
     ovResult<> takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report);

@@ -292,8 +292,10 @@ TEST_F(VdirPeers, AppointmentsTravelBothWaysThroughVdirsyncerAndRadicale) {
 
 TEST_F(VdirPeers, TheProgramReadsTheVdirAtStartAndNamesTheFileItLeftOut) {
     std::ofstream(vdir + "/calendar/dentist.ics")
-        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another program//EN\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
-           "DTSTAMP:20261201T100000Z\r\nDTSTART:20261209T160000Z\r\nDTEND:20261209T170000Z\r\nSUMMARY:Dentist\r\n"
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another "
+           "program//EN\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
+           "DTSTAMP:20261201T100000Z\r\nDTSTART:20261209T160000Z\r\nDTEND:20261209T170000Z\r\nSUMMARY:"
+           "Dentist\r\n"
            "END:VEVENT\r\nEND:VCALENDAR\r\n";
     std::ofstream(vdir + "/calendar/broken.ics") << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:cut off";
     ovWizardDriver d(240, 320, orvidaConfig);
@@ -302,8 +304,9 @@ TEST_F(VdirPeers, TheProgramReadsTheVdirAtStartAndNamesTheFileItLeftOut) {
         told += message.text + "\n";
     EXPECT_NE(told.find(vdir + "/calendar/broken.ics:"), std::string::npos) << told;
     EXPECT_EQ(told.find("dentist.ics"), std::string::npos) << told;
-    EXPECT_NE(d.list("appointments").find("\"start\":\"2026-12-09T16:00:00\",\"end\":\"2026-12-09T17:00:00\","
-                                          "\"subject\":\"Dentist\""),
+    EXPECT_NE(d.list("appointments")
+                  .find("\"start\":\"2026-12-09T16:00:00\",\"end\":\"2026-12-09T17:00:00\","
+                        "\"subject\":\"Dentist\""),
               std::string::npos);
     // The broken file is still there, as it was.
     EXPECT_TRUE(fs::exists(vdir + "/calendar/broken.ics"));

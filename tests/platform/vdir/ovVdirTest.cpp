@@ -207,6 +207,17 @@ TEST_F(Vdir, ItemsMadeBeforeTheVdirGetFilesAndEverySaveRewritesItsOwnFile) {
     // Our own write is known: the next sync reads nothing again.
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
 
+    // Another program edits the file after our last read: a save from the old copy would
+    // lose that edit, so it fails and the file keeps the edit.
+    put("calendar/" + name, event(uid, "Lunch moved by khal"));
+    a->setLocation(u"Napoli");
+    const ovResult<> stale = a->save();
+    ASSERT_FALSE(stale);
+    EXPECT_NE(stale.reason().find("was changed by another program"), std::string::npos) << stale.reason();
+    EXPECT_NE(readAll(file("calendar/" + name)).find("Lunch moved by khal"), std::string::npos);
+    sync();
+    EXPECT_EQ(subjectOf(appointments()[0]), "Lunch moved by khal");
+
     // A new contact gets a file named by its UID.
     ovPimContact c(store);
     c.setFileAs(u"Lee");
