@@ -29,7 +29,7 @@ FUZZ_SECONDS ?= 120
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIDA_FUZZ=ON \
 	  -DORVIDA_BENCH=OFF > /dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gfx_bmp_fuzz config_fuzz cli_fuzz
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gfx_bmp_fuzz config_fuzz cli_fuzz formats_fuzz
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The crash soak and the monkey run, far longer than in the test suite.

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build=${1:?build folder}
 mode=${2:?seconds or replay}
 status=0
-for target in gfx_bmp_fuzz config_fuzz cli_fuzz; do
+for target in gfx_bmp_fuzz config_fuzz cli_fuzz formats_fuzz; do
   binary=$build/fuzz/$target
   corpus=tests/fuzz-corpus/$target
   mkdir -p "$corpus"

@@ -490,7 +490,7 @@ private:
             err_ << file << ": nothing of the file was imported: " << r.reason() << "\n";
             return false;
         }
-        out << file << ": added " << added << ", updated " << updated << ", left out "
+        out << file << ": added " << added << ", updated " << updated << ", problems "
             << decoded.problems.size() + (decoded.items.size() - static_cast<size_t>(added + updated))
             << "\n";
         return whole;

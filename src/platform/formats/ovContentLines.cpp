@@ -1,6 +1,8 @@
 #include "platform/formats/ovContentLines.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 
 std::string ovUpper(std::string_view text) {
     std::string out(text);
@@ -134,5 +136,39 @@ std::string ovFoldContentLine(std::string_view text) {
         room = kOctets - 1;
     }
     out.append(text).append("\r\n");
+    return out;
+}
+
+std::string ovUidFromText(std::string_view text) {
+    const auto fnv = [&](uint64_t hash) {
+        for (char c : text) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001B3ull;
+        }
+        return hash;
+    };
+    const uint64_t high = fnv(0xCBF29CE484222325ull), low = fnv(0x84222325CBF29CE4ull);
+    char out[37];
+    std::snprintf(out, sizeof out, "%08x-%04x-8%03x-%04x-%012llx", static_cast<unsigned>(high >> 32),
+                  static_cast<unsigned>(high >> 16 & 0xFFFF), static_cast<unsigned>(high & 0xFFF),
+                  static_cast<unsigned>((low >> 48 & 0x3FFF) | 0x8000),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
+    return out;
+}
+
+std::string ovPrintable(std::string_view text) {
+    constexpr size_t kLongest = 160;
+    std::string out;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
+    }
+    if (out.size() > kLongest) {
+        size_t cut = kLongest;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.resize(cut);
+        out += "...";
+    }
     return out;
 }

@@ -41,3 +41,11 @@ std::string ovUpper(std::string_view text);
 // Folds a content line to lines of at most 75 octets, never inside a UTF-8 sequence,
 // each ending in CRLF.
 std::string ovFoldContentLine(std::string_view text);
+
+// A UID for an item whose file gives it none, made from the item's text (a version 8 UUID
+// of two FNV-1a hashes), so that importing the same file again updates the item rather
+// than adding it a second time.
+std::string ovUidFromText(std::string_view text);
+
+// Text from a file made fit for a message: control bytes shown as '?', at most 160 bytes.
+std::string ovPrintable(std::string_view text);

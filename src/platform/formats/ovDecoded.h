@@ -14,7 +14,8 @@ struct ovDecodeProblem {
 };
 
 struct ovDecoded {
-    // Detached items (no store) with their uid and sourceText set. Add them to a store
+    // Detached items (no store) with their uid and sourceText set; an item its file
+    // gives no UID has one made from its text (the same text, the same UID). Add them to a store
     // with ovPimStore::add or ovPimStore::addOrReplaceByUid.
     std::vector<std::unique_ptr<ovPimItem>> items;
     // One per item left out; the others are still decoded.

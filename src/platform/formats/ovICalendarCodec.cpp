@@ -61,6 +61,11 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
                 ++i;
                 break;
             }
+            if (q.name == "END") {
+                problems.push_back({lines[i].line, "END:" + q.value + " without its BEGIN"});
+                ++i;
+                continue;
+            }
             if (q.name != "BEGIN") {
                 header += lines[i].raw;
                 ++i;
@@ -455,6 +460,7 @@ void setText(icalcomponent* c, icalproperty_kind kind, const std::string& value)
     icalproperty_set_value(prop, icalvalue_new_text(value.c_str()));
 }
 
+// Removes and frees an inner component (an alarm, a stray item).
 void removeAlarm(icalcomponent* c, icalcomponent* alarm) {
     if (alarm == nullptr)
         return;
@@ -523,6 +529,18 @@ void dropErrors(icalcomponent* c) {
         dropErrors(inner);
 }
 
+// Keeps the item and its changed occurrences only: an occurrence whose RECURRENCE-ID
+// libical could not read would otherwise be written as a second item.
+void keepOneItem(icalcomponent* calendar, icalcomponent* item) {
+    std::vector<icalcomponent*> extra;
+    for (icalcomponent* c = icalcomponent_get_first_component(calendar, icalcomponent_isa(item));
+         c != nullptr; c = icalcomponent_get_next_component(calendar, icalcomponent_isa(item)))
+        if (c != item && icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) == nullptr)
+            extra.push_back(c);
+    for (icalcomponent* c : extra)
+        removeAlarm(calendar, c);
+}
+
 std::string written(icalcomponent* calendar) {
     dropErrors(calendar);
     char* text = icalcomponent_as_ical_string_r(calendar);
@@ -538,6 +556,10 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
     std::vector<ItemText> items;
     splitItems(input, items, out.problems);
     for (ItemText& item : items) {
+        if (item.source.find('\0') != std::string::npos) {
+            out.problems.push_back({item.line, "the item holds a NUL byte"});
+            continue;
+        }
         if (!ovIsValidUtf8(item.source)) {
             out.problems.push_back({item.line, "the item is not valid UTF-8"});
             continue;
@@ -563,7 +585,7 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
                 a->setReminderSet(f.reminderMinutes >= 0);
                 if (f.reminderMinutes >= 0)
                     (void)a->setReminderMinutesBeforeStart(f.reminderMinutes);
-                a->setUid(uid != nullptr && *uid != 0 ? uid : ovPimNewUid());
+                a->setUid(uid != nullptr && *uid != 0 ? uid : ovUidFromText(item.source));
                 a->setSourceText(item.source);
                 out.items.push_back(std::move(a));
             }
@@ -579,7 +601,7 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
                 t->setReminderSet(f.reminder.has_value());
                 if (f.reminder)
                     (void)t->setReminderTime(*f.reminder);
-                t->setUid(uid != nullptr && *uid != 0 ? uid : ovPimNewUid());
+                t->setUid(uid != nullptr && *uid != 0 ? uid : ovUidFromText(item.source));
                 t->setSourceText(item.source);
                 out.items.push_back(std::move(t));
             }
@@ -587,6 +609,8 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
         if (!problem.empty())
             out.problems.push_back({item.line, problem});
     }
+    for (ovDecodeProblem& p : out.problems)
+        p.problem = ovPrintable(p.problem);
     std::sort(out.problems.begin(), out.problems.end(),
               [](const ovDecodeProblem& a, const ovDecodeProblem& b) { return a.line < b.line; });
     return out;
@@ -631,6 +655,7 @@ std::string ovEncodeAppointment(const ovPimAppointment& item) {
         } else
             setTrigger(c, old.alarm, summary, icaltriggertype_from_int(-minutes * 60));
     }
+    keepOneItem(calendar.get(), c);
     return written(calendar.get());
 }
 
@@ -688,6 +713,7 @@ std::string ovEncodeTask(const ovPimTask& item) {
             setTrigger(c, old.alarm, summary, trigger);
         }
     }
+    keepOneItem(calendar.get(), c);
     return written(calendar.get());
 }
 

@@ -184,6 +184,8 @@ std::string readCard(Card& card, int& line) {
         line = card.lines[i].line;
         if (!ovParseContentLine(card.lines[i].text, p))
             return "not a vCard property line (NAME:VALUE expected)";
+        if (card.lines[i].text.find('\0') != std::string::npos)
+            return "the card holds a NUL byte";
         const int index = static_cast<int>(i);
         if (p.name == "VERSION") {
             card.version = p.value;
@@ -318,8 +320,9 @@ ovDecoded ovDecodeVCards(std::string_view text) {
             continue;
         }
         auto contact = std::make_unique<ovPimContact>();
-        contact->setUid(card.uid.empty() ? ovPimNewUid() : card.uid);
-        contact->setSourceText(cardText(card));
+        const std::string source = cardText(card);
+        contact->setUid(card.uid.empty() ? ovUidFromText(source) : card.uid);
+        contact->setSourceText(source);
         contact->setFileAs(ovToUtf16(card.fileAs));
         contact->setFirstName(ovToUtf16(card.firstName));
         contact->setHomeTelephoneNumber(ovToUtf16(card.tels[home]));
@@ -329,6 +332,8 @@ ovDecoded ovDecodeVCards(std::string_view text) {
         contact->setEmail1Address(ovToUtf16(card.email));
         out.items.push_back(std::move(contact));
     }
+    for (ovDecodeProblem& p : out.problems)
+        p.problem = ovPrintable(p.problem);
     std::sort(out.problems.begin(), out.problems.end(),
               [](const ovDecodeProblem& a, const ovDecodeProblem& b) { return a.line < b.line; });
     return out;
@@ -422,7 +427,10 @@ std::string ovEncodeContact(const ovPimContact& item) {
         set(index,
             index >= 0 ? withValue(card.lines[static_cast<size_t>(index)],
                                    card.parsed[static_cast<size_t>(index)], escape(email))
-                       : (version == "4.0" ? "EMAIL:" : "EMAIL;TYPE=INTERNET:") + escape(email),
+                       : (version == "4.0"   ? "EMAIL:"
+                          : version == "2.1" ? "EMAIL;INTERNET:"
+                                             : "EMAIL;TYPE=INTERNET:") +
+                             escape(email),
             email.empty());
     }
 

@@ -147,6 +147,16 @@ TEST_F(ovPimImportExportTest, WhatCannotBeImportedIsNamedByFileAndLineAndTheRest
     ASSERT_EQ(run({"list", "appointments"}), 0);
     EXPECT_EQ(output, "");
 
+    // An old phone's cards carry no UID: importing them twice still gives each contact once.
+    const std::string phone =
+        file("phone.vcf", "BEGIN:VCARD\nVERSION:2.1\nN:Lund;Per\nTEL;CELL:0701\nEND:VCARD\n"
+                          "BEGIN:VCARD\nVERSION:2.1\nN:Holm;Eva\nTEL;CELL:0702\nEND:VCARD\n");
+    ASSERT_EQ(run({"import", phone}), 0) << errors;
+    ASSERT_EQ(run({"import", phone}), 0) << errors;
+    EXPECT_EQ(output, phone + ": added 0, updated 2, problems 0\n");
+    ASSERT_EQ(run({"list", "contacts"}), 0);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2);
+
     // Bad usage is 2 and writes nothing.
     EXPECT_EQ(run({"import"}), 2);
     EXPECT_EQ(run({"export"}), 2);

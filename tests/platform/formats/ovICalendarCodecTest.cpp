@@ -130,12 +130,13 @@ TEST_F(ovICalendarCodecTest, BrokenItemsAreNamedByTheirLineAndTheOthersAreStillR
         "BEGIN:VEVENT\nUID:e\nDTSTART;TZID=Nowhere/Else:20261210T080000\nEND:VEVENT\n" // 20-23
         "BEGIN:VEVENT\nUID:f\nDTSTART:20261211T080000\nSUMMARY:last\nEND:VEVENT\n"     // 24-28
         "BEGIN:VEVENT\nUID:g\nDTSTART:20261211T080000\n"                               // 29-31
-        "END:VCALENDAR\n";                                                             // 32
+        "END:VCALENDAR\n"                                                              // 32
+        "BEGIN:VCALENDAR\nBEGIN:V\x1b[2JTODO\nEND:VCALENDAR\n";                        // 33-35
     const ovDecoded d = ovDecodeICalendar(text);
     ASSERT_EQ(d.items.size(), 2u);
     EXPECT_EQ(d.items[0]->uid(), "a");
     EXPECT_EQ(d.items[1]->uid(), "f");
-    ASSERT_EQ(d.problems.size(), 5u);
+    ASSERT_EQ(d.problems.size(), 6u);
     EXPECT_EQ(d.problems[0].line, 7);
     EXPECT_NE(d.problems[0].problem.find("DTSTART"), std::string::npos);
     EXPECT_EQ(d.problems[1].line, 11);
@@ -146,6 +147,9 @@ TEST_F(ovICalendarCodecTest, BrokenItemsAreNamedByTheirLineAndTheOthersAreStillR
     EXPECT_NE(d.problems[3].problem.find("Nowhere/Else"), std::string::npos);
     EXPECT_EQ(d.problems[4].line, 29);
     EXPECT_NE(d.problems[4].problem.find("END:VEVENT"), std::string::npos);
+    // Bytes from the file that would work on a terminal are not echoed.
+    EXPECT_EQ(d.problems[5].line, 34);
+    EXPECT_EQ(d.problems[5].problem.find('\x1b'), std::string::npos) << d.problems[5].problem;
 }
 
 TEST_F(ovICalendarCodecTest, WritingBackKeepsWhatTheStoreDoesNotHold) {
