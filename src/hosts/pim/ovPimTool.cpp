@@ -372,6 +372,7 @@ private:
 // Brings the store in line with the vdir's files; the vdir is opened by the tool itself.
 class SyncCommand : public Command {
 public:
+    explicit SyncCommand(std::ostream& err) : err_(err) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (first < args.size())
             return ovFail(kBadUsage, "unexpected " + args[first]);
@@ -379,21 +380,28 @@ public:
     }
     ovResult<> run(ovPimApplication& app, std::ostream& out) override {
         if (!vdir)
-            return ovFail(kBadUsage, "orvida.conf names no vdir: add a [vdir] section with 'path = FOLDER'");
+            return ovFail(kStoreFailed,
+                          "there is nothing to sync: orvida.conf (in --config DIR, else "
+                          "$XDG_CONFIG_HOME/orvida) has no [vdir] section with 'path = FOLDER'");
         const ovResult<ovVdirSyncReport> synced = vdir->sync(*app.store());
         if (!synced)
             return storeFailure(synced.error());
         out << ovVdirCounts(synced.value()) << "\n";
-        // Files left out are told, and make the exit code say so, like an import's.
-        if (!synced.value().problems.empty()) {
-            std::string why;
-            for (const std::string& p : synced.value().problems)
-                why += (why.empty() ? "" : "\n") + p;
-            return ovFail(kStoreFailed, why);
-        }
+        // Files left out are told one a line, and make the exit code say so, like an import's.
+        const std::vector<std::string>& problems = synced.value().problems;
+        for (const std::string& p : problems)
+            err_ << p << "\n";
+        if (!problems.empty())
+            return ovFail(kStoreFailed,
+                          problems.size() == 1
+                              ? std::string("1 file was left as it is (see above)")
+                              : std::to_string(problems.size()) + " files were left as they are (see above)");
         return {};
     }
     std::shared_ptr<ovVdir> vdir;
+
+private:
+    std::ostream& err_;
 };
 
 // The text of a file, or why it cannot be had.
@@ -612,7 +620,7 @@ private:
 
 std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err) {
     if (name == "sync")
-        return std::make_unique<SyncCommand>();
+        return std::make_unique<SyncCommand>(err);
     if (name == "import")
         return std::make_unique<ImportCommand>(err);
     if (name == "export")

@@ -332,3 +332,31 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreI
     std::printf("vdir soak: %d adds, %d killed, %zu confirmed, %zu files, store in step\n", runs, kills,
                 confirmed.size(), inFiles.size());
 }
+
+TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
+    const std::string config = root_ + "/config";
+    fs::create_directories(config);
+    EXPECT_EQ(run({"--config", config, "sync"}), 1);
+    EXPECT_NE(errors.find("has no [vdir] section"), std::string::npos) << errors;
+
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\ncontacts = people\n";
+    fs::create_directories(root_ + "/vdir/people");
+    std::ofstream(root_ + "/vdir/people/ann.vcf")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ann\r\nN:Lee;Ann;;;\r\n"
+           "FN:Ann Lee\r\nEND:VCARD\r\n";
+    std::ofstream(root_ + "/vdir/people/cut.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut";
+    ASSERT_EQ(run({"add-contact", "--file-as", "Made before"}), 0) << errors;
+    EXPECT_EQ(run({"--config", config, "sync"}), 1);
+    EXPECT_EQ(output, "added 1, changed 0, removed 0, written 1\n");
+    EXPECT_EQ(errors.rfind(root_ + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
+    EXPECT_NE(errors.find("orvida pim: 1 file was left as it is"), std::string::npos) << errors;
+    ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
+    EXPECT_NE(output.find("Ann"), std::string::npos) << output;
+    EXPECT_NE(output.find("Made before"), std::string::npos) << output;
+    // A broken [vdir] section stops every command that would save, naming the line.
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = relative\n";
+    EXPECT_EQ(run({"--config", config, "add-contact", "--file-as", "Lost?"}), 1);
+    EXPECT_NE(errors.find(config + "/orvida.conf:2: the vdir 'path' must be an absolute folder"),
+              std::string::npos)
+        << errors;
+}
