@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -35,6 +36,19 @@ bool isSafeFileStem(const std::string& uid) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                c == '_' || c == '.' || c == '@' || c == '+';
     });
+}
+
+// ".NAME.ics.XXXXXX", as ovAtomicFile makes them, untouched for an hour: no save takes
+// that long, so its process is gone.
+bool isOurStaleTemporary(const fs::path& path, const std::string& extension) {
+    const std::string name = path.filename().string();
+    if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.' ||
+        !endsWith(name.substr(0, name.size() - 7), extension))
+        return false;
+    std::error_code ec;
+    const auto written = fs::last_write_time(path, ec);
+    return !ec && fs::is_regular_file(path, ec) &&
+           fs::file_time_type::clock::now() - written > std::chrono::hours(1);
 }
 
 const char* kindName(ovPimItemType kind) {
@@ -249,6 +263,12 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
         const std::string extension = kinds.front() == ovPimItemType::contact ? ".vcf" : ".ics";
         for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
+            if (isOurStaleTemporary(it->path(), extension)) {
+                // A save killed before its rename; the file it was for is whole.
+                std::error_code ignored;
+                fs::remove(it->path(), ignored);
+                continue;
+            }
             // Hidden names are other programs' temporary files (and ours).
             if (name.empty() || name[0] == '.' || !endsWith(name, extension))
                 continue;
