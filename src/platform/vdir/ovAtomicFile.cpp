@@ -1,5 +1,6 @@
 #include "platform/vdir/ovAtomicFile.h"
 
+#include "platform/pim/ovPimItem.h"
 #include "platform/system/ovFileDescriptor.h"
 
 #include <cerrno>
@@ -48,16 +49,19 @@ ovAtomicFile::~ovAtomicFile() {
 ovResult<ovAtomicFile> ovAtomicFile::prepare(const std::string& path, std::string_view bytes) {
     ovAtomicFile file;
     file.path_ = path;
-    // Hidden, so that the peers sharing the folder (and our own scan) pass it by.
-    std::string pattern = folderOf(path) + "/." + nameOf(path) + ".XXXXXX";
-    ovFileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    // Hidden, so that the peers sharing the folder (and our own scan) pass it by. Made
+    // with open() rather than mkstemp() so that the user's umask gives its mode.
+    ovFileDescriptor fd;
+    for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+        const std::string candidate = folderOf(path) + "/." + nameOf(path) + "." + ovPimNewUid().substr(0, 6);
+        fd.reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.valid())
+            file.temporary_ = candidate;
+        else if (errno != EEXIST)
+            break;
+    }
     if (!fd.valid())
         return ovFail(path + ": cannot be written: " + errnoText());
-    file.temporary_ = pattern;
-    // mkostemp makes the file private; a calendar file is as readable as the user's others.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd.get(), 0666 & ~mask);
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
