@@ -22,6 +22,8 @@ packages=(
   libical-dev
   # judges of the calendars and cards that export writes
   python3-icalendar python3-vobject
+  # the vdir's peers in the tests: calendar and contacts tools, the sync tool, a CalDAV server
+  khal khard vdirsyncer radicale
 )
 
 missing=()

@@ -3,7 +3,9 @@
 #include "program/ovProgramAssembly.h"
 
 #include "platform/pim/ovPimPaths.h"
+#include "platform/pim/ovPimStore.h"
 #include "platform/system/ovSystem.h"
+#include "platform/vdir/ovVdir.h"
 #include "shell/ovErrorBox.h"
 
 ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile,
@@ -17,6 +19,8 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
         showErrorBox(system,
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
+    if (session_->hasStore())
+        openVdir(folders.configDir);
     mail_ = std::make_unique<ovMailManager>(
         system, folders.configDir, folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
@@ -33,6 +37,43 @@ ovProgram::~ovProgram() {
     app_.reset();
     mail_.reset();
     session_.reset();
+}
+
+void ovProgram::openVdir(const std::string& configDir) {
+    ovResult<std::shared_ptr<ovVdir>> opened = ovVdirFromConfig(configDir);
+    if (!opened) {
+        showErrorBox(system_,
+                     opened.reason() + "\nOrvida keeps your items in its own store until this is mended.");
+        return;
+    }
+    vdir_ = opened.take();
+    if (!vdir_)
+        return;
+    ovPimStore& store = *session_->application()->store();
+    store.setSaveHook(vdir_);
+    const ovResult<ovVdirSyncReport> synced = vdir_->sync(store);
+    if (!synced) {
+        showErrorBox(system_, "The calendar folder " + vdir_->settings().root +
+                                  " could not be read into the store: " + synced.reason());
+        return;
+    }
+    // Files that could not be taken in are named (their items stay as they were), a few
+    // in the box and all of them on the debug output.
+    const std::vector<std::string>& problems = synced.value().problems;
+    if (problems.empty())
+        return;
+    constexpr size_t shown = 4;
+    std::string text =
+        "Some files of the calendar folder " + vdir_->settings().root + " were left as they are:";
+    for (size_t i = 0; i < problems.size(); ++i) {
+        system_.debugOutput("vdir: " + problems[i] + "\n");
+        if (i < shown)
+            text += "\n" + problems[i];
+    }
+    if (problems.size() > shown)
+        text += "\n... and " + std::to_string(problems.size() - shown) +
+                " more ('orvida pim sync' lists them all).";
+    showErrorBox(system_, text);
 }
 
 bool ovProgram::start() {

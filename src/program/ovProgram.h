@@ -14,6 +14,7 @@
 #include <memory>
 
 class ovSystem;
+class ovVdir;
 
 // Where the program keeps its settings (--config) and its data (--data); empty: the
 // XDG folders.
@@ -60,10 +61,14 @@ public:
 
 private:
     void tickReminders();
+    // When orvida.conf names a vdir: its files become the store's contents and every save
+    // writes its file.
+    void openVdir(const std::string& configDir);
 
     ovSystem& system_;
     float lastTickSeconds_;
     std::unique_ptr<ovPoomSession> session_;
+    std::shared_ptr<ovVdir> vdir_;
     std::unique_ptr<ovMailManager> mail_;
     std::unique_ptr<ovApp> app_;
     std::unique_ptr<ovFontSet> fonts_;

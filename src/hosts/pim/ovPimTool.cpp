@@ -13,6 +13,7 @@
 #include "platform/system/ovDateTime.h"
 #include "platform/system/ovJson.h"
 #include "platform/system/ovUtf.h"
+#include "platform/vdir/ovVdir.h"
 
 #include <cerrno>
 #include <charconv>
@@ -36,14 +37,17 @@ constexpr int kStoreFailed = 1;
 constexpr int kBadUsage = 2;
 
 constexpr char kUsage[] =
-    "usage: orvida pim [--data DIR] COMMAND\n"
+    "usage: orvida pim [--data DIR] [--config DIR] COMMAND\n"
     "  list contacts|appointments|tasks\n"
     "  add-contact [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]\n"
     "  add-appointment --start DATE --end DATE [--subject T] [--location T] [--reminder MINUTES]\n"
     "  add-task --start DATE --due DATE [--subject T] [--importance 0|1|2] [--reminder DATE|MINUTES]\n"
     "  import FILE...  (iCalendar .ics and vCard .vcf files; an item with a known UID is updated)\n"
     "  export --appointments|--tasks|--contacts [--out FILE]\n"
-    "DATE is local time, YYYY-MM-DDTHH:MM:SS.\n";
+    "  sync  (reads the vdir that orvida.conf names into the store)\n"
+    "DATE is local time, YYYY-MM-DDTHH:MM:SS.\n"
+    "With a [vdir] in orvida.conf (--config DIR, else $XDG_CONFIG_HOME/orvida), every item\n"
+    "saved is also written to its file there.\n";
 
 std::string jsonString(const std::u16string& text) {
     return ovJsonString(ovToUtf8(text));
@@ -365,6 +369,41 @@ private:
     std::optional<double> reminder_;
 };
 
+// Brings the store in line with the vdir's files; the vdir is opened by the tool itself.
+class SyncCommand : public Command {
+public:
+    explicit SyncCommand(std::ostream& err) : err_(err) {}
+    ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
+        if (first < args.size())
+            return ovFail(kBadUsage, "unexpected " + args[first]);
+        return {};
+    }
+    ovResult<> run(ovPimApplication& app, std::ostream& out) override {
+        if (!vdir)
+            return ovFail(kStoreFailed,
+                          "there is nothing to sync: orvida.conf (in --config DIR, else "
+                          "$XDG_CONFIG_HOME/orvida) has no [vdir] section with 'path = FOLDER'");
+        const ovResult<ovVdirSyncReport> synced = vdir->sync(*app.store());
+        if (!synced)
+            return storeFailure(synced.error());
+        out << ovVdirCounts(synced.value()) << "\n";
+        // Files left out are told one a line, and make the exit code say so, like an import's.
+        const std::vector<std::string>& problems = synced.value().problems;
+        for (const std::string& p : problems)
+            err_ << p << "\n";
+        if (!problems.empty())
+            return ovFail(kStoreFailed,
+                          problems.size() == 1
+                              ? std::string("1 file was left as it is (see above)")
+                              : std::to_string(problems.size()) + " files were left as they are (see above)");
+        return {};
+    }
+    std::shared_ptr<ovVdir> vdir;
+
+private:
+    std::ostream& err_;
+};
+
 // The text of a file, or why it cannot be had.
 ovResult<> readFile(const std::string& file, std::string& out) {
     std::ifstream in(file, std::ios::binary);
@@ -580,6 +619,8 @@ private:
 };
 
 std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err) {
+    if (name == "sync")
+        return std::make_unique<SyncCommand>(err);
     if (name == "import")
         return std::make_unique<ImportCommand>(err);
     if (name == "export")
@@ -606,6 +647,7 @@ int fail(std::ostream& err, const ovResult<>& f) {
 
 int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string dataFolder;
+    std::string configFolder;
     size_t i = 1;
     for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
@@ -618,6 +660,14 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
             dataFolder = args[i].substr(7);
         } else if (args[i] == "--data") {
             return fail(err, ovFail(kBadUsage, "--data needs a folder"));
+        } else if (args[i] == "--config" && i + 1 < args.size() && !args[i + 1].empty()) {
+            configFolder = args[++i];
+            continue;
+        } else if (args[i].rfind("--config=", 0) == 0 && args[i].size() > 9) {
+            configFolder = args[i].substr(9);
+            continue;
+        } else if (args[i] == "--config" || args[i] == "--config=") {
+            return fail(err, ovFail(kBadUsage, "--config needs a folder"));
         } else {
             return fail(err, ovFail(kBadUsage, "unknown option " + args[i]));
         }
@@ -637,6 +687,14 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
     ovPimApplication app;
     if (ovResult<> r = app.logOn(ovPimStoreFileIn(dataFolder)); !r)
         return fail(err, storeFailure(r));
+    // With a vdir every save writes its file too, whichever command saves.
+    ovResult<std::shared_ptr<ovVdir>> vdir = ovVdirFromConfig(configFolder);
+    if (!vdir)
+        return fail(err, ovFail(kStoreFailed, vdir.reason()));
+    if (vdir.value())
+        app.store()->setSaveHook(vdir.value());
+    if (auto* sync = dynamic_cast<SyncCommand*>(command.get()))
+        sync->vdir = vdir.value();
     if (ovResult<> f = command->run(app, out); !f)
         return fail(err, f);
     out.flush();

@@ -1,5 +1,6 @@
 #pragma once
-// `orvida pim [--data DIR] COMMAND`: seeds a store from a script and reads it back.
+// `orvida pim [--data DIR] [--config DIR] COMMAND`: seeds a store from a script and reads
+// it back.
 //
 //   list contacts|appointments|tasks      one JSON object per line, in the store's order
 //   add-contact     [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]
@@ -10,11 +11,16 @@
 //   export --appointments|--tasks|--contacts [--out FILE]
 //                   one iCalendar calendar or the vCards, to standard output or written
 //                   whole to FILE (a temporary file beside it, synced, renamed over it)
+//   sync            brings the store in line with the vdir that orvida.conf names and
+//                   prints "added N, changed N, removed N, written N"
+//
+// When orvida.conf (in --config DIR, else $XDG_CONFIG_HOME/orvida) names a vdir, every
+// command that saves writes the item's file there too, before the save counts as done.
 //
 // Dates D are local time, YYYY-MM-DDTHH:MM:SS, in and out. Exit code 0 on success, 2 for
 // a bad command, option or value (nothing is written then), 1 when the store fails or an
-// import leaves something out (each item left out is told as FILE:LINE: problem, the
-// others are imported).
+// import or a sync leaves something out (each item or file left out is told as
+// FILE:LINE: problem, the others are taken in).
 #include <iosfwd>
 #include <string>
 #include <vector>

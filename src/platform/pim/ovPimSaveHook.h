@@ -15,7 +15,7 @@ public:
     // before the store's transaction commits; a failure aborts the save (nothing written
     // to the store) and is the save's result.
     virtual ovResult<> beforeSave(ovPimStore& store, const ovPimItem& item) = 0;
-    // Called by removeItem the same way, after the item's rows are deleted and before
-    // the deletion commits.
+    // Called by removeItem the same way, after the item's rows are deleted (all but its
+    // vdir_files row, which still names its file) and before the deletion commits.
     virtual ovResult<> beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t id) = 0;
 };

@@ -900,10 +900,11 @@ ovResult<> ovPimStore::removeItem(ovPimItemType kind, int64_t id) {
     }
     if (r)
         r = db_.exec(("DELETE FROM fired_reminders WHERE kind = " + k + " AND item_id = " + n).c_str());
-    if (r)
-        r = db_.exec(("DELETE FROM vdir_files WHERE kind = " + k + " AND item_id = " + n).c_str());
+    // The hook is told while the item's vdir_files row still says which file to remove.
     if (r && saveHook_)
         r = saveHook_->beforeRemove(*this, kind, id);
+    if (r)
+        r = db_.exec(("DELETE FROM vdir_files WHERE kind = " + k + " AND item_id = " + n).c_str());
     if (r)
         r = commitChange();
     else

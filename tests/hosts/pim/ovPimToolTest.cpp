@@ -1,5 +1,9 @@
 #include "hosts/pim/ovPimTool.h"
 
+#include "platform/formats/ovVCardCodec.h"
+#include "platform/pim/ovPimContact.h"
+#include "platform/system/ovUtf.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -254,4 +258,105 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomMomentsLoseNoConfirmedSaveAndLeaveTheSto
     EXPECT_EQ(integrity, "ok");
     std::printf("soak: %d adds, %d killed before they finished, %zu confirmed saves, all present\n", runs,
                 kills, confirmed.size());
+}
+
+TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreInStep) {
+    const char* runsText = std::getenv("ORVIDA_SOAK_RUNS");
+    const int runs = runsText != nullptr ? std::max(3, std::atoi(runsText) / 3) : 90;
+    const std::string config = root_ + "/config";
+    const std::string contacts = root_ + "/vdir/contacts";
+    fs::create_directories(config);
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    // A first contact, so that some of the killed saves rewrite a file rather than make one.
+    ASSERT_EQ(run({"--config", config, "add-contact", "--file-as", "Kept"}), 0) << errors;
+    std::mt19937 random(1309);
+    std::set<std::string> confirmed;
+    int kills = 0;
+    for (int first = 0; first < runs; first += 3) {
+        std::vector<std::pair<pid_t, std::string>> children;
+        for (int i = first; i < std::min(first + 3, runs); ++i) {
+            const std::string name = "Soak " + std::to_string(i);
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                std::ostringstream out, err;
+                _exit(ovRunPimTool(
+                    {"pim", "--data", data, "--config", config, "add-contact", "--file-as", name}, out, err));
+            }
+            children.emplace_back(child, name);
+        }
+        for (auto& [child, name] : children) {
+            if (std::uniform_int_distribution<int>(0, 1)(random) == 1) {
+                usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, 20000)(random)));
+                kill(child, SIGKILL);
+            }
+        }
+        for (auto& [child, name] : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            if (WIFEXITED(status)) {
+                ASSERT_EQ(WEXITSTATUS(status), 0) << name;
+                confirmed.insert(name);
+            } else if (WIFSIGNALED(status)) {
+                ++kills;
+            }
+        }
+    }
+    // Every file there is whole: it reads as exactly one contact.
+    std::set<std::string> inFiles;
+    for (const auto& entry : fs::directory_iterator(contacts)) {
+        const std::string name = entry.path().filename().string();
+        if (name[0] == '.')
+            continue; // a temporary a killed save left behind, never read
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        ovDecoded decoded = ovDecodeVCards(text.str());
+        ASSERT_TRUE(decoded.problems.empty()) << name << ": " << decoded.problems.front().problem;
+        ASSERT_EQ(decoded.items.size(), 1u) << name;
+        inFiles.insert(ovToUtf8(ovPimItemCast<ovPimContact>(decoded.items[0].get())->fileAs()));
+    }
+    // After a sync the store holds exactly what the files hold, and every confirmed save.
+    ASSERT_EQ(run({"--config", config, "sync"}), 0) << errors;
+    ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
+    std::set<std::string> inStore;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t start = line.find("\"fileAs\":\"") + 10;
+        inStore.insert(line.substr(start, line.find('"', start) - start));
+    }
+    EXPECT_EQ(inStore, inFiles);
+    EXPECT_EQ(inStore.count("Kept"), 1u);
+    for (const std::string& name : confirmed)
+        EXPECT_EQ(inStore.count(name), 1u) << name;
+    std::printf("vdir soak: %d adds, %d killed, %zu confirmed, %zu files, store in step\n", runs, kills,
+                confirmed.size(), inFiles.size());
+}
+
+TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
+    const std::string config = root_ + "/config";
+    fs::create_directories(config);
+    EXPECT_EQ(run({"--config", config, "sync"}), 1);
+    EXPECT_NE(errors.find("has no [vdir] section"), std::string::npos) << errors;
+
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\ncontacts = people\n";
+    fs::create_directories(root_ + "/vdir/people");
+    std::ofstream(root_ + "/vdir/people/ann.vcf")
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ann\r\nN:Lee;Ann;;;\r\n"
+           "FN:Ann Lee\r\nEND:VCARD\r\n";
+    std::ofstream(root_ + "/vdir/people/cut.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut";
+    ASSERT_EQ(run({"add-contact", "--file-as", "Made before"}), 0) << errors;
+    EXPECT_EQ(run({"--config", config, "sync"}), 1);
+    EXPECT_EQ(output, "added 1, changed 0, removed 0, written 1\n");
+    EXPECT_EQ(errors.rfind(root_ + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
+    EXPECT_NE(errors.find("orvida pim: 1 file was left as it is"), std::string::npos) << errors;
+    ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
+    EXPECT_NE(output.find("Ann"), std::string::npos) << output;
+    EXPECT_NE(output.find("Made before"), std::string::npos) << output;
+    // A broken [vdir] section stops every command that would save, naming the line.
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = relative\n";
+    EXPECT_EQ(run({"--config", config, "add-contact", "--file-as", "Lost?"}), 1);
+    EXPECT_NE(errors.find(config + "/orvida.conf:2: the vdir 'path' must be an absolute folder"),
+              std::string::npos)
+        << errors;
 }

@@ -3,6 +3,7 @@
 // crash, and every problem must name the file.
 #include "platform/mail/ovMsmtpConfig.h"
 #include "platform/sms/ovSmsSettings.h"
+#include "platform/vdir/ovVdirSettings.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,5 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& p : sms.problems)
         if (p.rfind("orvida.conf:", 0) != 0)
             std::abort();
+    // The vdir's folders must stay inside its path whatever the file says.
+    const ovVdirSettings vdir = ovParseVdirSettings(text, "orvida.conf");
+    for (const std::string& p : vdir.problems)
+        if (p.rfind("orvida.conf:", 0) != 0)
+            std::abort();
+    if (vdir.enabled)
+        for (const std::string* folder : {&vdir.calendar, &vdir.tasks, &vdir.contacts})
+            if (vdir.root.empty() || vdir.root[0] != '/' || folder->empty() || (*folder)[0] == '.' ||
+                folder->find('/') != std::string::npos)
+                std::abort();
     return 0;
 }
