@@ -45,7 +45,13 @@ bool ovSplitCommandLine(std::string_view text, std::vector<std::string>& words) 
 ovSmsSettings ovParseSmsSettings(std::string_view text, const std::string& fileName) {
     ovSmsSettings s;
     s.file = fileName;
-    for (const ovIniSetting& setting : ovIniSection(text, fileName, "sms", s.problems)) {
+    ovIniSection section = ovReadIniSection(text, fileName, "sms");
+    s.problems = std::move(section.headerProblems);
+    for (const ovIniSetting& setting : section.settings) {
+        if (!setting.problem.empty()) {
+            s.problems.push_back(setting.problem);
+            continue;
+        }
         auto problem = [&](const std::string& what) {
             s.problems.push_back(ovIniProblem(fileName, setting.line, what));
         };

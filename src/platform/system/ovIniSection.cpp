@@ -15,9 +15,24 @@ std::string ovIniProblem(const std::string& fileName, int line, const std::strin
     return fileName + ":" + std::to_string(line) + ": " + what;
 }
 
-std::vector<ovIniSetting> ovIniSection(std::string_view text, const std::string& fileName,
-                                       std::string_view section, std::vector<std::string>& problems) {
-    std::vector<ovIniSetting> settings;
+namespace {
+// The value without a trailing " # comment"; a # inside double quotes is kept.
+std::string withoutComment(std::string_view value) {
+    bool quoted = false;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && quoted)
+            ++i;
+        else if (value[i] == '"')
+            quoted = !quoted;
+        else if (value[i] == '#' && !quoted && i > 0 && (value[i - 1] == ' ' || value[i - 1] == '\t'))
+            return ovIniTrim(value.substr(0, i));
+    }
+    return std::string(value);
+}
+} // namespace
+
+ovIniSection ovReadIniSection(std::string_view text, const std::string& fileName, std::string_view section) {
+    ovIniSection out;
     std::string current;
     int lineNumber = 0;
     size_t pos = 0;
@@ -29,23 +44,33 @@ std::vector<ovIniSetting> ovIniSection(std::string_view text, const std::string&
         if (line.empty() || line[0] == '#' || line[0] == ';')
             continue;
         if (line[0] == '[') {
-            if (line.back() != ']' || line.size() < 3)
-                problems.push_back(ovIniProblem(fileName, lineNumber,
-                                                "a section header looks like [name], not '" + line + "'"));
-            else
+            if (line.back() != ']' || line.size() < 3) {
+                out.headerProblems.push_back(ovIniProblem(
+                    fileName, lineNumber, "a section header looks like [name], not '" + line + "'"));
+                // A broken header still ends the section before it: no section has this name.
+                current = "[";
+            } else {
                 current = ovIniTrim(std::string_view(line).substr(1, line.size() - 2));
+                if (current == section && out.headerLine == 0)
+                    out.headerLine = lineNumber;
+            }
             continue;
         }
         if (current != section)
             continue;
         const size_t eq = line.find('=');
         if (eq == std::string::npos) {
-            problems.push_back(
-                ovIniProblem(fileName, lineNumber, "expected 'name = value', found '" + line + "'"));
+            out.settings.push_back(
+                {lineNumber,
+                 {},
+                 {},
+                 ovIniProblem(fileName, lineNumber, "expected 'name = value', found '" + line + "'")});
             continue;
         }
-        settings.push_back({lineNumber, ovIniTrim(std::string_view(line).substr(0, eq)),
-                            ovIniTrim(std::string_view(line).substr(eq + 1))});
+        out.settings.push_back({lineNumber,
+                                ovIniTrim(std::string_view(line).substr(0, eq)),
+                                withoutComment(ovIniTrim(std::string_view(line).substr(eq + 1))),
+                                {}});
     }
-    return settings;
+    return out;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Orvida's own settings file is ini-like: `[section]` headers, `name = value` lines,
-// blank lines and comments starting with # or ;. Each part of the program reads the
-// section it owns and leaves the others alone.
+// blank lines and comments (lines starting with # or ;, and " #" after a value outside
+// double quotes). Each part of the program reads the section it owns and leaves the
+// others alone.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +11,21 @@ struct ovIniSetting {
     int line = 0;
     std::string key;
     std::string value;
+    // "FILE:LINE: what" for a line of the section that is not `name = value`.
+    std::string problem;
 };
 
-// The settings of one section, in file order ("" is the part before the first header).
-// Malformed headers anywhere, and lines of the section that are not `name = value`, go
-// to problems as "FILE:LINE: what".
-std::vector<ovIniSetting> ovIniSection(std::string_view text, const std::string& fileName,
-                                       std::string_view section, std::vector<std::string>& problems);
+struct ovIniSection {
+    // The section's lines in file order ("" is the part before the first header),
+    // those that are not settings with their problem.
+    std::vector<ovIniSetting> settings;
+    // The line of the section's (first) header; 0 when there is none.
+    int headerLine = 0;
+    // "FILE:LINE: what" for malformed headers anywhere in the file.
+    std::vector<std::string> headerProblems;
+};
+
+ovIniSection ovReadIniSection(std::string_view text, const std::string& fileName, std::string_view section);
 // "FILE:LINE: what", the form every settings problem is reported in.
 std::string ovIniProblem(const std::string& fileName, int line, const std::string& what);
 std::string ovIniTrim(std::string_view text);

@@ -1,30 +1,11 @@
 #include "platform/vdir/ovVdirSettings.h"
 
 #include "platform/system/ovConfigPaths.h"
+#include "platform/system/ovIniSection.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 namespace {
-constexpr std::streamoff kMaxFileSize = 1 << 20;
-
-std::string trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
-
-// A value may carry a comment after " #", as the example lines do.
-std::string withoutComment(const std::string& value) {
-    const size_t hash = value.find(" #");
-    return hash == std::string::npos ? value : trim(std::string_view(value).substr(0, hash));
-}
-
 // One folder name inside the vdir: no separators, no "." or "..", nothing hidden.
 bool isPlainFolderName(const std::string& name) {
     return !name.empty() && name.size() <= 255 && name[0] != '.' && name.find('/') == std::string::npos &&
@@ -35,40 +16,18 @@ bool isPlainFolderName(const std::string& name) {
 ovVdirSettings ovParseVdirSettings(std::string_view text, const std::string& fileName) {
     ovVdirSettings s;
     s.file = fileName;
-    std::string section;
-    bool sawSection = false;
-    int lineNumber = 0, sectionLine = 0;
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        const size_t end = std::min(text.find('\n', pos), text.size());
-        const std::string line = trim(text.substr(pos, end - pos));
-        pos = end + 1;
-        ++lineNumber;
+    // Malformed headers are the [sms] reader's to report; here they only end [vdir].
+    ovIniSection section = ovReadIniSection(text, fileName, "vdir");
+    for (const ovIniSetting& setting : section.settings) {
+        if (!setting.problem.empty()) {
+            s.problems.push_back(setting.problem);
+            continue;
+        }
         auto problem = [&](const std::string& what) {
-            s.problems.push_back(fileName + ":" + std::to_string(lineNumber) + ": " + what);
+            s.problems.push_back(ovIniProblem(fileName, setting.line, what));
         };
-        if (line.empty() || line[0] == '#' || line[0] == ';')
-            continue;
-        if (line[0] == '[') {
-            // Malformed headers are the [sms] reader's to report; here they only end [vdir].
-            section = line.back() == ']' && line.size() >= 3
-                          ? trim(std::string_view(line).substr(1, line.size() - 2))
-                          : std::string();
-            if (section == "vdir") {
-                sawSection = true;
-                sectionLine = lineNumber;
-            }
-            continue;
-        }
-        if (section != "vdir")
-            continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            problem("expected 'name = value', found '" + line + "'");
-            continue;
-        }
-        const std::string key = trim(std::string_view(line).substr(0, eq));
-        const std::string value = withoutComment(trim(std::string_view(line).substr(eq + 1)));
+        const std::string& key = setting.key;
+        const std::string& value = setting.value;
         if (key == "path") {
             const std::string path = ovExpandHome(value);
             if (path.empty() || path[0] != '/')
@@ -86,11 +45,11 @@ ovVdirSettings ovParseVdirSettings(std::string_view text, const std::string& fil
             problem("unknown setting '" + key + "' in [vdir] (path, calendar, tasks, contacts)");
         }
     }
-    if (sawSection && s.root.empty() &&
+    if (section.headerLine != 0 && s.root.empty() &&
         std::none_of(s.problems.begin(), s.problems.end(),
                      [](const std::string& p) { return p.find("'path'") != std::string::npos; }))
-        s.problems.push_back(fileName + ":" + std::to_string(sectionLine) +
-                             ": [vdir] needs a 'path = FOLDER' line");
+        s.problems.push_back(
+            ovIniProblem(fileName, section.headerLine, "[vdir] needs a 'path = FOLDER' line"));
     if (s.calendar == s.contacts || s.tasks == s.contacts)
         s.problems.push_back(fileName + ": the contacts need a folder of their own, apart from the calendar "
                                         "and the tasks");
@@ -99,24 +58,10 @@ ovVdirSettings ovParseVdirSettings(std::string_view text, const std::string& fil
 }
 
 ovVdirSettings ovReadVdirSettings(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        ovVdirSettings none;
-        none.file = file;
-        if (errno != ENOENT && ovFileExists(file))
-            none.problems.push_back(file + ": cannot be read: " + std::strerror(errno));
-        return none;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    if (size > kMaxFileSize) {
-        ovVdirSettings none;
-        none.file = file;
-        none.problems.push_back(file + ": is too large to be Orvida's configuration");
-        return none;
-    }
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    return ovParseVdirSettings(text, file);
+    std::string text;
+    ovVdirSettings none;
+    none.file = file;
+    if (ovReadSettingsFile(file, "Orvida's configuration", text, none.problems))
+        return ovParseVdirSettings(text, file);
+    return none;
 }
