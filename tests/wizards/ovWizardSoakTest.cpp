@@ -6,14 +6,13 @@
 #include "wizards/ovWizardDriver.h"
 
 #include "pickers/ovInfoDisplay.h"
+#include "support/ovCrashSoak.h"
 #include "wizards/ovContactSystem.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <random>
 #include <set>
 #include <sys/wait.h>
@@ -50,19 +49,6 @@ std::string lower(std::string text) {
     _exit(display != nullptr && !display->failed() ? 0 : 1);
 }
 
-std::string integrityOf(const std::string& file) {
-    std::string result;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* check = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK)
-            while (sqlite3_step(check) == SQLITE_ROW)
-                result += reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
-        sqlite3_finalize(check);
-    }
-    sqlite3_close(db);
-    return result;
-}
 } // namespace
 
 TEST(WizardSoak, CommitsKilledAtRandomMomentsLoseNoConfirmedSaveAndLeaveTheStoreWhole) {
@@ -83,44 +69,21 @@ TEST(WizardSoak, CommitsKilledAtRandomMomentsLoseNoConfirmedSaveAndLeaveTheStore
     const int span = static_cast<int>(
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began)
             .count());
-    std::set<std::string> confirmed{soakName(0)};
-
     std::mt19937 random(1209);
-    int kills = 0, refused = 0;
-    for (int first = 1; first < runs; first += 2) {
-        std::vector<std::pair<pid_t, std::string>> children;
-        for (int i = first; i < std::min(first + 2, runs); ++i) {
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0)
-                journey(folder, soakName(i));
-            children.emplace_back(child, soakName(i));
-        }
-        // A quarter run to the end; the others die somewhere in their journey.
-        for (auto& [child, name] : children) {
-            if (std::uniform_int_distribution<int>(0, 3)(random) != 0) {
-                usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, span)(random)));
-                kill(child, SIGKILL);
-            }
-        }
-        for (auto& [child, name] : children) {
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-                confirmed.insert(name);
-            else if (WIFSIGNALED(status))
-                ++kills;
-            else
-                ++refused; // said so on its info display: not a lost save
-        }
-    }
+    // Two at a time; three in four die somewhere in their journey.
+    const ovSoakOutcome soak = ovRunKilledAtRandom({runs - 1, 2, 0.75, span}, random,
+                                                   [&](int i) -> int { journey(folder, soakName(i + 1)); });
+    std::set<std::string> confirmed{soakName(0)};
+    for (int i : soak.confirmed)
+        confirmed.insert(soakName(i + 1));
 
     ovWizardDriver reader(240, 320, {}, folder);
     const std::string listed = lower(reader.list("contacts"));
     for (const std::string& name : confirmed)
         EXPECT_NE(listed.find("\"fileas\":\"" + name + "\""), std::string::npos) << name;
-    EXPECT_EQ(integrityOf(folder + "/orvida.sqlite"), "ok");
-    EXPECT_EQ(refused, 0) << "commits that reported a failure without a kill";
+    EXPECT_EQ(ovIntegrityOf(folder + "/orvida.sqlite"), "ok");
+    EXPECT_EQ(soak.failed, 0) << "commits that reported a failure without a kill";
     std::printf("wizard soak: %d journeys of about %d ms, %d killed, %zu confirmed saves, all present\n",
-                runs, span / 1000, kills, confirmed.size());
+                runs, span / 1000, soak.kills, confirmed.size());
     fs::remove_all(folder);
 }

@@ -1,14 +1,13 @@
 #include "hosts/pim/ovPimTool.h"
+#include "support/ovCrashSoak.h"
 
 #include "platform/formats/ovVCardCodec.h"
 #include "platform/pim/ovPimContact.h"
 #include "platform/system/ovUtf.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -210,54 +209,18 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomMomentsLoseNoConfirmedSaveAndLeaveTheSto
     const char* runsText = std::getenv("ORVIDA_SOAK_RUNS");
     const int runs = runsText != nullptr ? std::atoi(runsText) : 300;
     std::mt19937 random(1209);
-    std::set<std::string> confirmed;
-    int kills = 0;
-    for (int first = 0; first < runs; first += 3) {
-        std::vector<std::pair<pid_t, std::string>> children;
-        for (int i = first; i < std::min(first + 3, runs); ++i) {
-            const std::string name = "Soak " + std::to_string(i);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                std::ostringstream out, err;
-                _exit(ovRunPimTool({"pim", "--data", data, "add-contact", "--file-as", name}, out, err));
-            }
-            children.emplace_back(child, name);
-        }
-        for (auto& [child, name] : children) {
-            // Half are left alone; the others are killed somewhere in their first 20 ms.
-            if (std::uniform_int_distribution<int>(0, 1)(random) == 1) {
-                usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, 20000)(random)));
-                kill(child, SIGKILL);
-            }
-        }
-        for (auto& [child, name] : children) {
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            if (WIFEXITED(status)) {
-                ASSERT_EQ(WEXITSTATUS(status), 0) << name;
-                confirmed.insert(name);
-            } else if (WIFSIGNALED(status)) {
-                ++kills;
-            }
-        }
-    }
+    const ovSoakOutcome soak = ovRunKilledAtRandom({runs}, random, [&](int i) {
+        std::ostringstream out, err;
+        return ovRunPimTool({"pim", "--data", data, "add-contact", "--file-as", "Soak " + std::to_string(i)},
+                            out, err);
+    });
+    EXPECT_EQ(soak.failed, 0);
     ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
-    for (const std::string& name : confirmed)
-        EXPECT_NE(output.find("\"fileAs\":\"" + name + "\""), std::string::npos) << name;
-    std::string integrity;
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2((data + "/orvida.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    sqlite3_stmt* check = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
-    while (sqlite3_step(check) == SQLITE_ROW)
-        integrity += reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
-    sqlite3_finalize(check);
-    sqlite3_close(db);
-    EXPECT_EQ(integrity, "ok");
+    for (int i : soak.confirmed)
+        EXPECT_NE(output.find("\"fileAs\":\"Soak " + std::to_string(i) + "\""), std::string::npos) << i;
+    EXPECT_EQ(ovIntegrityOf(data + "/orvida.sqlite"), "ok");
     std::printf("soak: %d adds, %d killed before they finished, %zu confirmed saves, all present\n", runs,
-                kills, confirmed.size());
+                soak.kills, soak.confirmed.size());
 }
 
 TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreInStep) {
@@ -270,38 +233,13 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreI
     // A first contact, so that some of the killed saves rewrite a file rather than make one.
     ASSERT_EQ(run({"--config", config, "add-contact", "--file-as", "Kept"}), 0) << errors;
     std::mt19937 random(1309);
-    std::set<std::string> confirmed;
-    int kills = 0;
-    for (int first = 0; first < runs; first += 3) {
-        std::vector<std::pair<pid_t, std::string>> children;
-        for (int i = first; i < std::min(first + 3, runs); ++i) {
-            const std::string name = "Soak " + std::to_string(i);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                std::ostringstream out, err;
-                _exit(ovRunPimTool(
-                    {"pim", "--data", data, "--config", config, "add-contact", "--file-as", name}, out, err));
-            }
-            children.emplace_back(child, name);
-        }
-        for (auto& [child, name] : children) {
-            if (std::uniform_int_distribution<int>(0, 1)(random) == 1) {
-                usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, 20000)(random)));
-                kill(child, SIGKILL);
-            }
-        }
-        for (auto& [child, name] : children) {
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            if (WIFEXITED(status)) {
-                ASSERT_EQ(WEXITSTATUS(status), 0) << name;
-                confirmed.insert(name);
-            } else if (WIFSIGNALED(status)) {
-                ++kills;
-            }
-        }
-    }
+    const ovSoakOutcome soak = ovRunKilledAtRandom({runs}, random, [&](int i) {
+        std::ostringstream out, err;
+        return ovRunPimTool({"pim", "--data", data, "--config", config, "add-contact", "--file-as",
+                             "Soak " + std::to_string(i)},
+                            out, err);
+    });
+    EXPECT_EQ(soak.failed, 0);
     // Every file there is whole: it reads as exactly one contact.
     std::set<std::string> inFiles;
     for (const auto& entry : fs::directory_iterator(contacts)) {
@@ -327,10 +265,10 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreI
     }
     EXPECT_EQ(inStore, inFiles);
     EXPECT_EQ(inStore.count("Kept"), 1u);
-    for (const std::string& name : confirmed)
-        EXPECT_EQ(inStore.count(name), 1u) << name;
-    std::printf("vdir soak: %d adds, %d killed, %zu confirmed, %zu files, store in step\n", runs, kills,
-                confirmed.size(), inFiles.size());
+    for (int i : soak.confirmed)
+        EXPECT_EQ(inStore.count("Soak " + std::to_string(i)), 1u) << i;
+    std::printf("vdir soak: %d adds, %d killed, %zu confirmed, %zu files, store in step\n", runs, soak.kills,
+                soak.confirmed.size(), inFiles.size());
 }
 
 TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
