@@ -18,8 +18,9 @@ constexpr Uint64 kTimerPeriodMs = 10;
 constexpr Uint64 kRaisePollMs = 100;
 // The loop's longest sleep when no timer runs.
 constexpr int kIdleWaitMs = 100;
-// The longest sleep between two looks at the event queue: input waits no longer.
-constexpr int kPollSleepMs = 5;
+// The longest sleep between two looks at the event queue: one timer period, since the
+// screen answers input on its ticks anyway.
+constexpr int kPollSleepMs = static_cast<int>(kTimerPeriodMs);
 } // namespace
 
 ovSdlHost::ovSdlHost(ovSdlSystem& system, const std::string& storeFile, const ovProgramFolders& folders)
@@ -318,7 +319,7 @@ int ovSdlHost::run(ovSingleInstance* instance) {
         // Polled and slept rather than waited on: SDL 2.26's wait wakes itself with an X
         // message to the window, and one sent while the window closes reached a window
         // the server no longer knew, which made Xlib end the program with exit code 1
-        // after a clean Ctrl+Q. The 10 ms timer keeps the wait short in any case.
+        // after a clean Ctrl+Q.
         SDL_Event event;
         bool handled = false;
         while (!closed_ && SDL_PollEvent(&event) != 0) {
