@@ -11,15 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<fs::path> filesIn(const fs::path& folder, const std::string& extension) {
-    std::vector<fs::path> found;
-    if (fs::exists(folder))
-        for (const auto& e : fs::recursive_directory_iterator(folder))
-            if (e.path().extension() == extension)
-                found.push_back(e.path());
-    return found;
-}
-
 std::vector<std::string> names(const ovMailManager& mail) {
     std::vector<std::string> out;
     for (const ovMailManager::AccountName* n : mail.accounts())
@@ -31,7 +22,7 @@ class MailManager : public ::testing::Test {
 protected:
     fs::path config() const { return scratch / "config"; }
     fs::path data() const { return scratch / "data"; }
-    std::vector<fs::path> outbox() const { return filesIn(data() / "outbox", ".eml"); }
+    std::vector<fs::path> outbox() const { return ovFilesIn(data() / "outbox", ".eml"); }
     void msmtp(const std::string& text) { ovWriteFile(config() / "msmtp.conf", text); }
     // An account on the test server; `timeout 2` keeps a failing case short.
     std::string account(const std::string& name, int port, const std::string& extra = "") const {
@@ -226,14 +217,14 @@ TEST_F(MailManager, SpooledSmsCarriesNumberTextAndStatusReport) {
     const ovResult<void> sent =
         mail.sendSms(true, true, u"", u"+49 170 1234567", u"Running late, start without me");
     ASSERT_TRUE(sent.ok()) << sent.reason();
-    const std::vector<fs::path> spooled = filesIn(data() / "sms-spool", ".sms");
+    const std::vector<fs::path> spooled = ovFilesIn(data() / "sms-spool", ".sms");
     ASSERT_EQ(spooled.size(), 1u);
     EXPECT_EQ(ovReadFile(spooled[0]),
               "To: +49 170 1234567\nStatus-Report: yes\nClass: 1\n\nRunning late, start without me");
 
     EXPECT_FALSE(mail.sendSms(true, true, u"", u"", u"to nobody").ok());
     EXPECT_FALSE(mail.sendSms(true, true, u"", u"--help", u"an option, not a number").ok());
-    EXPECT_EQ(filesIn(data() / "sms-spool", ".sms").size(), 1u);
+    EXPECT_EQ(ovFilesIn(data() / "sms-spool", ".sms").size(), 1u);
 }
 
 TEST_F(MailManager, CommandProviderGetsNumberAndTextIntact) {
@@ -255,7 +246,7 @@ TEST_F(MailManager, CommandProviderGetsNumberAndTextIntact) {
     ASSERT_FALSE(failed.ok());
     EXPECT_NE(failed.reason().find("exited with status 3 (modem busy)"), std::string::npos)
         << failed.reason();
-    EXPECT_TRUE(filesIn(data() / "sms-spool", ".sms").empty());
+    EXPECT_TRUE(ovFilesIn(data() / "sms-spool", ".sms").empty());
 }
 
 TEST_F(MailManager, BrokenSmsSettingsAreReportedNotGuessed) {
@@ -271,5 +262,5 @@ TEST_F(MailManager, BrokenSmsSettingsAreReportedNotGuessed) {
     const ovResult<void> slow = mail.sendSms(true, true, u"", u"+441234", u"text");
     ASSERT_FALSE(slow.ok());
     EXPECT_NE(slow.reason().find("did not finish within 1 s"), std::string::npos) << slow.reason();
-    EXPECT_TRUE(filesIn(data() / "sms-spool", ".sms").empty());
+    EXPECT_TRUE(ovFilesIn(data() / "sms-spool", ".sms").empty());
 }

@@ -132,3 +132,12 @@ std::string ovReadFile(const fs::path& file) {
     s << in.rdbuf();
     return s.str();
 }
+
+std::vector<fs::path> ovFilesIn(const fs::path& folder, const std::string& extension) {
+    std::vector<fs::path> found;
+    if (fs::exists(folder))
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            if (e.path().extension() == extension)
+                found.push_back(e.path());
+    return found;
+}

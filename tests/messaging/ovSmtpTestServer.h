@@ -62,4 +62,7 @@ private:
 };
 
 void ovWriteFile(const std::filesystem::path& file, const std::string& text);
+// The files under folder (at any depth) whose names end in extension; none when it is missing.
+std::vector<std::filesystem::path> ovFilesIn(const std::filesystem::path& folder,
+                                             const std::string& extension);
 std::string ovReadFile(const std::filesystem::path& file);

@@ -16,15 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<fs::path> filesIn(const fs::path& folder, const std::string& extension) {
-    std::vector<fs::path> found;
-    if (fs::exists(folder))
-        for (const auto& e : fs::recursive_directory_iterator(folder))
-            if (e.path().extension() == extension)
-                found.push_back(e.path());
-    return found;
-}
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -70,8 +61,8 @@ protected:
         d->ok();
     }
     ovInfoDisplay* display() { return dynamic_cast<ovInfoDisplay*>(d->current()); }
-    std::vector<fs::path> outbox() const { return filesIn(fs::path(d->folder()) / "outbox", ".eml"); }
-    std::vector<fs::path> spool() const { return filesIn(fs::path(d->folder()) / "sms-spool", ".sms"); }
+    std::vector<fs::path> outbox() const { return ovFilesIn(fs::path(d->folder()) / "outbox", ".eml"); }
+    std::vector<fs::path> spool() const { return ovFilesIn(fs::path(d->folder()) / "sms-spool", ".sms"); }
 
     static constexpr int joan = 0, john = 1, jorge = 2;
     static constexpr int work = 0;

@@ -3,6 +3,7 @@
 #include "platform/formats/ovContentLines.h"
 #include "platform/pim/ovPimAppointment.h"
 #include "platform/pim/ovPimTask.h"
+#include "platform/system/ovClock.h"
 #include "platform/system/ovDateTime.h"
 #include "platform/system/ovUtf.h"
 
@@ -407,16 +408,7 @@ icaltimetype timeAs(double date, TimeForm form, icaltimezone* zone) {
         return localFields(st, true);
     if (form == TimeForm::floating)
         return localFields(st, false);
-    std::tm tm{};
-    tm.tm_year = st.year - 1900;
-    tm.tm_mon = st.month - 1;
-    tm.tm_mday = st.day;
-    tm.tm_hour = st.hour;
-    tm.tm_min = st.minute;
-    tm.tm_sec = st.second;
-    tm.tm_isdst = -1;
-    const time_t seconds = std::mktime(&tm);
-    return icaltime_from_timet_with_zone(seconds, 0,
+    return icaltime_from_timet_with_zone(ovTimeFromLocal(st), 0,
                                          form == TimeForm::zoned ? zone : icaltimezone_get_utc_timezone());
 }
 
