@@ -1,6 +1,6 @@
 // `orvida pim import` and `orvida pim export`: what a user moving calendars and address
 // books in and out of Orvida meets.
-#include "hosts/pim/ovPimTool.h"
+#include "hosts/pim/ovPimToolFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,23 +48,8 @@ constexpr char kCards[] = "BEGIN:VCARD\r\n"
                           "X-FOO:kept too\r\n"
                           "END:VCARD\r\n";
 
-class ovPimImportExportTest : public ::testing::Test {
+class ovPimImportExportTest : public ovPimToolFixture {
 protected:
-    ovPimImportExportTest() {
-        std::string pattern = (fs::temp_directory_path() / "ovPimImportExportTest-XXXXXX").string();
-        root = mkdtemp(pattern.data());
-        data = root + "/data";
-    }
-    ~ovPimImportExportTest() override { fs::remove_all(root); }
-
-    int run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"pim", "--data", data});
-        std::ostringstream out, err;
-        const int code = ovRunPimTool(args, out, err);
-        output = out.str();
-        errors = err.str();
-        return code;
-    }
     std::string file(const std::string& name, const std::string& text) {
         const std::string path = root + "/" + name;
         std::ofstream(path, std::ios::binary) << text;
@@ -76,8 +61,6 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-
-    std::string root, data, output, errors;
 };
 
 } // namespace

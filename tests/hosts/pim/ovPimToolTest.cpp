@@ -1,4 +1,4 @@
-#include "hosts/pim/ovPimTool.h"
+#include "hosts/pim/ovPimToolFixture.h"
 #include "support/ovCrashSoak.h"
 
 #include "platform/formats/ovVCardCodec.h"
@@ -24,30 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ovPimToolTest : public ::testing::Test {
-protected:
-    ovPimToolTest() {
-        std::string pattern = (fs::temp_directory_path() / "ovPimToolTest-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-        data = root_ + "/data";
-    }
-    ~ovPimToolTest() override { fs::remove_all(root_); }
-
-    // Runs `pim --data DATA args...`; keeps what it printed.
-    int run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"pim", "--data", data});
-        std::ostringstream out, err;
-        const int code = ovRunPimTool(args, out, err);
-        output = out.str();
-        errors = err.str();
-        return code;
-    }
-
-    std::string root_;
-    std::string data;
-    std::string output;
-    std::string errors;
-};
+class ovPimToolTest : public ovPimToolFixture {};
 
 } // namespace
 
@@ -161,7 +138,7 @@ TEST_F(ovPimToolTest, AStoreThatWillNotOpenExitsWithOneNamingTheFile) {
 TEST_F(ovPimToolTest, ArgvEntryPrintsToStandardOutputAndFindsTheDefaultFolder) {
     const char* saved = std::getenv("XDG_DATA_HOME");
     const std::string keep = saved != nullptr ? saved : "";
-    setenv("XDG_DATA_HOME", root_.c_str(), 1);
+    setenv("XDG_DATA_HOME", root.c_str(), 1);
     std::vector<std::string> add = {"pim", "add-contact", "--file-as", "Default"};
     std::vector<std::string> list = {"pim", "list", "contacts"};
     auto argv = [](std::vector<std::string>& args) {
@@ -180,7 +157,7 @@ TEST_F(ovPimToolTest, ArgvEntryPrintsToStandardOutputAndFindsTheDefaultFolder) {
         setenv("XDG_DATA_HOME", keep.c_str(), 1);
     else
         unsetenv("XDG_DATA_HOME");
-    EXPECT_TRUE(fs::exists(root_ + "/orvida/orvida.sqlite"));
+    EXPECT_TRUE(fs::exists(root + "/orvida/orvida.sqlite"));
     EXPECT_EQ(printed.substr(0, 22), "{\"fileAs\":\"Default\",\"f");
 }
 
@@ -226,10 +203,10 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomMomentsLoseNoConfirmedSaveAndLeaveTheSto
 TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreInStep) {
     const char* runsText = std::getenv("ORVIDA_SOAK_RUNS");
     const int runs = runsText != nullptr ? std::max(3, std::atoi(runsText) / 3) : 90;
-    const std::string config = root_ + "/config";
-    const std::string contacts = root_ + "/vdir/contacts";
+    const std::string config = root + "/config";
+    const std::string contacts = root + "/vdir/contacts";
     fs::create_directories(config);
-    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root << "/vdir\n";
     // A first contact, so that some of the killed saves rewrite a file rather than make one.
     ASSERT_EQ(run({"--config", config, "add-contact", "--file-as", "Kept"}), 0) << errors;
     std::mt19937 random(1309);
@@ -272,21 +249,21 @@ TEST_F(ovPimToolTest, AddsKilledAtRandomWithAVdirLeaveEveryFileWholeAndTheStoreI
 }
 
 TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
-    const std::string config = root_ + "/config";
+    const std::string config = root + "/config";
     fs::create_directories(config);
     EXPECT_EQ(run({"--config", config, "sync"}), 1);
     EXPECT_NE(errors.find("has no [vdir] section"), std::string::npos) << errors;
 
-    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\ncontacts = people\n";
-    fs::create_directories(root_ + "/vdir/people");
-    std::ofstream(root_ + "/vdir/people/ann.vcf")
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root << "/vdir\ncontacts = people\n";
+    fs::create_directories(root + "/vdir/people");
+    std::ofstream(root + "/vdir/people/ann.vcf")
         << "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ann\r\nN:Lee;Ann;;;\r\n"
            "FN:Ann Lee\r\nEND:VCARD\r\n";
-    std::ofstream(root_ + "/vdir/people/cut.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut";
+    std::ofstream(root + "/vdir/people/cut.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut";
     ASSERT_EQ(run({"add-contact", "--file-as", "Made before"}), 0) << errors;
     EXPECT_EQ(run({"--config", config, "sync"}), 1);
     EXPECT_EQ(output, "added 1, changed 0, removed 0, written 1\n");
-    EXPECT_EQ(errors.rfind(root_ + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
+    EXPECT_EQ(errors.rfind(root + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("orvida pim: 1 file was left as it is"), std::string::npos) << errors;
     ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
     EXPECT_NE(output.find("Ann"), std::string::npos) << output;
