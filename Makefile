@@ -3,6 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
+# Our own builds stop on a warning; `make WERROR=OFF` builds through them.
+WERROR ?= ON
 
 .PHONY: all deps configure build run test bench format clean fuzz soak install uninstall
 
@@ -12,7 +14,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIDA_WERROR=$(WERROR) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -27,7 +29,7 @@ test: build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 120
 fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIDA_FUZZ=ON \
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIDA_FUZZ=ON -DORVIDA_WERROR=ON \
 	  -DORVIDA_BENCH=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gfx_bmp_fuzz config_fuzz cli_fuzz formats_fuzz
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

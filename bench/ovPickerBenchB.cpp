@@ -1,16 +1,16 @@
 // The time and date pickers' frames beside one copy of the back buffer measured in the
 // same run, and the date picker's month on a store of 100,000 appointments: the whole
 // frame, and the 31 cached day queries it makes.
+#include "data/pim/ovPimApplication.h"
+#include "data/pim/ovPimAppointment.h"
 #include "hosts/headless/ovHeadlessHost.h"
 #include "pickers/ovDatePicker.h"
 #include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovTimePicker.h"
 #include "pickers/ovTimePickerSystem.h"
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/pim/ovPimPaths.h"
 #include "shell/ovBackBuffer.h"
 #include "store/ovPoomSession.h"
+#include "system/ovPaths.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

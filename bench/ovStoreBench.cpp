@@ -2,11 +2,11 @@
 // a month of the date picker's cached day queries, and a two-letter contact search.
 // The bars are absolute (2 ms, 2 ms and one 10 ms tick); the cache load is reported
 // beside them because the first cached query pays for it once.
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/pim/ovPimContact.h"
-#include "platform/system/ovHeadlessSystem.h"
+#include "data/pim/ovPimApplication.h"
+#include "data/pim/ovPimAppointment.h"
+#include "data/pim/ovPimContact.h"
 #include "store/ovPoomSession.h"
+#include "system/ovHeadlessSystem.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,15 +4,15 @@
 // rectangle; the program stretches the pictures to smaller screens.
 #include "ovHomePictures.h"
 
+#include "gfx/ovCanvas.h"
+#include "gfx/ovFont.h"
 #include "home/ovCalculatorLayout.h"
 #include "home/ovHomeLayout.h"
 #include "home/ovHyperBarLayout.h"
 #include "ovPictureCanvas.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/gfx/ovFont.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovScreenGeometry.h"
+#include "system/ovUtf.h"
 
 #include <cmath>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // The look the keyboard, contact list and confirmation pictures share: a flat dark
 // board, rounded keys with a soft shade, white labels. Pictures are drawn for the
 // large screen rectangle and stretched down for smaller screens.
+#include "gfx/ovGeometry.h"
 #include "ovPictureCanvas.h"
-#include "platform/gfx/ovGeometry.h"
 
 namespace ovPickerStyle {
 constexpr int designWidth = 480;

@@ -2,7 +2,7 @@
 // A floating-point RGBA drawing surface for making the program's pictures: shapes
 // with anti-aliased edges, exported as keyed 24-bit or premultiplied 32-bit BMPs.
 #include "base/ovResult.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 #include <cstdint>
 #include <string>

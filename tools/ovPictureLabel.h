@@ -1,8 +1,8 @@
 #pragma once
 // Text on generated pictures: one line centred on a point, in the Tahoma-compatible
 // faces the program itself draws with.
+#include "gfx/ovFont.h"
 #include "ovPictureCanvas.h"
-#include "platform/gfx/ovFont.h"
 
 #include <memory>
 #include <string>

@@ -3,9 +3,9 @@
 // 480 x 536 screen rectangle; the program stretches the boards to its own screen.
 #include "ovTimePickerPictures.h"
 
+#include "gfx/ovFont.h"
 #include "ovPictureCanvas.h"
 #include "pickers/ovTimePickerLayout.h"
-#include "platform/gfx/ovFont.h"
 #include "shell/ovFontSet.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "home/ovCalculatorPlugin.h"
 
+#include "gfx/ovCanvas.h"
 #include "home/ovCalculatorLayout.h"
 #include "home/ovHyperBar.h"
 #include "home/ovHyperBarLayout.h"
 #include "home/ovTextField.h"
-#include "platform/gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovScreenGeometry.h"

@@ -1,13 +1,13 @@
 #include "home/ovDeviceStatusHBPlugin.h"
 
+#include "gfx/ovCanvas.h"
 #include "home/ovHyperBarLayout.h"
 #include "home/ovTextField.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovDeviceStatus.h"
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovScreenGeometry.h"
+#include "system/ovDeviceStatus.h"
+#include "system/ovSystem.h"
 
 #include <cstdio>
 #include <string_view>

@@ -1,15 +1,15 @@
 #include "home/ovHomeScreen.h"
 
+#include "data/pim/ovPimAppointment.h"
+#include "gfx/ovCanvas.h"
 #include "home/ovHomeLayout.h"
 #include "home/ovHomeScreenSystem.h"
 #include "home/ovTextField.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovScreenGeometry.h"
 #include "store/ovPoomSession.h"
+#include "system/ovSystem.h"
 
 #include <cstdio>
 

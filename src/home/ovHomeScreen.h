@@ -5,8 +5,8 @@
 // bar over it.
 #include "base/ovFixedText.h"
 #include "base/ovPtrArray.h"
-#include "platform/system/ovDateTime.h"
 #include "shell/ovHyperNode.h"
+#include "system/ovDateTime.h"
 
 class ovPimAppointment;
 

@@ -3,16 +3,9 @@
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 
-ovHomeScreenSystem* ovHomeScreenSystem::instance_ = nullptr;
+ovHomeScreenSystem::ovHomeScreenSystem(ovApp& app) : app_(app) {}
 
-ovHomeScreenSystem::ovHomeScreenSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovHomeScreenSystem::~ovHomeScreenSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovHomeScreenSystem::~ovHomeScreenSystem() {}
 
 void ovHomeScreenSystem::loadResources(ovSystem& instance) {
     ovBitmapStore& store = app_.bitmaps;

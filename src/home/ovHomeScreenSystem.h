@@ -1,16 +1,15 @@
 #pragma once
 // The home screen's module: owns the background and the four pressed-button pictures.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 class ovApp;
 struct ovBitmap;
 
-class ovHomeScreenSystem final : public ovModule {
+class ovHomeScreenSystem final : public ovSingleton<ovHomeScreenSystem>, public ovModule {
 public:
     explicit ovHomeScreenSystem(ovApp& app);
     ~ovHomeScreenSystem() override;
-
-    static ovHomeScreenSystem* instance() { return instance_; }
 
     ovBitmap* homeBackground = nullptr;
     ovBitmap* contactPressedImage = nullptr;
@@ -25,5 +24,4 @@ public:
 
 private:
     ovApp& app_;
-    static ovHomeScreenSystem* instance_;
 };

@@ -6,10 +6,7 @@
 #include "shell/ovPaths.h"
 #include "shell/ovScreenGeometry.h"
 
-ovHyperBar* ovHyperBar::instance_ = nullptr;
-
 ovHyperBar::ovHyperBar(ovApp& app) : app_(app) {
-    instance_ = this;
     app_.hyperBar = this;
     owned_[0] = std::make_unique<ovDeviceStatusHBPlugin>(app_);
     owned_[1] = std::make_unique<ovCalculatorPlugin>(app_, *this);
@@ -20,8 +17,6 @@ ovHyperBar::ovHyperBar(ovApp& app) : app_(app) {
 ovHyperBar::~ovHyperBar() {
     if (app_.hyperBar == this)
         app_.hyperBar = nullptr;
-    if (instance_ == this)
-        instance_ = nullptr;
 }
 
 void ovHyperBar::loadResources(ovSystem& instance) {

@@ -2,6 +2,7 @@
 // The plug-in bar: two large buttons on the bottom edge of the screen, the left one
 // opening the device status panel, the right one the calculator. It sees every touch
 // before the current node and draws itself after it.
+#include "base/ovSingleton.h"
 #include "home/ovHyperBarPlugin.h"
 #include "shell/ovApp.h"
 #include "shell/ovModule.h"
@@ -10,13 +11,11 @@
 
 struct ovBitmap;
 
-class ovHyperBar final : public ovModule, public ovPlugInBar {
+class ovHyperBar final : public ovSingleton<ovHyperBar>, public ovModule, public ovPlugInBar {
 public:
     // Creates both plug-ins and registers itself as the application's bar.
     explicit ovHyperBar(ovApp& app);
     ~ovHyperBar() override;
-
-    static ovHyperBar* instance() { return instance_; }
 
     ovRect buttonRect[2];
     bool loaded = false;
@@ -51,5 +50,4 @@ public:
 private:
     ovApp& app_;
     std::unique_ptr<ovHyperBarPlugin> owned_[2];
-    static ovHyperBar* instance_;
 };

@@ -1,8 +1,8 @@
 #include "home/ovHyperBarPlugin.h"
 
+#include "gfx/ovCanvas.h"
 #include "home/ovHyperBarLayout.h"
 #include "home/ovTextField.h"
-#include "platform/gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 #include "shell/ovScreenGeometry.h"

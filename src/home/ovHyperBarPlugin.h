@@ -2,7 +2,7 @@
 // A plug-in of the hyper bar: a panel over the lower part of the screen (or all of
 // it) that its bar button opens. The base draws an "Empty" panel with the name.
 #include "base/ovFixedText.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 class ovApp;
 class ovCanvas;

@@ -1,9 +1,9 @@
 #include "messaging/ovMailManager.h"
 
-#include "platform/mail/ovMailSession.h"
-#include "platform/sms/ovSmsService.h"
-#include "platform/system/ovSystem.h"
-#include "platform/system/ovUtf.h"
+#include "services/mail/ovMailSession.h"
+#include "services/sms/ovSmsService.h"
+#include "system/ovSystem.h"
+#include "system/ovUtf.h"
 
 #include <cstdio>
 
@@ -144,9 +144,16 @@ ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_vi
             OV_TRACE(message.error());
             return message.error();
         }
-        // A message that could not be composed completely is still submitted: the
-        // store refuses what cannot go (no recipient), and says why.
-        composeMessage(*message.value(), subject, body, to, u"", u"");
+        // A message without its whole text never goes; one without a recipient is
+        // refused by the store, which says why.
+        if (const ovHResult composed = composeMessage(*message.value(), subject, body, to, u"", u"");
+            composed != ovS_OK) {
+            char code[16];
+            std::snprintf(code, sizeof code, "%x", static_cast<unsigned>(composed));
+            return ovFail(composed, "The message to " + ovToUtf8(to) + " was not sent through '" +
+                                        ovToUtf8(accountName) + "': it could not be written (error " + code +
+                                        ")");
+        }
         if (ovResult<void> submitted = message.value()->submitMessage(0); !submitted) {
             OV_TRACE(submitted.error());
             return ovFail(submitted.error().code, "The message to " + ovToUtf8(to) +
@@ -183,7 +190,10 @@ ovHResult ovMailManager::composeMessage(ovMailMessage& message, std::u16string_v
     }
     // The terminating zero goes with the body, as it always has.
     const std::u16string withZero = std::u16string(body) + u'\0';
-    (void)stream.value()->write(withZero.data(), withZero.size() * 2);
+    if (ovResult<void> written = stream.value()->write(withZero.data(), withZero.size() * 2); !written) {
+        OV_TRACE(written.error());
+        return codeOf(written.error());
+    }
     return ovS_OK;
 }
 

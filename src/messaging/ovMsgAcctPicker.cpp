@@ -1,16 +1,16 @@
 #include "messaging/ovMsgAcctPicker.h"
 
+#include "gfx/ovCanvas.h"
 #include "messaging/ovMailManager.h"
 #include "messaging/ovMsgAcctPickerLayout.h"
 #include "messaging/ovMsgAcctPickerSystem.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovSystem.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovApp.h"
 #include "shell/ovBitmapStore.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"
+#include "system/ovSystem.h"
+#include "system/ovUtf.h"
 
 #include <cstdio>
 
@@ -54,16 +54,18 @@ ovMsgAcctPicker::ovMsgAcctPicker() {
 void ovMsgAcctPicker::onEnter(ovNavigator& nav) {
     firstShown = 0;
     rowsDrawn = 0;
+    // Loaded once, on the way in: a configuration problem's message box must not open
+    // in the middle of a paint.
+    if (!accountsLoaded) {
+        if (ovMailManager* mail = ovMailManager::instance())
+            mail->loadAccounts();
+        accountsLoaded = true;
+    }
 }
 
 void ovMsgAcctPicker::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     ovApp& app = nav.app();
-    ovMailManager* mail = ovMailManager::instance();
-    if (!accountsLoaded) {
-        if (mail != nullptr)
-            mail->loadAccounts();
-        accountsLoaded = true;
-    }
+    const ovMailManager* mail = ovMailManager::instance();
     if (const ovMsgAcctPickerSystem* module = ovMsgAcctPickerSystem::instance())
         app.bitmaps.blit(module->background, dc, app.screenRect.left, app.screenRect.top,
                          app.screenRect.right, app.screenRect.bottom, ovColourKey, 255, 1.0f, 1.0f);

@@ -1,16 +1,16 @@
 #include "pickers/ovContactPicker.h"
 
+#include "gfx/ovCanvas.h"
 #include "pickers/ovContactPickerLayout.h"
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovKeyboardInput.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovSystem.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovApp.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"
 #include "store/ovPoomSession.h"
+#include "system/ovSystem.h"
+#include "system/ovUtf.h"
 
 #include <algorithm>
 #include <optional>

@@ -2,7 +2,7 @@
 // The contact list: a full-screen node that searches the store with the text of the
 // keyboard it was entered from and shows the matches six at a time. A tapped row is
 // the result; the owner reads `chosenContact` and moves on.
-#include "platform/pim/ovPimContact.h"
+#include "data/pim/ovPimContact.h"
 #include "shell/ovHyperNode.h"
 
 #include <optional>

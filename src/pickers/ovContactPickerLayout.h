@@ -2,8 +2,8 @@
 // The contact picker's areas as fractions of the screen rectangle (left, top, right,
 // bottom). The picker hit-tests and draws with these and the picture generator draws
 // its list rows and buttons from them, so that every face lies under its touch area.
+#include "gfx/ovGeometry.h"
 #include "pickers/ovFracRect.h"
-#include "platform/gfx/ovGeometry.h"
 #include "shell/ovScreenGeometry.h"
 
 namespace ovContactPickerLayout {

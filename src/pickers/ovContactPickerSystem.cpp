@@ -3,16 +3,9 @@
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 
-ovContactPickerSystem* ovContactPickerSystem::instance_ = nullptr;
+ovContactPickerSystem::ovContactPickerSystem() {}
 
-ovContactPickerSystem::ovContactPickerSystem() {
-    instance_ = this;
-}
-
-ovContactPickerSystem::~ovContactPickerSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovContactPickerSystem::~ovContactPickerSystem() {}
 
 void ovContactPickerSystem::loadResources(ovSystem& instance) {
     background = ovApp::instance()->bitmaps.loadBitmap(instance, imagePath("contactPicker.bmp"), false);

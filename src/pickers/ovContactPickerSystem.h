@@ -1,17 +1,16 @@
 #pragma once
 // Owns the contact list's background picture.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 struct ovBitmap;
 
-class ovContactPickerSystem : public ovModule {
+class ovContactPickerSystem : public ovSingleton<ovContactPickerSystem>, public ovModule {
 public:
     ovContactPickerSystem();
     ~ovContactPickerSystem() override;
     ovContactPickerSystem(const ovContactPickerSystem&) = delete;
     ovContactPickerSystem& operator=(const ovContactPickerSystem&) = delete;
-
-    static ovContactPickerSystem* instance() { return instance_; }
 
     void start() override {}
     void loadResources(ovSystem& instance) override;
@@ -21,5 +20,4 @@ public:
     ovBitmap* background = nullptr;
 
 private:
-    static ovContactPickerSystem* instance_;
 };

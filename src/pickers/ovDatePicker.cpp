@@ -1,14 +1,14 @@
 #include "pickers/ovDatePicker.h"
 
+#include "gfx/ovCanvas.h"
 #include "pickers/ovDatePickerLayout.h"
 #include "pickers/ovDatePickerSystem.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovDateTime.h"
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
 #include "store/ovPoomSession.h"
+#include "system/ovDateTime.h"
+#include "system/ovSystem.h"
 
 #include <cstdio>
 

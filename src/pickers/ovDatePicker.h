@@ -3,8 +3,8 @@
 // under every day with the day's appointments as blocks placed by their time of day,
 // a month bar to page through the months and a back button in the last cell. Tapping
 // a day stores the date and moves on to the wizard's next step.
+#include "gfx/ovFramebuffer.h"
 #include "pickers/ovDatePickerLayout.h"
-#include "platform/gfx/ovFramebuffer.h"
 #include "shell/ovHyperNode.h"
 
 #include <array>

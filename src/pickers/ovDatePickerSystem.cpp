@@ -3,16 +3,9 @@
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 
-ovDatePickerSystem* ovDatePickerSystem::instance_ = nullptr;
+ovDatePickerSystem::ovDatePickerSystem(ovApp& app) : app_(app) {}
 
-ovDatePickerSystem::ovDatePickerSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovDatePickerSystem::~ovDatePickerSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovDatePickerSystem::~ovDatePickerSystem() {}
 
 void ovDatePickerSystem::loadResources(ovSystem& instance) {
     monthBar = app_.bitmaps.loadBitmap(instance, imagePath("calendar.bmp"), false);

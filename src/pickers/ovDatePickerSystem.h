@@ -1,18 +1,17 @@
 #pragma once
 // The date picker's module: the month bar and back button pictures.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 struct ovBitmap;
 class ovApp;
 
-class ovDatePickerSystem : public ovModule {
+class ovDatePickerSystem : public ovSingleton<ovDatePickerSystem>, public ovModule {
 public:
     explicit ovDatePickerSystem(ovApp& app);
     ~ovDatePickerSystem() override;
     ovDatePickerSystem(const ovDatePickerSystem&) = delete;
     ovDatePickerSystem& operator=(const ovDatePickerSystem&) = delete;
-
-    static ovDatePickerSystem* instance() { return instance_; }
 
     void start() override {}
     void loadResources(ovSystem& instance) override;
@@ -24,5 +23,4 @@ public:
 
 private:
     ovApp& app_;
-    static ovDatePickerSystem* instance_;
 };

@@ -1,8 +1,8 @@
 #include "pickers/ovInfoDisplay.h"
 
+#include "gfx/ovCanvas.h"
 #include "pickers/ovInfoDisplayLayout.h"
 #include "pickers/ovInfoDisplaySystem.h"
-#include "platform/gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"

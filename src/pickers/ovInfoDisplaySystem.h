@@ -1,17 +1,16 @@
 #pragma once
 // Owns the confirmation screen's background picture.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 struct ovBitmap;
 
-class ovInfoDisplaySystem : public ovModule {
+class ovInfoDisplaySystem : public ovSingleton<ovInfoDisplaySystem>, public ovModule {
 public:
     ovInfoDisplaySystem();
     ~ovInfoDisplaySystem() override;
     ovInfoDisplaySystem(const ovInfoDisplaySystem&) = delete;
     ovInfoDisplaySystem& operator=(const ovInfoDisplaySystem&) = delete;
-
-    static ovInfoDisplaySystem* instance() { return instance_; }
 
     void start() override {}
     void loadResources(ovSystem& instance) override;
@@ -21,5 +20,4 @@ public:
     ovBitmap* background = nullptr;
 
 private:
-    static ovInfoDisplaySystem* instance_;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The key under a point of the screen, found in the order of the board's table.
 #include "base/ovFixedText.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 struct ovKeyHit {
     int kind = 1;           // ovKeyKind: action (or no key), letter board or number board character

@@ -1,8 +1,8 @@
 #include "pickers/ovKeyboardInput.h"
 
+#include "gfx/ovCanvas.h"
 #include "pickers/ovKeyboardInputSystem.h"
 #include "pickers/ovKeyboardLayout.h"
-#include "platform/gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"

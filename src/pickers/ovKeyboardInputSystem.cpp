@@ -3,16 +3,9 @@
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 
-ovKeyboardInputSystem* ovKeyboardInputSystem::instance_ = nullptr;
+ovKeyboardInputSystem::ovKeyboardInputSystem() {}
 
-ovKeyboardInputSystem::ovKeyboardInputSystem() {
-    instance_ = this;
-}
-
-ovKeyboardInputSystem::~ovKeyboardInputSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovKeyboardInputSystem::~ovKeyboardInputSystem() {}
 
 void ovKeyboardInputSystem::loadResources(ovSystem& instance) {
     ovBitmapStore& store = ovApp::instance()->bitmaps;

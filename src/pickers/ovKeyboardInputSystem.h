@@ -1,17 +1,16 @@
 #pragma once
 // Owns the two board pictures every keyboard shares.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 struct ovBitmap;
 
-class ovKeyboardInputSystem : public ovModule {
+class ovKeyboardInputSystem : public ovSingleton<ovKeyboardInputSystem>, public ovModule {
 public:
     ovKeyboardInputSystem();
     ~ovKeyboardInputSystem() override;
     ovKeyboardInputSystem(const ovKeyboardInputSystem&) = delete;
     ovKeyboardInputSystem& operator=(const ovKeyboardInputSystem&) = delete;
-
-    static ovKeyboardInputSystem* instance() { return instance_; }
 
     void start() override {}
     void loadResources(ovSystem& instance) override;
@@ -22,5 +21,4 @@ public:
     ovBitmap* numberBoard = nullptr;
 
 private:
-    static ovKeyboardInputSystem* instance_;
 };

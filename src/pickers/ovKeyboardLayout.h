@@ -2,7 +2,7 @@
 // The two key boards as fractions of the screen rectangle: one table per board, in the
 // order the lookup tries them. The keyboard hit-tests with these tables and the picture
 // generator draws the boards from them, so every key face lies under its touch area.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 #include "shell/ovScreenGeometry.h"
 
 // What a key does: type its text, or act (the code says how).

@@ -1,8 +1,8 @@
 #include "pickers/ovTimePicker.h"
 
+#include "gfx/ovCanvas.h"
 #include "pickers/ovTimePickerLayout.h"
 #include "pickers/ovTimePickerSystem.h"
-#include "platform/gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovNavigator.h"
 

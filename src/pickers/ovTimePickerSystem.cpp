@@ -3,16 +3,9 @@
 #include "shell/ovApp.h"
 #include "shell/ovPaths.h"
 
-ovTimePickerSystem* ovTimePickerSystem::instance_ = nullptr;
+ovTimePickerSystem::ovTimePickerSystem(ovApp& app) : app_(app) {}
 
-ovTimePickerSystem::ovTimePickerSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovTimePickerSystem::~ovTimePickerSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovTimePickerSystem::~ovTimePickerSystem() {}
 
 void ovTimePickerSystem::loadResources(ovSystem& instance) {
     ovBitmapStore& store = app_.bitmaps;

@@ -1,18 +1,17 @@
 #pragma once
 // The time picker's module: the seven pictures every time picker shares.
+#include "base/ovSingleton.h"
 #include "shell/ovModule.h"
 
 struct ovBitmap;
 class ovApp;
 
-class ovTimePickerSystem : public ovModule {
+class ovTimePickerSystem : public ovSingleton<ovTimePickerSystem>, public ovModule {
 public:
     explicit ovTimePickerSystem(ovApp& app);
     ~ovTimePickerSystem() override;
     ovTimePickerSystem(const ovTimePickerSystem&) = delete;
     ovTimePickerSystem& operator=(const ovTimePickerSystem&) = delete;
-
-    static ovTimePickerSystem* instance() { return instance_; }
 
     void start() override {}
     void loadResources(ovSystem& instance) override;
@@ -29,5 +28,4 @@ public:
 
 private:
     ovApp& app_;
-    static ovTimePickerSystem* instance_;
 };

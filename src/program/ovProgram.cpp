@@ -2,11 +2,11 @@
 
 #include "program/ovProgramAssembly.h"
 
-#include "platform/pim/ovPimPaths.h"
-#include "platform/pim/ovPimStore.h"
-#include "platform/system/ovSystem.h"
-#include "platform/vdir/ovVdir.h"
+#include "data/ovUserData.h"
+#include "data/pim/ovPimStore.h"
 #include "shell/ovErrorBox.h"
+#include "system/ovPaths.h"
+#include "system/ovSystem.h"
 
 ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& storeFile,
                      const ovAssembly* assembly, const ovProgramFolders& folders)
@@ -40,18 +40,16 @@ ovProgram::~ovProgram() {
 }
 
 void ovProgram::openVdir(const std::string& configDir) {
-    ovResult<std::shared_ptr<ovVdir>> opened = ovVdirFromConfig(configDir);
-    if (!opened) {
-        showErrorBox(system_,
-                     opened.reason() + "\nOrvida keeps your items in its own store until this is mended.");
+    ovUserData data = ovOpenUserData(*session_->application()->store(), configDir, true);
+    if (!data.settingsProblem.empty()) {
+        showErrorBox(system_, data.settingsProblem +
+                                  "\nOrvida keeps your items in its own store until this is mended.");
         return;
     }
-    vdir_ = opened.take();
-    if (!vdir_)
+    vdir_ = std::move(data.vdir);
+    if (!vdir_ || !data.synced)
         return;
-    ovPimStore& store = *session_->application()->store();
-    store.setSaveHook(vdir_);
-    const ovResult<ovVdirSyncReport> synced = vdir_->sync(store);
+    const ovResult<ovVdirSyncReport>& synced = *data.synced;
     if (!synced) {
         showErrorBox(system_, "The calendar folder " + vdir_->settings().root +
                                   " could not be read into the store: " + synced.reason());

@@ -4,12 +4,12 @@
 // application (which checks the orientation and builds the tree), the fonts, and the
 // window logic. The fonts exist from here on, before anything is drawn.
 #include "messaging/ovMailManager.h"
+#include "services/reminders/ovReminderScheduler.h"
 #include "shell/ovApp.h"
 #include "shell/ovAssembly.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovShell.h"
 #include "store/ovPoomSession.h"
-#include "store/ovReminderScheduler.h"
 
 #include <memory>
 

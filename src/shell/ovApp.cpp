@@ -1,10 +1,10 @@
 #include "shell/ovApp.h"
 
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovSystem.h"
+#include "gfx/ovCanvas.h"
 #include "shell/ovBackBuffer.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovPaths.h"
+#include "system/ovSystem.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // list and the per-tick update that the window's timer and pointer messages drive.
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 #include "shell/ovAssembly.h"
 #include "shell/ovBitmapStore.h"
 #include "shell/ovModule.h"

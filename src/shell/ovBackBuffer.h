@@ -1,7 +1,7 @@
 #pragma once
 // The off-screen frame every screen draws into; the host shows it in one step.
-#include "platform/gfx/ovCanvas.h"
-#include "platform/gfx/ovFramebuffer.h"
+#include "gfx/ovCanvas.h"
+#include "gfx/ovFramebuffer.h"
 
 #include <memory>
 

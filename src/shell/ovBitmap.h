@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/gfx/ovImage.h"
+#include "gfx/ovImage.h"
 
 #include <cstdint>
 #include <memory>

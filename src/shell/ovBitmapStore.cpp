@@ -1,8 +1,8 @@
 #include "shell/ovBitmapStore.h"
 
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovSystem.h"
+#include "gfx/ovCanvas.h"
 #include "shell/ovErrorBox.h"
+#include "system/ovSystem.h"
 
 ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name, bool fromResource) {
     auto bitmap = std::make_unique<ovBitmap>();

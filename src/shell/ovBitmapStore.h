@@ -3,7 +3,7 @@
 // one blit that draws a picture into a rectangle.
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 #include "shell/ovBitmap.h"
 
 #include <memory>

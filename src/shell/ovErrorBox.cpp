@@ -1,6 +1,6 @@
 #include "shell/ovErrorBox.h"
 
-#include "platform/system/ovSystem.h"
+#include "system/ovSystem.h"
 
 void showErrorBox(ovSystem& system, std::string_view reason) {
     system.messageBox(reason, "Error");

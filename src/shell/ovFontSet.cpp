@@ -1,8 +1,8 @@
 #include "shell/ovFontSet.h"
 
-#include "platform/gfx/ovCanvas.h"
-#include "platform/system/ovSystem.h"
+#include "gfx/ovCanvas.h"
 #include "shell/ovErrorBox.h"
+#include "system/ovSystem.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -42,10 +42,6 @@ ovFontSet::ovFontSet(ovSystem& system) {
 }
 
 ovFontSet::~ovFontSet() {
-    for (Record* record : stack_)
-        delete record;
-    for (Record* record : spare_)
-        delete record;
     if (instance_ == this)
         instance_ = nullptr;
 }
@@ -54,7 +50,9 @@ void ovFontSet::pushFont(ovCanvas& canvas, const ovFont* font) {
     // Records are kept for reuse, so that drawing a frame does not allocate.
     Record* record = nullptr;
     if (spare_.empty()) {
-        record = new Record{};
+        record = records_.make();
+        if (record == nullptr) // out of memory: the font stays as it was
+            return;
     } else {
         record = spare_.at(spare_.count() - 1);
         spare_.removeAt(spare_.count() - 1);
@@ -63,7 +61,7 @@ void ovFontSet::pushFont(ovCanvas& canvas, const ovFont* font) {
     if (stack_.append(record) != ovS_OK) {
         // Without a record the font could never be put back: undo the selection.
         canvas.selectFont(record->previous);
-        delete record;
+        (void)spare_.append(record);
     }
 }
 
@@ -73,6 +71,5 @@ void ovFontSet::popFont(ovCanvas& canvas) {
     Record* record = stack_.at(stack_.count() - 1);
     canvas.selectFont(record->previous);
     stack_.removeAt(stack_.count() - 1);
-    if (spare_.append(record) != ovS_OK)
-        delete record;
+    (void)spare_.append(record); // kept by records_ either way
 }

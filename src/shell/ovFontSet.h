@@ -1,8 +1,9 @@
 #pragma once
 // The six shared fonts, scaled to the screen, and the stack that lets a screen
 // select one and put the previous one back.
+#include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
-#include "platform/gfx/ovFont.h"
+#include "gfx/ovFont.h"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,7 @@ private:
     struct Record {
         const ovFont* previous;
     };
+    ovOwningList<Record> records_; // every record made; the two arrays refer to them
     ovPtrArray<Record> stack_;
     ovPtrArray<Record> spare_; // popped records, reused by the next push
     int scale_ = 1;

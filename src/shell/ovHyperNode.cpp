@@ -1,6 +1,6 @@
 #include "shell/ovHyperNode.h"
 
-#include "platform/gfx/ovCanvas.h"
+#include "gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovNavigator.h"
 

@@ -4,7 +4,7 @@
 // full-screen nodes (pickers, the home screen) draw and handle the whole screen.
 #include "base/ovFixedText.h"
 #include "base/ovPtrArray.h"
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 class ovCanvas;
 class ovNavigator;

@@ -1,6 +1,6 @@
 #include "shell/ovNavigator.h"
 
-#include "platform/gfx/ovCanvas.h"
+#include "gfx/ovCanvas.h"
 #include "shell/ovApp.h"
 #include "shell/ovNodeLayout.h"
 #include "shell/ovPaths.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The navigation state shared by every node: the current and focused node, the
 // root of the tree, the node pictures and the layout values.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 #include "shell/ovHyperNode.h"
 
 class ovApp;

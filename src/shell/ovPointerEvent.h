@@ -4,7 +4,7 @@
 // line, a mouse button, a finger) into these once; the window chrome and the shell
 // pass them on as they are. The window's bars lie outside the screen rectangle: the
 // top bar at negative y, the soft-key bar below its bottom edge.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 struct ovPointerEvent {
     enum Kind { Down, Move, Up };

@@ -1,7 +1,7 @@
 #pragma once
 // Geometry as fractions of the screen rectangle, and the hit tests every screen
 // uses. Point tests include all four edges.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 // edge converted to a 32-bit float, times f in single precision, truncated toward zero.
 int ovFracOf(int edge, float f);

@@ -1,9 +1,9 @@
 #include "shell/ovShell.h"
 
-#include "platform/system/ovSystem.h"
 #include "resources/ovResourceIds.h"
 #include "shell/ovBackBuffer.h"
 #include "shell/ovErrorBox.h"
+#include "system/ovSystem.h"
 
 float ovShell::secondsOf(uint32_t tickCount) {
     return static_cast<float>(tickCount) * secondsPerTick;

@@ -1,10 +1,10 @@
 #include "store/ovPoomSession.h"
 
-#include "platform/pim/ovPimFolder.h"
-#include "platform/pim/ovPimItems.h"
-#include "platform/pim/ovPimTask.h"
-#include "platform/system/ovSystem.h"
-#include "platform/system/ovUtf.h"
+#include "data/pim/ovPimFolder.h"
+#include "data/pim/ovPimItems.h"
+#include "data/pim/ovPimTask.h"
+#include "system/ovSystem.h"
+#include "system/ovUtf.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -14,12 +14,12 @@
 // results, until the cache is reloaded).
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/pim/ovPimCode.h"
-#include "platform/pim/ovPimContact.h"
-#include "platform/system/ovDateTime.h"
+#include "data/pim/ovPimApplication.h"
+#include "data/pim/ovPimAppointment.h"
+#include "data/pim/ovPimCode.h"
+#include "data/pim/ovPimContact.h"
 #include "store/ovSpanIndex.h"
+#include "system/ovDateTime.h"
 
 #include <memory>
 #include <string>

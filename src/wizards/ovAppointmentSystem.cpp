@@ -4,23 +4,16 @@
 #include "pickers/ovInfoDisplay.h"
 #include "pickers/ovKeyboardInput.h"
 #include "pickers/ovTimePicker.h"
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "store/ovPoomSession.h"
+#include "system/ovSystem.h"
 #include "wizards/ovScheduleRules.h"
 #include "wizards/ovWizardBuilder.h"
 #include "wizards/ovWizardTags.h"
 
-ovAppointmentSystem* ovAppointmentSystem::instance_ = nullptr;
+ovAppointmentSystem::ovAppointmentSystem(ovApp& app) : app_(app) {}
 
-ovAppointmentSystem::ovAppointmentSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovAppointmentSystem::~ovAppointmentSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovAppointmentSystem::~ovAppointmentSystem() {}
 
 ovAppointmentSystem* ovAppointmentSystem::create(ovApp& app) {
     ovAppointmentSystem* root = app.makeNode<ovAppointmentSystem>(app);

@@ -4,6 +4,7 @@
 // the appointment to the store. The root owns every step and collects their values
 // as the user leaves them.
 #include "base/ovFixedText.h"
+#include "base/ovSingleton.h"
 #include "shell/ovHyperNode.h"
 #include "wizards/ovScheduleDraft.h"
 
@@ -11,7 +12,9 @@ class ovApp;
 class ovInfoDisplay;
 class ovKeyboardInput;
 
-class ovAppointmentSystem final : public ovHyperNode, public ovScheduleDraft {
+class ovAppointmentSystem final : public ovSingleton<ovAppointmentSystem>,
+                                  public ovHyperNode,
+                                  public ovScheduleDraft {
 public:
     static constexpr int firstNodeId = 44001;
 
@@ -21,7 +24,6 @@ public:
     // Makes the root and builds its tree under it, owned by it; the caller attaches the
     // root under the home screen.
     static ovAppointmentSystem* create(ovApp& app);
-    static ovAppointmentSystem* instance() { return instance_; }
 
     void childFinished(ovHyperNode* finished) override;
     void reset(ovNavigator& nav) override;
@@ -38,5 +40,4 @@ private:
     ovApp& app_;
     // The location choice last left; the keyboard's text is added to it.
     ovFixedText<256> locationPrefix_;
-    static ovAppointmentSystem* instance_;
 };

@@ -17,16 +17,9 @@ constexpr std::u16string_view kFaxLabel = u"Fax Number";
 constexpr std::u16string_view kEmailLabel = u"eMail Address";
 } // namespace
 
-ovContactSystem* ovContactSystem::instance_ = nullptr;
+ovContactSystem::ovContactSystem(ovApp& app) : app_(app) {}
 
-ovContactSystem::ovContactSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovContactSystem::~ovContactSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovContactSystem::~ovContactSystem() {}
 
 ovContactSystem* ovContactSystem::create(ovApp& app) {
     ovContactSystem* root = app.makeNode<ovContactSystem>(app);

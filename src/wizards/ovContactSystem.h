@@ -3,6 +3,7 @@
 // home, mobile, work and fax numbers and the e-mail address. Each choice shows a short
 // summary of what its keyboard holds; "FINISH" adds the contact to the store. The
 // values stay in the keyboards until then.
+#include "base/ovSingleton.h"
 #include "shell/ovHyperNode.h"
 
 #include <string_view>
@@ -11,7 +12,7 @@ class ovApp;
 class ovInfoDisplay;
 class ovKeyboardInput;
 
-class ovContactSystem final : public ovHyperNode {
+class ovContactSystem final : public ovSingleton<ovContactSystem>, public ovHyperNode {
 public:
     static constexpr int firstNodeId = 124001;
     // A summary shows at most this many characters of the field, and ".." from there on.
@@ -21,7 +22,6 @@ public:
     ~ovContactSystem() override;
 
     static ovContactSystem* create(ovApp& app);
-    static ovContactSystem* instance() { return instance_; }
 
     void childFinished(ovHyperNode* finished) override;
     void reset(ovNavigator& nav) override;
@@ -50,5 +50,4 @@ private:
     void commit();
 
     ovApp& app_;
-    static ovContactSystem* instance_;
 };

@@ -5,8 +5,8 @@
 #include "pickers/ovContactPicker.h"
 #include "pickers/ovInfoDisplay.h"
 #include "pickers/ovKeyboardInput.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovApp.h"
+#include "system/ovUtf.h"
 #include "wizards/ovWizardBuilder.h"
 #include "wizards/ovWizardTags.h"
 
@@ -19,16 +19,9 @@ std::string nameOf(const ovPimContact& contact) {
 }
 } // namespace
 
-ovMessagingSystem* ovMessagingSystem::instance_ = nullptr;
+ovMessagingSystem::ovMessagingSystem(ovApp& app) : app_(app) {}
 
-ovMessagingSystem::ovMessagingSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovMessagingSystem::~ovMessagingSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovMessagingSystem::~ovMessagingSystem() {}
 
 ovMessagingSystem* ovMessagingSystem::create(ovApp& app) {
     ovMessagingSystem* root = app.makeNode<ovMessagingSystem>(app);

@@ -3,6 +3,7 @@
 // the text and the account. Its info display sends the message: an SMS to the
 // contact's mobile number through the account "SMS", an e-mail to the contact's first
 // address through any other. The values stay in the steps until then.
+#include "base/ovSingleton.h"
 #include "shell/ovHyperNode.h"
 
 #include <string>
@@ -13,7 +14,7 @@ class ovInfoDisplay;
 class ovKeyboardInput;
 class ovMsgAcctPicker;
 
-class ovMessagingSystem final : public ovHyperNode {
+class ovMessagingSystem final : public ovSingleton<ovMessagingSystem>, public ovHyperNode {
 public:
     static constexpr int firstNodeId = 154001;
     // The address is copied into a buffer of this many units, its end included.
@@ -23,7 +24,6 @@ public:
     ~ovMessagingSystem() override;
 
     static ovMessagingSystem* create(ovApp& app);
-    static ovMessagingSystem* instance() { return instance_; }
 
     void childFinished(ovHyperNode* finished) override;
     void reset(ovNavigator& nav) override;
@@ -41,5 +41,4 @@ private:
     std::string send();
 
     ovApp& app_;
-    static ovMessagingSystem* instance_;
 };

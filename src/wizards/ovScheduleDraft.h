@@ -4,7 +4,7 @@
 // their steps as the user leaves them, and put back to the steps' first state after a
 // commit or a long press.
 #include "base/ovFixedText.h"
-#include "platform/system/ovDateTime.h"
+#include "system/ovDateTime.h"
 
 class ovDatePicker;
 class ovHyperNode;

@@ -3,7 +3,7 @@
 // schedule: the date of a day choice or of the calendar, the start time, the minutes
 // of a duration, and a text composed from a prefix choice and the keyboard after it.
 #include "base/ovFixedText.h"
-#include "platform/system/ovDateTime.h"
+#include "system/ovDateTime.h"
 
 #include <string_view>
 

@@ -4,22 +4,15 @@
 #include "pickers/ovInfoDisplay.h"
 #include "pickers/ovKeyboardInput.h"
 #include "pickers/ovTimePicker.h"
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "store/ovPoomSession.h"
+#include "system/ovSystem.h"
 #include "wizards/ovWizardBuilder.h"
 #include "wizards/ovWizardTags.h"
 
-ovTaskSystem* ovTaskSystem::instance_ = nullptr;
+ovTaskSystem::ovTaskSystem(ovApp& app) : app_(app) {}
 
-ovTaskSystem::ovTaskSystem(ovApp& app) : app_(app) {
-    instance_ = this;
-}
-
-ovTaskSystem::~ovTaskSystem() {
-    if (instance_ == this)
-        instance_ = nullptr;
-}
+ovTaskSystem::~ovTaskSystem() {}
 
 ovTaskSystem* ovTaskSystem::create(ovApp& app) {
     ovTaskSystem* root = app.makeNode<ovTaskSystem>(app);

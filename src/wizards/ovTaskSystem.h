@@ -3,6 +3,7 @@
 // from a verb prefix and typed text, a priority and a reminder; its info display adds
 // the task to the store.
 #include "base/ovFixedText.h"
+#include "base/ovSingleton.h"
 #include "shell/ovHyperNode.h"
 #include "wizards/ovScheduleDraft.h"
 
@@ -10,7 +11,7 @@ class ovApp;
 class ovInfoDisplay;
 class ovKeyboardInput;
 
-class ovTaskSystem final : public ovHyperNode, public ovScheduleDraft {
+class ovTaskSystem final : public ovSingleton<ovTaskSystem>, public ovHyperNode, public ovScheduleDraft {
 public:
     static constexpr int firstNodeId = 45001;
     // The store's importance scale.
@@ -22,7 +23,6 @@ public:
     ~ovTaskSystem() override;
 
     static ovTaskSystem* create(ovApp& app);
-    static ovTaskSystem* instance() { return instance_; }
 
     void childFinished(ovHyperNode* finished) override;
     void reset(ovNavigator& nav) override;
@@ -39,5 +39,4 @@ private:
     void commit();
 
     ovApp& app_;
-    static ovTaskSystem* instance_;
 };

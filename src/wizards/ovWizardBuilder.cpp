@@ -1,8 +1,8 @@
 #include "wizards/ovWizardBuilder.h"
 
 #include "pickers/ovInfoDisplay.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovNavigator.h"
+#include "system/ovUtf.h"
 
 ovWizardBuilder::ovWizardBuilder(ovApp& app, ovHyperNode& root, int firstId, std::u16string_view label)
     : app_(app), nextId_(firstId) {

@@ -1,7 +1,7 @@
 #pragma once
 // Readings of the test's choosing: a real machine's battery, memory and disk cannot be
 // set to the values the panel's rules are about, nor made to fail.
-#include "platform/system/ovDeviceStatus.h"
+#include "system/ovDeviceStatus.h"
 
 class ovFakeDeviceStatus final : public ovDeviceStatus {
 public:

@@ -1,7 +1,7 @@
 #include "home/ovHomeScreen.h"
+#include "data/pim/ovPimAppointment.h"
 #include "home/ovHomeLayout.h"
 #include "home/ovHyperBar.h"
-#include "platform/pim/ovPimAppointment.h"
 #include "shell/ovBackBuffer.h"
 #include "shell/ovScreenGeometry.h"
 #include "store/ovPoomSession.h"

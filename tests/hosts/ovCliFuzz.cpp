@@ -4,7 +4,7 @@
 // back as the same text.
 #include "hosts/common/ovOptions.h"
 #include "hosts/headless/ovScript.h"
-#include "platform/system/ovDateTime.h"
+#include "system/ovDateTime.h"
 
 #include <cstdint>
 #include <cstdlib>

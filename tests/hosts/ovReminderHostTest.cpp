@@ -1,12 +1,12 @@
 // Reminders as the user meets them: the headless program fires them on its virtual
 // clock, and `orvida remind` fires what is due and exits.
+#include "data/pim/ovPimApplication.h"
+#include "data/pim/ovPimAppointment.h"
+#include "data/pim/ovPimTask.h"
 #include "hosts/headless/ovHeadlessHost.h"
 #include "hosts/remind/ovRemindTool.h"
-#include "platform/notify/ovRecordingNotifier.h"
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/pim/ovPimPaths.h"
-#include "platform/pim/ovPimTask.h"
+#include "services/notify/ovRecordingNotifier.h"
+#include "system/ovPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // configuration files in a test --config folder, and the real SMS providers.
 #include "messaging/ovMailManager.h"
 #include "messaging/ovSmtpTestServer.h"
-#include "platform/mail/ovMailMessage.h"
-#include "platform/system/ovHeadlessSystem.h"
-#include "platform/system/ovUtf.h"
+#include "services/mail/ovMailMessage.h"
+#include "system/ovHeadlessSystem.h"
+#include "system/ovUtf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The program's start-up hands --config and --data to the mail manager.
 #include "hosts/headless/ovHeadlessHost.h"
 #include "messaging/ovSmtpTestServer.h"
-#include "platform/system/ovUtf.h"
+#include "system/ovUtf.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "messaging/ovMsgAcctPickerLayout.h"
 #include "messaging/ovMsgAcctPickerSystem.h"
 #include "messaging/ovSmtpTestServer.h"
-#include "platform/system/ovUtf.h"
 #include "shell/ovBackBuffer.h"
 #include "shell/ovScreenGeometry.h"
 #include "support/ovTestProgram.h"
+#include "system/ovUtf.h"
 
 #include <gtest/gtest.h>
 

@@ -19,8 +19,8 @@ ovSmtpTestServer::ovSmtpTestServer(const fs::path& folder, const Options& option
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
         return;
-    std::vector<std::string> args = {
-        "/usr/bin/python3", ORVIDA_SOURCE_DIR "/tests/messaging/ovSmtpTestServer.py", folder_.string()};
+    std::vector<std::string> args = {ORVIDA_PYTHON, ORVIDA_SOURCE_DIR "/tests/messaging/ovSmtpTestServer.py",
+                                     folder_.string()};
     if (!options.certFile.empty())
         args.insert(args.end(), {"--cert", options.certFile, "--key", options.keyFile});
     if (!options.refuse.empty())

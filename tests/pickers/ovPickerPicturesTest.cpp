@@ -1,6 +1,7 @@
 // The pictures against the touch areas: every element's centre, as the picker
 // hit-tests it, lies on that element's face in the picture the program draws; and
 // screenshots of both pickers for a person to look at.
+#include "gfx/ovCanvas.h"
 #include "ovDatePickerPictures.h"
 #include "ovTimePickerPictures.h"
 #include "pickers/ovDatePicker.h"
@@ -8,7 +9,6 @@
 #include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovTimePicker.h"
 #include "pickers/ovTimePickerSystem.h"
-#include "platform/gfx/ovCanvas.h"
 #include "store/ovPoomSession.h"
 
 #include "ovPickerTestTree.h"

@@ -1,9 +1,9 @@
 #include "store/ovPoomSession.h"
 
-#include "platform/pim/ovPimFolder.h"
-#include "platform/pim/ovPimItems.h"
-#include "platform/pim/ovPimTask.h"
-#include "platform/system/ovHeadlessSystem.h"
+#include "data/pim/ovPimFolder.h"
+#include "data/pim/ovPimItems.h"
+#include "data/pim/ovPimTask.h"
+#include "system/ovHeadlessSystem.h"
 
 #include <gtest/gtest.h>
 

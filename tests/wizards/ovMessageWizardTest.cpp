@@ -8,7 +8,7 @@
 #include "pickers/ovContactPicker.h"
 #include "pickers/ovContactPickerLayout.h"
 #include "pickers/ovInfoDisplay.h"
-#include "platform/system/ovUtf.h"
+#include "system/ovUtf.h"
 #include "wizards/ovMessagingSystem.h"
 
 #include <gtest/gtest.h>

@@ -108,6 +108,18 @@ public:
     void next() { tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::nextRect, right(), bottom()))); }
     void back() { tap(centre(ovTimePickerLayout::resolve(ovTimePickerLayout::backRect, right(), bottom()))); }
 
+    // From the appointment wizard's subject choices to its info display: "Lunch with "
+    // Bob at "Restaurant: " Roma, with the reminder as it stands.
+    void lunchWithBobAtRoma() {
+        tapChild(u"Lunch with ");
+        type("bob");
+        ok();
+        tapChild(u"Restaurant: ");
+        type("roma");
+        ok();
+        next();
+    }
+
     // Anywhere on the info display.
     void tapScreen() { tap({right() / 2, bottom() / 2}); }
 

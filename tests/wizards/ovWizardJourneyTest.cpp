@@ -33,14 +33,8 @@ TEST_P(WizardJourneyOnScreen, LunchWithBobAtRomaTodayBecomesOneAppointment) {
     d.pickLeft(6); // 14
     d.toggle(1);   // :30
     d.next();
-    d.next(); // the length as it stands: one hour
-    d.tapChild(u"Lunch with ");
-    d.type("bob");
-    d.ok();
-    d.tapChild(u"Restaurant: ");
-    d.type("roma");
-    d.ok();
-    d.next(); // the reminder as it stands: 15 minutes
+    d.next();               // the length as it stands: one hour
+    d.lunchWithBobAtRoma(); // the reminder as it stands: 15 minutes
     ASSERT_NE(dynamic_cast<ovInfoDisplay*>(d.current()), nullptr);
     EXPECT_FALSE(static_cast<ovInfoDisplay*>(d.current())->failed());
     d.tapScreen();

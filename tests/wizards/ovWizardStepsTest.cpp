@@ -2,11 +2,11 @@
 // where Back leads, when the commit runs, the long press, and a store that refuses.
 #include "wizards/ovWizardDriver.h"
 
+#include "data/pim/ovPimApplication.h"
 #include "pickers/ovDatePicker.h"
 #include "pickers/ovDatePickerLayout.h"
 #include "pickers/ovInfoDisplay.h"
 #include "pickers/ovTimePicker.h"
-#include "platform/pim/ovPimApplication.h"
 #include "store/ovPoomSession.h"
 #include "wizards/ovAppointmentSystem.h"
 #include "wizards/ovContactSystem.h"
@@ -31,13 +31,7 @@ void toSubject(ovWizardDriver& d, const std::u16string& day = u"Today") {
 // On to the info display: "Lunch with " Bob at "Restaurant: " Roma.
 void lunchWithBob(ovWizardDriver& d) {
     toSubject(d);
-    d.tapChild(u"Lunch with ");
-    d.type("bob");
-    d.ok();
-    d.tapChild(u"Restaurant: ");
-    d.type("roma");
-    d.ok();
-    d.next();
+    d.lunchWithBobAtRoma();
 }
 
 int appointmentsInStore() {

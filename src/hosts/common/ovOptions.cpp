@@ -1,6 +1,6 @@
 #include "hosts/common/ovOptions.h"
 
-#include "platform/pim/ovPimPaths.h"
+#include "system/ovPaths.h"
 
 #include <charconv>
 #include <cstring>

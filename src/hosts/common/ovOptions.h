@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line.
 #include "base/ovResult.h"
-#include "platform/system/ovDateTime.h"
+#include "system/ovDateTime.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // One running copy per user: a lock file held with flock(2), and a local socket beside
 // it on which a second start asks the running copy to raise its window. The kernel
 // drops the lock when its holder dies, so a copy that crashed never blocks the next.
-#include "platform/system/ovFileDescriptor.h"
+#include "system/ovFileDescriptor.h"
 
 #include <chrono>
 #include <deque>

@@ -1,8 +1,8 @@
 #include "hosts/common/ovWindowChrome.h"
 
-#include "platform/system/ovSystem.h"
 #include "shell/ovApp.h"
 #include "shell/ovShell.h"
+#include "system/ovSystem.h"
 
 #include <algorithm>
 

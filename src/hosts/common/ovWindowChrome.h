@@ -6,10 +6,10 @@
 // pixels, and both route the pointer through it, so a touch means the same in both.
 // This class keeps what is open and pressed and routes input; ovWindowLayout says
 // where things lie, ovWindowPainter draws them, ovWindowTheme gives the colours.
+#include "gfx/ovFramebuffer.h"
+#include "gfx/ovGeometry.h"
 #include "hosts/common/ovWindowLayout.h"
 #include "hosts/common/ovWindowPainter.h"
-#include "platform/gfx/ovFramebuffer.h"
-#include "platform/gfx/ovGeometry.h"
 #include "resources/ovResources.h"
 #include "shell/ovPointerEvent.h"
 

@@ -2,7 +2,7 @@
 // Where the window's parts lie, in window pixels: the top bar, the program's screen
 // rectangle and the soft-key bar, and, while they are open, the Options pop-up and the
 // About box. Widths are right - left; a point on any edge belongs to the rectangle.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 class ovWindowLayout {
 public:

@@ -2,9 +2,9 @@
 // Draws the window's parts into its own framebuffer, as the layout places them and
 // in the theme's colours. It keeps no state of its own beyond the picture: what is
 // pressed, open or shown is handed to each call.
+#include "gfx/ovCanvas.h"
+#include "gfx/ovFramebuffer.h"
 #include "hosts/common/ovWindowLayout.h"
-#include "platform/gfx/ovCanvas.h"
-#include "platform/gfx/ovFramebuffer.h"
 #include "resources/ovResources.h"
 
 #include <span>

@@ -1,7 +1,7 @@
 #pragma once
 // The window's look: a calm dark slate with light text and one muted blue for what is
 // pressed or chosen. Colours are 0x00BBGGRR, as everywhere in the program.
-#include "platform/gfx/ovGeometry.h"
+#include "gfx/ovGeometry.h"
 
 struct ovWindowTheme {
     static constexpr ovColor barColor = ovRgb(22, 26, 33);

@@ -1,10 +1,10 @@
 #include "hosts/headless/ovHeadlessHost.h"
 
-#include "platform/gfx/ovPngWriter.h"
-#include "platform/system/ovExecutable.h"
-#include "platform/system/ovJson.h"
-#include "platform/system/ovUtf.h"
+#include "gfx/ovPngWriter.h"
 #include "shell/ovBackBuffer.h"
+#include "system/ovJson.h"
+#include "system/ovPaths.h"
+#include "system/ovUtf.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -4,9 +4,9 @@
 #include "hosts/common/ovOptions.h"
 #include "hosts/common/ovWindowChrome.h"
 #include "hosts/headless/ovScript.h"
-#include "platform/notify/ovRecordingNotifier.h"
-#include "platform/system/ovHeadlessSystem.h"
 #include "program/ovProgram.h"
+#include "services/notify/ovRecordingNotifier.h"
+#include "system/ovHeadlessSystem.h"
 
 #include <iosfwd>
 #include <memory>

@@ -1,19 +1,20 @@
 #include "hosts/pim/ovPimTool.h"
 
-#include "platform/formats/ovICalendarCodec.h"
-#include "platform/formats/ovVCardCodec.h"
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimAppointment.h"
-#include "platform/pim/ovPimContact.h"
-#include "platform/pim/ovPimItem.h"
-#include "platform/pim/ovPimItems.h"
-#include "platform/pim/ovPimPaths.h"
-#include "platform/pim/ovPimStore.h"
-#include "platform/pim/ovPimTask.h"
-#include "platform/system/ovDateTime.h"
-#include "platform/system/ovJson.h"
-#include "platform/system/ovUtf.h"
-#include "platform/vdir/ovVdir.h"
+#include "data/formats/ovICalendarCodec.h"
+#include "data/formats/ovVCardCodec.h"
+#include "data/ovUserData.h"
+#include "data/pim/ovPimApplication.h"
+#include "data/pim/ovPimAppointment.h"
+#include "data/pim/ovPimContact.h"
+#include "data/pim/ovPimItem.h"
+#include "data/pim/ovPimItems.h"
+#include "data/pim/ovPimStore.h"
+#include "data/pim/ovPimTask.h"
+#include "system/ovDateTime.h"
+#include "system/ovDurableFile.h"
+#include "system/ovJson.h"
+#include "system/ovPaths.h"
+#include "system/ovUtf.h"
 
 #include <cerrno>
 #include <charconv>
@@ -508,58 +509,6 @@ private:
     std::vector<std::string> files_;
 };
 
-// Writes the text to the file so that the file is either as it was or whole: a
-// temporary file beside it, synced, then renamed over it.
-ovResult<> writeAtomically(const std::string& file, const std::string& text) {
-    const std::string folder = ovParentFolder(file);
-    std::string temp = file + ".orvida-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return ovFail(kStoreFailed, file + ": cannot write the file: " + std::strerror(errno));
-    size_t done = 0;
-    int failure = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            failure = errno;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    // mkstemp makes the file for its owner alone; the file replaced keeps its mode, a
-    // new one gets the mode the umask gives.
-    struct stat old;
-    mode_t mode;
-    if (::stat(file.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (failure == 0 && ::fchmod(fd, mode) != 0)
-        failure = errno;
-    if (failure == 0 && ::fsync(fd) != 0)
-        failure = errno;
-    if (::close(fd) != 0 && failure == 0)
-        failure = errno;
-    if (failure == 0 && ::rename(temp.c_str(), file.c_str()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        ::unlink(temp.c_str());
-        return ovFail(kStoreFailed, file + ": cannot write the file: " + std::strerror(failure));
-    }
-    // The rename itself reaches the disk with the folder.
-    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
-}
-
 class ExportCommand : public Command {
 public:
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
@@ -607,8 +556,11 @@ public:
             }
             text = ovJoinCalendars(calendars);
         }
-        if (out_)
-            return writeAtomically(*out_, text);
+        if (out_) {
+            if (ovResult<> written = ovDurableFile::write(*out_, text); !written)
+                return ovFail(kStoreFailed, written.reason());
+            return {};
+        }
         out << text;
         return {};
     }
@@ -688,13 +640,11 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
     if (ovResult<> r = app.logOn(ovPimStoreFileIn(dataFolder)); !r)
         return fail(err, storeFailure(r));
     // With a vdir every save writes its file too, whichever command saves.
-    ovResult<std::shared_ptr<ovVdir>> vdir = ovVdirFromConfig(configFolder);
-    if (!vdir)
-        return fail(err, ovFail(kStoreFailed, vdir.reason()));
-    if (vdir.value())
-        app.store()->setSaveHook(vdir.value());
+    ovUserData data = ovOpenUserData(*app.store(), configFolder, false);
+    if (!data.settingsProblem.empty())
+        return fail(err, ovFail(kStoreFailed, data.settingsProblem));
     if (auto* sync = dynamic_cast<SyncCommand*>(command.get()))
-        sync->vdir = vdir.value();
+        sync->vdir = data.vdir;
     if (ovResult<> f = command->run(app, out); !f)
         return fail(err, f);
     out.flush();

@@ -1,17 +1,17 @@
 #include "hosts/remind/ovRemindTool.h"
 
-#include "platform/notify/ovDbusNotifier.h"
-#include "platform/pim/ovPimApplication.h"
-#include "platform/pim/ovPimPaths.h"
-#include "platform/system/ovExecutable.h"
-#include "platform/system/ovHeadlessSystem.h"
-#include "store/ovReminderScheduler.h"
+#include "data/ovUserData.h"
+#include "data/pim/ovPimApplication.h"
+#include "services/notify/ovDbusNotifier.h"
+#include "services/reminders/ovReminderScheduler.h"
+#include "system/ovHeadlessSystem.h"
+#include "system/ovPaths.h"
 
 #include <iostream>
 #include <optional>
 
 namespace {
-constexpr char kUsage[] = "usage: orvida remind [--data DIR] [--now YYYY-MM-DDTHH:MM:SS]\n";
+constexpr char kUsage[] = "usage: orvida remind [--data DIR] [--config DIR] [--now YYYY-MM-DDTHH:MM:SS]\n";
 
 int badUsage(std::ostream& err, const std::string& reason) {
     err << "orvida remind: " << reason << '\n' << kUsage;
@@ -22,15 +22,20 @@ int badUsage(std::ostream& err, const std::string& reason) {
 int ovRunRemindTool(const std::vector<std::string>& args, ovNotifier& notifier, std::ostream& out,
                     std::ostream& err) {
     std::string dataFolder;
+    std::string configFolder;
     std::optional<ovSystemTime> now;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--data" || a == "--now") && i + 1 >= args.size())
+        if ((a == "--data" || a == "--config" || a == "--now") && i + 1 >= args.size())
             return badUsage(err, a + " needs a value");
         if (a == "--data") {
             dataFolder = args[++i];
             if (dataFolder.empty())
                 return badUsage(err, "--data needs a folder");
+        } else if (a == "--config") {
+            configFolder = args[++i];
+            if (configFolder.empty())
+                return badUsage(err, "--config needs a folder");
         } else if (a == "--now") {
             now = ovParseIsoLocal(args[++i]);
             if (!now)
@@ -57,6 +62,15 @@ int ovRunRemindTool(const std::vector<std::string>& args, ovNotifier& notifier, 
         err << "orvida remind: " << r.reason() << '\n';
         return 1;
     }
+    // An event another program put in the vdir reminds without waiting for a sync.
+    const ovUserData data = ovOpenUserData(*app.store(), configFolder, true);
+    if (!data.settingsProblem.empty())
+        err << "orvida remind: " << data.settingsProblem << '\n';
+    if (data.synced && !*data.synced)
+        err << "orvida remind: the calendar folder could not be read: " << data.synced->reason() << '\n';
+    else if (data.synced)
+        for (const std::string& problem : data.synced->value().problems)
+            err << "orvida remind: " << problem << '\n';
     ovReminderScheduler scheduler(app.store(), notifier, system, [&out](const ovNotification& shown, bool) {
         out << shown.summary << ": " << shown.body << '\n';
     });

@@ -1,11 +1,10 @@
 #include "hosts/sdl/ovSdlHost.h"
 
 #include "hosts/common/ovSingleInstance.h"
-#include "platform/pim/ovPimPaths.h"
-#include "platform/system/ovExecutable.h"
-#include "platform/system/ovUtf.h"
 #include "resources/ovResources.h"
 #include "shell/ovPaths.h"
+#include "system/ovPaths.h"
+#include "system/ovUtf.h"
 
 #include <algorithm>
 #include <cmath>

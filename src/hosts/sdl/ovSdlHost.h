@@ -6,8 +6,8 @@
 #include "hosts/common/ovWindowChrome.h"
 #include "hosts/sdl/ovSdlLibrary.h"
 #include "hosts/sdl/ovSdlSystem.h"
-#include "platform/notify/ovDbusNotifier.h"
 #include "program/ovProgram.h"
+#include "services/notify/ovDbusNotifier.h"
 
 #include <SDL.h>
 

@@ -3,7 +3,7 @@
 // click through SDL audio, debug output on stderr with --debug, and the device's
 // screen, which turns with the window.
 #include "hosts/sdl/ovSdlSound.h"
-#include "platform/system/ovSystem.h"
+#include "system/ovSystem.h"
 
 #include <string>
 

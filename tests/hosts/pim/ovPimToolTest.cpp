@@ -1,9 +1,9 @@
 #include "hosts/pim/ovPimToolFixture.h"
 #include "support/ovCrashSoak.h"
 
-#include "platform/formats/ovVCardCodec.h"
-#include "platform/pim/ovPimContact.h"
-#include "platform/system/ovUtf.h"
+#include "data/formats/ovVCardCodec.h"
+#include "data/pim/ovPimContact.h"
+#include "system/ovUtf.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "wizards/ovWizardDriver.h"
 
 #include "hosts/pim/ovPimTool.h"
-#include "platform/system/ovDateTime.h"
 #include "shell/ovBackBuffer.h"
+#include "system/ovDateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -98,8 +98,9 @@ protected:
 
     // Starts Radicale on a free loopback port with a calendar collection for "user".
     void startServer() {
-        const Ran port = sh("/usr/bin/python3 -c 'import socket; s = socket.socket(); "
-                            "s.bind((\"127.0.0.1\", 0)); print(s.getsockname()[1])'");
+        const Ran port =
+            sh(std::string(ORVIDA_PYTHON) + " -c 'import socket; s = socket.socket(); "
+                                            "s.bind((\"127.0.0.1\", 0)); print(s.getsockname()[1])'");
         ASSERT_EQ(port.code, 0) << port.output;
         serverPort = std::stoi(port.output);
         serverPid = fork();
@@ -110,7 +111,7 @@ protected:
             const std::string log = work + "/server.log";
             std::freopen(log.c_str(), "w", stdout);
             std::freopen(log.c_str(), "a", stderr);
-            execl("/usr/bin/python3", "python3", "-m", "radicale", folder.c_str(), hosts.c_str(),
+            execl(ORVIDA_PYTHON, "python3", "-m", "radicale", folder.c_str(), hosts.c_str(),
                   "--auth-type=none", static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -127,7 +128,8 @@ protected:
     // One request to the server as "user"; the output starts with the status code.
     Ran http(const std::string& method, const std::string& path, const std::string& body) {
         std::ofstream(work + "/body") << body;
-        return sh("/usr/bin/python3 -c 'import base64, http.client, sys\n"
+        return sh(std::string(ORVIDA_PYTHON) +
+                  " -c 'import base64, http.client, sys\n"
                   "c = http.client.HTTPConnection(\"127.0.0.1\", " +
                   std::to_string(serverPort) +
                   ", timeout=10)\n"
@@ -164,13 +166,7 @@ void tapLunchWithBob(ovWizardDriver& d) {
     d.toggle(1);   // :30
     d.next();
     d.next(); // one hour
-    d.tapChild(u"Lunch with ");
-    d.type("bob");
-    d.ok();
-    d.tapChild(u"Restaurant: ");
-    d.type("roma");
-    d.ok();
-    d.next();
+    d.lunchWithBobAtRoma();
     d.tapScreen();
 }
 
@@ -241,7 +237,8 @@ TEST_F(VdirPeers, AnAppointmentAndAContactMadeByTapsShowInKhalAndKhard) {
 }
 
 TEST_F(VdirPeers, AppointmentsTravelBothWaysThroughVdirsyncerAndRadicale) {
-    if (!installed("vdirsyncer") || std::system("/usr/bin/python3 -c 'import radicale' 2> /dev/null") != 0)
+    if (!installed("vdirsyncer") ||
+        std::system((std::string(ORVIDA_PYTHON) + " -c 'import radicale' 2> /dev/null").c_str()) != 0)
         GTEST_SKIP() << "vdirsyncer or radicale is not installed (scripts/install-deps.sh installs them)";
     startServer();
     writeVdirsyncerConfig();

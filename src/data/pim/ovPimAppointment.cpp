@@ -1,0 +1,60 @@
+#include "data/pim/ovPimAppointment.h"
+
+#include "data/pim/ovPimStore.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+ovResult<> badDate(const char* what, double date) {
+    return ovFail(ovPimCode::invalidArgument, std::string("the appointment's ") + what +
+                                                  " is not a valid date (" + std::to_string(date) + ")");
+}
+} // namespace
+
+int ovPimAppointment::duration() const {
+    return static_cast<int>(std::llround((end_ - start_) * 1440.0));
+}
+
+ovResult<> ovPimAppointment::setStart(double date) {
+    const double end = date + (end_ - start_);
+    if (!ovPimIsValidDate(date))
+        return badDate("start", date);
+    if (!ovPimIsValidDate(end))
+        return badDate("end", end);
+    start_ = date;
+    end_ = end;
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimAppointment::setEnd(double date) {
+    if (!ovPimIsValidDate(date))
+        return badDate("end", date);
+    if (date < start_)
+        return ovFail(ovPimCode::invalidArgument, "the appointment cannot end before it starts");
+    end_ = date;
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimAppointment::setDuration(int minutes) {
+    if (minutes < 0)
+        return ovFail(ovPimCode::invalidArgument, "the appointment's duration cannot be negative (" +
+                                                      std::to_string(minutes) + " minutes)");
+    const double end = start_ + minutes / 1440.0;
+    if (!ovPimIsValidDate(end))
+        return badDate("end", end);
+    end_ = end;
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimAppointment::setReminderMinutesBeforeStart(int minutes) {
+    if (minutes < 0)
+        return ovFail(ovPimCode::invalidArgument, "a reminder cannot come after the start (" +
+                                                      std::to_string(minutes) + " minutes before it)");
+    reminderMinutes_ = minutes;
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimAppointment::saveTo(ovPimStore& store) {
+    return store.saveAppointment(*this);
+}

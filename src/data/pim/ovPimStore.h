@@ -1,0 +1,159 @@
+#pragma once
+// The store itself: one SQLite file holding contacts, appointments and tasks. The
+// application object, folders and collections are the faces its clients see; this is
+// where the SQL lives.
+//
+// The file is checked before anything is written to it: a file that is not a SQLite
+// database, a SQLite database of another program, or a store of a newer schema version
+// is refused with a message naming it, and left exactly as it was.
+#include "data/pim/ovPimCode.h"
+#include "data/pim/ovPimItem.h"
+#include "data/pim/ovPimReminder.h"
+#include "data/pim/ovPimSaveHook.h"
+#include "data/pim/ovPimVdirFile.h"
+#include "data/pim/ovSqliteDatabase.h"
+#include "data/pim/ovSqliteStatement.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ovPimAppointment;
+class ovPimContact;
+class ovPimTask;
+
+class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
+public:
+    // Kept in the file's user_version; a file with a larger number is refused.
+    // Older stores are upgraded in place when opened.
+    static constexpr int schemaVersion = 3;
+    // Kept in the file's application_id: "Orvd".
+    static constexpr int32_t applicationId = 0x4F727664;
+
+    using ItemList = std::vector<std::unique_ptr<ovPimItem>>;
+
+    // Opens the store file, creating it (and its folder) when missing.
+    static ovResult<> open(const std::string& file, std::shared_ptr<ovPimStore>& out);
+    ~ovPimStore();
+    ovPimStore(const ovPimStore&) = delete;
+    ovPimStore& operator=(const ovPimStore&) = delete;
+
+    const std::string& file() const { return db_.file(); }
+
+    // The calendar in ascending start order (ties in the order they were added).
+    ovResult<> appointments(ItemList& out);
+    // Every appointment with start <= to and end >= from, in the calendar's order.
+    ovResult<> appointmentsOverlapping(double from, double to, ItemList& out);
+    // Contacts by file-as name, compared case-folded, ties in the order they were added.
+    ovResult<> contacts(ItemList& out);
+    // Every contact whose case-folded file-as name or first name begins with the
+    // case-folded text (and possibly a few more), in the contacts' order.
+    ovResult<> contactsWithNamePrefix(std::u16string_view text, ItemList& out);
+    // Tasks in the order they were added.
+    ovResult<> tasks(ItemList& out);
+
+    // Groups the saves that follow into one transaction, for seeding many items at once.
+    // Nothing of it is on disk before commitBatch returns success.
+    ovResult<> beginBatch();
+    ovResult<> commitBatch();
+    void cancelBatch();
+
+    // Reminders not yet fired whose due time is within from..to (edges included), the
+    // earliest first, at most `limit` of them.
+    ovResult<> reminders(double from, double to, size_t limit, std::vector<ovPimReminder>& out);
+    // Notes the reminder as fired at firedAt. True when this call noted it; false when it
+    // had fired already (another process may have fired it a moment before).
+    ovResult<bool> claimReminder(const ovPimReminder& reminder, double firedAt);
+    // Changes whenever the store's contents may have changed, through this connection
+    // or another process.
+    ovResult<uint64_t> changeStamp();
+
+    ovResult<> saveAppointment(ovPimAppointment& item);
+    ovResult<> saveContact(ovPimContact& item);
+    ovResult<> saveTask(ovPimTask& item);
+
+    // The item of the kind with that uid (the first added when, against the rule, two
+    // have it): true and `out` set when there is one, false and `out` null when not.
+    ovResult<bool> findByUid(ovPimItemType kind, std::string_view uid, std::unique_ptr<ovPimItem>& out);
+    // The item of the kind with that id, the same way.
+    ovResult<bool> findById(ovPimItemType kind, int64_t id, std::unique_ptr<ovPimItem>& out);
+    // Deletes the item with its fired reminders and its vdir_files row; fails when it is
+    // not in the store.
+    ovResult<> removeItem(ovPimItemType kind, int64_t id);
+
+    // Saving an item made elsewhere (a decoded file): attaches it to this store and adds
+    // it as a new item, whatever id it carried.
+    ovResult<> add(ovPimItem& item);
+    // Attaches it to this store and saves it over the item of its kind with the same uid,
+    // keeping that item's id; adds it when there is none. True when it replaced one.
+    ovResult<bool> addOrReplaceByUid(ovPimItem& item);
+
+    // Told before every save and removal commits; null for none.
+    void setSaveHook(std::shared_ptr<ovPimSaveHook> hook) { saveHook_ = std::move(hook); }
+
+    // The vdir index (see ovPimVdirFile). putVdirFile replaces the row of the same item
+    // or the same path.
+    ovResult<> vdirFiles(std::vector<ovPimVdirFile>& out);
+    // The row of one item; false when it has none.
+    ovResult<bool> vdirFileOf(ovPimItemType kind, int64_t itemId, ovPimVdirFile& out);
+    // Whether a row names this path, or (folder) any path inside the folder.
+    ovResult<bool> vdirHasPath(std::string_view path);
+    ovResult<bool> vdirHasFolder(std::string_view folder);
+    ovResult<> putVdirFile(const ovPimVdirFile& file);
+    ovResult<> removeVdirFile(std::string_view path);
+
+private:
+    ovPimStore() = default;
+    ovResult<> openFile(const std::string& file);
+    ovResult<> checkAndPrepareSchema();
+    ovResult<> createSchema();
+    ovResult<> upgradeSchema();
+    ovResult<> prepareStatements();
+
+    ovResult<> readAppointments(ovSqliteStatement& statement, ItemList& out);
+    ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out);
+    ovResult<> readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
+                             size_t limit, std::vector<ovPimReminder>& out);
+    ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
+    // A transaction of its own, or a savepoint inside an open batch.
+    ovResult<> beginChange();
+    ovResult<> commitChange();
+    void undoChange();
+    ovResult<> readTasks(ovSqliteStatement& statement, ItemList& out);
+    ovResult<bool> findOne(ovPimItemType kind, ovSqliteStatement* const statements[3],
+                           std::unique_ptr<ovPimItem>& out);
+
+    // Statements are declared after the connection so that they are finalized first.
+    ovSqliteDatabase db_;
+    bool inBatch_ = false;
+    uint32_t localChanges_ = 0;
+    ovSqliteStatement allAppointments_;
+    ovSqliteStatement overlappingAppointments_;
+    ovSqliteStatement insertAppointment_;
+    ovSqliteStatement updateAppointment_;
+    ovSqliteStatement allContacts_;
+    ovSqliteStatement contactsByPrefix_;
+    ovSqliteStatement insertContact_;
+    ovSqliteStatement updateContact_;
+    ovSqliteStatement allTasks_;
+    ovSqliteStatement insertTask_;
+    ovSqliteStatement updateTask_;
+    ovSqliteStatement appointmentReminders_;
+    ovSqliteStatement taskReminders_;
+    ovSqliteStatement claimReminder_;
+    ovSqliteStatement appointmentByUid_;
+    ovSqliteStatement contactByUid_;
+    ovSqliteStatement taskByUid_;
+    ovSqliteStatement appointmentById_;
+    ovSqliteStatement contactById_;
+    ovSqliteStatement taskById_;
+    ovSqliteStatement allVdirFiles_;
+    ovSqliteStatement vdirFileOfItem_;
+    ovSqliteStatement vdirFileAtPath_;
+    ovSqliteStatement vdirFilesUnder_;
+    ovSqliteStatement putVdirFile_;
+    ovSqliteStatement removeVdirFile_;
+    std::shared_ptr<ovPimSaveHook> saveHook_;
+};

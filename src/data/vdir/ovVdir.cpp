@@ -1,0 +1,555 @@
+#include "data/vdir/ovVdir.h"
+
+#include "data/formats/ovICalendarCodec.h"
+#include "data/formats/ovVCardCodec.h"
+#include "data/pim/ovPimAppointment.h"
+#include "data/pim/ovPimContact.h"
+#include "data/pim/ovPimStore.h"
+#include "data/pim/ovPimTask.h"
+#include "data/vdir/ovFileSnapshot.h"
+#include "system/ovDurableFile.h"
+#include "system/ovPaths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr ovPimItemType kKinds[] = {ovPimItemType::appointment, ovPimItemType::task, ovPimItemType::contact};
+
+bool endsWith(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A UID that can stand as a file name as it is; others get a name of our own.
+bool isSafeFileStem(const std::string& uid) {
+    if (uid.empty() || uid.size() > 200 || uid[0] == '.')
+        return false;
+    return std::all_of(uid.begin(), uid.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '_' || c == '.' || c == '@' || c == '+';
+    });
+}
+
+// ".NAME.ics.XXXXXX", as ovDurableFile makes them, untouched for an hour: no save takes
+// that long, so its process is gone.
+bool isOurStaleTemporary(const fs::path& path, const std::string& extension) {
+    const std::string name = path.filename().string();
+    if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.' ||
+        !endsWith(name.substr(0, name.size() - 7), extension))
+        return false;
+    std::error_code ec;
+    const auto written = fs::last_write_time(path, ec);
+    return !ec && fs::is_regular_file(path, ec) &&
+           fs::file_time_type::clock::now() - written > std::chrono::hours(1);
+}
+
+const char* kindName(ovPimItemType kind) {
+    return kind == ovPimItemType::appointment ? "appointment"
+           : kind == ovPimItemType::task      ? "task"
+                                              : "contact";
+}
+
+std::string problemText(const std::string& file, const ovDecodeProblem& p) {
+    return file + ":" + std::to_string(p.line) + ": " + p.problem;
+}
+} // namespace
+
+ovVdir::ovVdir(ovVdirSettings settings) : settings_(std::move(settings)) {}
+
+std::string ovVdir::relativeFolder(ovPimItemType kind) const {
+    return kind == ovPimItemType::appointment ? settings_.calendar
+           : kind == ovPimItemType::task      ? settings_.tasks
+                                              : settings_.contacts;
+}
+
+std::string ovVdir::extensionFor(ovPimItemType kind) const {
+    return kind == ovPimItemType::contact ? ".vcf" : ".ics";
+}
+
+std::string ovVdir::absolute(const std::string& relative) const {
+    return settings_.root + (endsWith(settings_.root, "/") ? "" : "/") + relative;
+}
+
+std::string ovVdir::folderFor(ovPimItemType kind) const {
+    return absolute(relativeFolder(kind));
+}
+
+std::string ovVdir::encode(const ovPimItem& item) const {
+    if (const auto* a = ovPimItemCast<ovPimAppointment>(&item))
+        return ovEncodeAppointment(*a);
+    if (const auto* t = ovPimItemCast<ovPimTask>(&item))
+        return ovEncodeTask(*t);
+    return ovEncodeContact(*ovPimItemCast<ovPimContact>(&item));
+}
+
+std::string ovVdir::newFileName(ovPimStore& store, ovPimItemType kind, const std::string& uid) const {
+    const std::string folder = relativeFolder(kind) + "/";
+    const std::string extension = extensionFor(kind);
+    auto taken = [&](const std::string& relative) {
+        std::error_code ec;
+        if (fs::exists(absolute(relative), ec))
+            return true;
+        if (syncing_)
+            return byPath_.count(relative) != 0;
+        const ovResult<bool> listed = store.vdirHasPath(relative);
+        return !listed || listed.value(); // when the index cannot say, look for another name
+    };
+    if (isSafeFileStem(uid) && !taken(folder + uid + extension))
+        return folder + uid + extension;
+    std::string relative;
+    do
+        relative = folder + ovPimNewUid() + extension;
+    while (taken(relative));
+    return relative;
+}
+
+bool ovVdir::indexed(const std::string& folder) const {
+    return std::any_of(byPath_.begin(), byPath_.end(), [&](const auto& entry) {
+        return entry.first.compare(0, folder.size() + 1, folder + "/") == 0;
+    });
+}
+
+ovResult<> ovVdir::makeFolderIfNew(ovPimStore& store, ovPimItemType kind) const {
+    const std::string folder = relativeFolder(kind);
+    std::error_code ec;
+    if (fs::is_directory(absolute(folder), ec))
+        return {};
+    // A folder that held items before and is gone now (a disk not mounted) is not made
+    // afresh: the save fails instead, and the items come back with the folder.
+    bool held = false;
+    if (syncing_) {
+        held = indexed(folder);
+    } else {
+        ovResult<bool> listed = store.vdirHasFolder(folder);
+        if (!listed)
+            return listed.error();
+        held = listed.value();
+    }
+    if (held)
+        return ovFail(ovPimCode::storeError, absolute(folder) + ": the folder is missing; nothing was saved");
+    fs::create_directories(absolute(folder), ec);
+    if (ec)
+        return ovFail(ovPimCode::storeError, absolute(folder) + ": cannot be made: " + ec.message());
+    return {};
+}
+
+ovResult<std::optional<ovPimVdirFile>> ovVdir::rowOf(ovPimStore& store, ovPimItemType kind,
+                                                     int64_t id) const {
+    if (syncing_) {
+        for (const auto& [path, row] : byPath_)
+            if (row.kind == kind && row.itemId == id)
+                return std::optional<ovPimVdirFile>(row);
+        return std::optional<ovPimVdirFile>();
+    }
+    ovPimVdirFile row;
+    ovResult<bool> found = store.vdirFileOf(kind, id, row);
+    if (!found)
+        return found.error();
+    return found.value() ? std::optional<ovPimVdirFile>(std::move(row)) : std::nullopt;
+}
+
+ovResult<> ovVdir::loadIndex(ovPimStore& store) {
+    std::vector<ovPimVdirFile> rows;
+    if (ovResult<> r = store.vdirFiles(rows); !r)
+        return r;
+    byPath_.clear();
+    for (ovPimVdirFile& row : rows)
+        byPath_[row.path] = std::move(row);
+    return {};
+}
+
+void ovVdir::remember(const ovPimVdirFile& row) {
+    // One row per item, as the store keeps it: a renamed file takes its item along.
+    std::erase_if(byPath_, [&](const auto& entry) {
+        return entry.second.kind == row.kind && entry.second.itemId == row.itemId;
+    });
+    byPath_[row.path] = row;
+}
+
+ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
+    const std::string path = absolute(row.path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return ovFail(ovPimCode::storeError, path + ": cannot be examined: " + std::strerror(errno));
+        return ovFail(ovPimCode::storeError,
+                      path + ": was removed by another program since Orvida read it; "
+                             "nothing was saved ('orvida pim sync' takes the removal in)");
+    }
+    if (st.st_size == row.size &&
+        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == row.mtimeNs)
+        return {};
+    // Touched is fine; another program's edit would be lost under ours.
+    ovResult<ovFileSnapshot> now = ovFileSnapshot::read(path);
+    if (now && now.value().digest == row.digest)
+        return {};
+    return ovFail(ovPimCode::storeError, path + ": was changed by another program since Orvida read it; "
+                                                "nothing was saved ('orvida pim sync' reads the change in)");
+}
+
+ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
+    const ovPimItemType kind = item.itemType();
+    if (reading_) {
+        // The item comes from its file: record the file as read, write nothing.
+        ovPimVdirFile row = reading_->file;
+        row.kind = kind;
+        row.itemId = item.id();
+        if (ovResult<> r = store.putVdirFile(row); !r)
+            return r;
+        if (syncing_)
+            remember(row);
+        return {};
+    }
+    // Outside a sync another process may have changed the index: the store is asked
+    // afresh, for this item's row alone.
+    std::string relative;
+    ovResult<std::optional<ovPimVdirFile>> found = rowOf(store, kind, item.id());
+    if (!found)
+        return found.error();
+    if (const std::optional<ovPimVdirFile>& row = found.value()) {
+        relative = row->path;
+        if (ovResult<> r = unchangedSinceRead(*row); !r)
+            return r;
+    }
+    if (relative.empty())
+        relative = newFileName(store, kind, item.uid());
+    if (ovResult<> r = makeFolderIfNew(store, kind); !r)
+        return r;
+    const std::string text = encode(item);
+    ovResult<ovDurableFile> prepared = ovDurableFile::prepare(absolute(relative), text);
+    if (!prepared)
+        return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
+                                                 " could not be written to its file: " + prepared.reason());
+    ovPimVdirFile row;
+    row.kind = kind;
+    row.itemId = item.id();
+    row.path = relative;
+    row.mtimeNs = prepared.value().mtimeNs();
+    row.size = prepared.value().size();
+    row.digest = ovContentDigest(text);
+    // Recorded before the rename, inside the store's transaction: when the rename fails
+    // the save fails and the row goes with it.
+    if (ovResult<> r = store.putVdirFile(row); !r)
+        return r;
+    if (ovResult<> r = prepared.value().commit(); !r)
+        return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
+                                                 " could not be written to its file: " + r.reason());
+    if (syncing_)
+        remember(row);
+    return {};
+}
+
+ovResult<> ovVdir::beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t id) {
+    if (keepFileOnRemove_)
+        return {};
+    ovResult<std::optional<ovPimVdirFile>> found = rowOf(store, kind, id);
+    if (!found)
+        return found.error();
+    if (!found.value())
+        return {};
+    const std::string file = absolute(found.value()->path);
+    if (::unlink(file.c_str()) != 0 && errno != ENOENT)
+        return ovFail(ovPimCode::storeError, file + ": cannot be removed: " + std::strerror(errno));
+    return ovSyncFolder(file.substr(0, file.rfind('/')));
+}
+
+void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+                         ovVdirSyncReport& report) const {
+    // Appointments and tasks may share a folder, as khal keeps them.
+    std::map<std::string, std::vector<ovPimItemType>> folders;
+    for (ovPimItemType kind : kKinds)
+        folders[relativeFolder(kind)].push_back(kind);
+    for (const auto& [folder, kinds] : folders) {
+        const std::string path = absolute(folder);
+        std::error_code ec;
+        if (!fs::is_directory(path, ec)) {
+            if (indexed(folder)) {
+                // Perhaps an unmounted disk: losing every item of it would be worse.
+                report.problems.push_back(path +
+                                          ": the folder is missing; its items are kept until it is back");
+                missingFolders.push_back(folder);
+                continue;
+            }
+            fs::create_directories(path, ec);
+            if (ec) {
+                report.problems.push_back(path + ": cannot be made: " + ec.message());
+                missingFolders.push_back(folder);
+            }
+            continue;
+        }
+        const std::string extension = kinds.front() == ovPimItemType::contact ? ".vcf" : ".ics";
+        for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (isOurStaleTemporary(it->path(), extension)) {
+                // A save killed before its rename; the file it was for is whole.
+                std::error_code ignored;
+                fs::remove(it->path(), ignored);
+                continue;
+            }
+            // Hidden names are other programs' temporary files (and ours).
+            if (name.empty() || name[0] == '.' || !endsWith(name, extension))
+                continue;
+            std::error_code typeError;
+            if (!it->is_regular_file(typeError))
+                continue;
+            files.push_back({folder + "/" + name, kinds});
+        }
+        if (ec)
+            report.problems.push_back(path + ": cannot be listed: " + ec.message());
+    }
+}
+
+ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report) {
+    const std::string path = absolute(listed.path);
+    const auto known = byPath_.find(listed.path);
+    ovResult<ovFileSnapshot> read = ovFileSnapshot::read(path);
+    if (!read) {
+        std::error_code ec;
+        if (fs::exists(path, ec))
+            report.problems.push_back(read.reason());
+        return {};
+    }
+    ovFileSnapshot& snapshot = read.value();
+    if (known != byPath_.end() && known->second.digest == snapshot.digest) {
+        // Touched, not changed: remember the new time so the next sync need not read it.
+        ovPimVdirFile row = known->second;
+        row.mtimeNs = snapshot.mtimeNs;
+        row.size = snapshot.size;
+        if (ovResult<> r = store.putVdirFile(row); !r)
+            return r;
+        known->second = row;
+        return {};
+    }
+    const bool contacts = listed.kinds.front() == ovPimItemType::contact;
+    ovDecoded decoded = contacts ? ovDecodeVCards(snapshot.bytes) : ovDecodeICalendar(snapshot.bytes);
+    if (!decoded.problems.empty()) {
+        for (const ovDecodeProblem& p : decoded.problems)
+            report.problems.push_back(problemText(path, p));
+        return {};
+    }
+    std::unique_ptr<ovPimItem> item;
+    for (std::unique_ptr<ovPimItem>& candidate : decoded.items) {
+        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) !=
+            listed.kinds.end()) {
+            item = std::move(candidate);
+            break;
+        }
+    }
+    if (!item) {
+        // A to-do in a calendar kept for appointments only, or a file with nothing of ours.
+        if (known != byPath_.end())
+            report.problems.push_back(path + ": holds no " +
+                                      (contacts ? std::string("contact") : std::string("event or to-do")) +
+                                      " any more; the item it held is kept");
+        return {};
+    }
+    const ovPimItemType kind = item->itemType();
+    if (item->uid().empty())
+        item->setUid(ovPimNewUid());
+
+    // The file held another item before (its UID or its kind changed): that item goes.
+    bool replaced = false;
+    if (known != byPath_.end()) {
+        std::unique_ptr<ovPimItem> before;
+        ovResult<bool> found = store.findById(known->second.kind, known->second.itemId, before);
+        if (!found)
+            return found.error();
+        if (found.value() && (before->itemType() != kind || before->uid() != item->uid())) {
+            keepFileOnRemove_ = true;
+            ovResult<> removed = store.removeItem(known->second.kind, known->second.itemId);
+            keepFileOnRemove_ = false;
+            if (!removed)
+                return removed;
+        } else if (found.value()) {
+            replaced = true;
+        }
+    }
+
+    // Two files with one UID would take the item from each other at every sync: the
+    // one that had it keeps it.
+    std::unique_ptr<ovPimItem> holder;
+    ovResult<bool> held = store.findByUid(kind, item->uid(), holder);
+    if (!held)
+        return held.error();
+    if (held.value()) {
+        for (const auto& [otherPath, row] : byPath_) {
+            std::error_code ec;
+            if (row.kind == kind && row.itemId == holder->id() && otherPath != listed.path &&
+                fs::exists(absolute(otherPath), ec)) {
+                report.problems.push_back(path + ": has the UID of " + absolute(otherPath) +
+                                          ", which holds that " + kindName(kind) + " already; left out");
+                return {};
+            }
+        }
+    }
+
+    reading_ = std::make_unique<Reading>();
+    reading_->file.path = listed.path;
+    reading_->file.mtimeNs = snapshot.mtimeNs;
+    reading_->file.size = snapshot.size;
+    reading_->file.digest = snapshot.digest;
+    ovResult<bool> saved = store.addOrReplaceByUid(*item);
+    reading_.reset();
+    if (!saved) {
+        // The store refused this item (a date it cannot hold, ...): name the file, go on.
+        report.problems.push_back(path + ": " + saved.reason());
+        return {};
+    }
+    if (saved.value() || replaced)
+        ++report.changed;
+    else
+        ++report.added;
+    return {};
+}
+
+ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
+    ovVdirSyncReport report;
+    // One write transaction for the whole sync: a save in another process (which writes
+    // its file inside its own transaction) comes wholly before or wholly after it, never
+    // between the listing and the index; and a sync cut short leaves the store as it was.
+    if (ovResult<> r = store.beginBatch(); !r)
+        return r.error();
+    syncing_ = true;
+    struct Done {
+        ovVdir& vdir;
+        ovPimStore& store;
+        bool committed = false;
+        ~Done() {
+            if (!committed)
+                store.cancelBatch();
+            vdir.syncing_ = false;
+            vdir.reading_.reset();
+            vdir.keepFileOnRemove_ = false;
+            vdir.byPath_.clear();
+        }
+    } done{*this, store};
+    if (ovResult<> r = loadIndex(store); !r)
+        return r.error();
+
+    // Which items the store has, to find rows whose item is gone and items without a file.
+    std::map<ovPimItemType, ovPimStore::ItemList> items;
+    auto loadItems = [&]() -> ovResult<> {
+        items.clear();
+        if (ovResult<> r = store.appointments(items[ovPimItemType::appointment]); !r)
+            return r;
+        if (ovResult<> r = store.tasks(items[ovPimItemType::task]); !r)
+            return r;
+        return store.contacts(items[ovPimItemType::contact]);
+    };
+    if (ovResult<> r = loadItems(); !r)
+        return r.error();
+    auto itemIds = [&](ovPimItemType kind) {
+        std::set<int64_t> ids;
+        for (const auto& item : items[kind])
+            ids.insert(item->id());
+        return ids;
+    };
+    std::map<ovPimItemType, std::set<int64_t>> ids;
+    for (ovPimItemType kind : kKinds)
+        ids[kind] = itemIds(kind);
+
+    std::vector<Listed> files;
+    std::vector<std::string> missingFolders;
+    listFolders(files, missingFolders, report);
+
+    std::set<std::string> seen;
+    for (const Listed& listed : files) {
+        seen.insert(listed.path);
+        const auto known = byPath_.find(listed.path);
+        if (known != byPath_.end() && ids[known->second.kind].count(known->second.itemId) != 0) {
+            struct stat st {};
+            const std::string path = absolute(listed.path);
+            if (::stat(path.c_str(), &st) == 0 && st.st_size == known->second.size &&
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec ==
+                    known->second.mtimeNs)
+                continue;
+        } else if (known != byPath_.end()) {
+            // Its item left the store some other way: the file brings it back.
+            byPath_.erase(known);
+        }
+        if (ovResult<> r = takeIn(store, listed, report); !r)
+            return r.error();
+    }
+
+    // Files gone since the last sync take their items with them.
+    std::vector<ovPimVdirFile> gone;
+    for (const auto& [path, row] : byPath_) {
+        if (seen.count(path) != 0)
+            continue;
+        const std::string folder = path.substr(0, path.find('/'));
+        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+            continue;
+        gone.push_back(row);
+    }
+    for (const ovPimVdirFile& row : gone) {
+        byPath_.erase(row.path);
+        if (ids[row.kind].count(row.itemId) == 0) {
+            if (ovResult<> r = store.removeVdirFile(row.path); !r)
+                return r.error();
+            continue;
+        }
+        keepFileOnRemove_ = true;
+        ovResult<> r = store.removeItem(row.kind, row.itemId);
+        keepFileOnRemove_ = false;
+        if (!r) {
+            report.problems.push_back(r.reason());
+            continue;
+        }
+        ++report.removed;
+    }
+
+    // Items without a file (kept before the vdir was set, or saved while it was away).
+    if (ovResult<> r = loadItems(); !r)
+        return r.error();
+    std::map<ovPimItemType, std::set<int64_t>> filed;
+    for (const auto& [path, row] : byPath_)
+        filed[row.kind].insert(row.itemId);
+    for (ovPimItemType kind : kKinds) {
+        const std::string folder = relativeFolder(kind);
+        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+            continue;
+        for (const auto& item : items[kind]) {
+            if (filed[kind].count(item->id()) != 0)
+                continue;
+            // save() gives an item without a uid its own; the hook writes the file.
+            if (ovResult<> r = item->save(); !r) {
+                report.problems.push_back(r.reason());
+                continue;
+            }
+            ++report.written;
+        }
+    }
+    done.committed = true;
+    if (ovResult<> r = store.commitBatch(); !r)
+        return r.error();
+    return report;
+}
+
+ovResult<std::shared_ptr<ovVdir>> ovVdirFromConfig(const std::string& configDir) {
+    const std::string file = !configDir.empty()
+                                 ? configDir + (configDir.back() == '/' ? "" : "/") + "orvida.conf"
+                                 : ovUserConfigHome() + "/orvida/orvida.conf";
+    ovVdirSettings settings = ovReadVdirSettings(file);
+    if (!settings.problems.empty()) {
+        std::string why = "the [vdir] settings need mending:";
+        for (const std::string& p : settings.problems)
+            why += "\n" + p;
+        return ovFail(why);
+    }
+    if (!settings.enabled)
+        return std::shared_ptr<ovVdir>();
+    return std::make_shared<ovVdir>(std::move(settings));
+}
+
+std::string ovVdirCounts(const ovVdirSyncReport& report) {
+    return "added " + std::to_string(report.added) + ", changed " + std::to_string(report.changed) +
+           ", removed " + std::to_string(report.removed) + ", written " + std::to_string(report.written);
+}

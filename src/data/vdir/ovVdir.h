@@ -1,0 +1,95 @@
+#pragma once
+// The user's calendar and contacts as a vdir (one folder per collection, one .ics or
+// .vcf file per item, the layout vdirsyncer, khal and khard share), with the store as
+// its index.
+//
+// The files are the truth. sync() brings the store in line with them: new and changed
+// files (told by modification time and size, then by their content's digest) are read
+// and saved by UID, the item keeping its file; removed files remove their items; items
+// the store has without a file (made before the vdir was set) get one. Installed as the
+// store's save hook, every save writes the item's file atomically before the store
+// commits, so a save that reports success is in the vdir too, and a save whose file
+// cannot be written fails and changes nothing.
+//
+// A file that cannot be read as an item is named with its line and problem and left
+// alone; the item it held before stays as it was.
+#include "data/pim/ovPimItem.h"
+#include "data/pim/ovPimSaveHook.h"
+#include "data/pim/ovPimVdirFile.h"
+#include "data/vdir/ovVdirSettings.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ovPimStore;
+
+struct ovVdirSyncReport {
+    int added = 0;   // items made from new files
+    int changed = 0; // items replaced from changed files
+    int removed = 0; // items whose file is gone
+    int written = 0; // files written for items that had none
+    // "FILE:LINE: problem" or "FILE: problem", one per file or item left as it was.
+    std::vector<std::string> problems;
+};
+
+class ovVdir : public ovPimSaveHook {
+public:
+    // The settings must be enabled ones (a path and distinct folder names).
+    explicit ovVdir(ovVdirSettings settings);
+
+    const ovVdirSettings& settings() const { return settings_; }
+    // The folder of a kind's files, as an absolute path.
+    std::string folderFor(ovPimItemType kind) const;
+
+    // Brings the store in line with the files. Fails only when the store itself
+    // fails; files that cannot be taken in are the report's problems.
+    ovResult<ovVdirSyncReport> sync(ovPimStore& store);
+
+    ovResult<> beforeSave(ovPimStore& store, const ovPimItem& item) override;
+    ovResult<> beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t id) override;
+
+private:
+    struct Listed {
+        std::string path; // relative to the root
+        std::vector<ovPimItemType> kinds;
+    };
+    // What the next save records instead of writing a file: the file it was read from.
+    struct Reading {
+        ovPimVdirFile file;
+    };
+
+    std::string relativeFolder(ovPimItemType kind) const;
+    std::string extensionFor(ovPimItemType kind) const;
+    std::string absolute(const std::string& relative) const;
+    std::string newFileName(ovPimStore& store, ovPimItemType kind, const std::string& uid) const;
+    // The item's row: from the sync's own index during a sync, else from the store.
+    ovResult<std::optional<ovPimVdirFile>> rowOf(ovPimStore& store, ovPimItemType kind, int64_t id) const;
+    ovResult<> loadIndex(ovPimStore& store);
+    // Whether the index has files in the folder (relative to the root).
+    bool indexed(const std::string& folder) const;
+    ovResult<> makeFolderIfNew(ovPimStore& store, ovPimItemType kind) const;
+    // Fails when the item's file is not what the index says we last read or wrote.
+    ovResult<> unchangedSinceRead(const ovPimVdirFile& row) const;
+    void listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+                     ovVdirSyncReport& report) const;
+    ovResult<> takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report);
+    std::string encode(const ovPimItem& item) const;
+    void remember(const ovPimVdirFile& row);
+
+    ovVdirSettings settings_;
+    // During sync: the index by path, kept in step with every row written.
+    bool syncing_ = false;
+    std::map<std::string, ovPimVdirFile> byPath_;
+    std::unique_ptr<Reading> reading_;
+    bool keepFileOnRemove_ = false;
+};
+
+// The vdir that the [vdir] section of orvida.conf names, in the configuration folder
+// given (or the XDG one); null when it names none. Settings that need mending come back
+// as a failure naming the file and lines. Install it with ovPimStore::setSaveHook.
+ovResult<std::shared_ptr<ovVdir>> ovVdirFromConfig(const std::string& configDir);
+// "added N, changed N, removed N, written N"
+std::string ovVdirCounts(const ovVdirSyncReport& report);

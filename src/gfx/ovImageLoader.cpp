@@ -1,0 +1,186 @@
+// BMP decoding. Pictures are untrusted input, so the header is checked here before
+// stb_image sees the bytes: stb quietly fills missing pixel data with zeros and reads
+// uninitialised palette entries for out-of-range indices, and we want a clear error
+// for both instead of a picture that is silently wrong.
+#include "gfx/ovImage.h"
+
+#include "system/ovFileDescriptor.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#include <stb_image.h>
+
+namespace {
+
+// 64M pixels is far beyond any screen this program draws on, and keeps the decoded
+// picture (4 bytes a pixel) under 256 MiB.
+constexpr int64_t kMaxPixels = int64_t{64} * 1024 * 1024;
+// A file larger than the biggest picture we accept plus generous headers is refused
+// before it is read into memory.
+constexpr int64_t kMaxFileBytes = kMaxPixels * 4 + 64 * 1024;
+
+constexpr size_t kFileHeaderSize = 14;
+
+uint16_t le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t le32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+ovError failure(std::string message) {
+    return ovFail(std::move(message));
+}
+
+ovError notBmp(const std::string& name, const std::string& why) {
+    return failure(name + " is not a BMP picture (" + why + ")");
+}
+
+// Every index of a palette picture must name an entry the file holds.
+bool paletteIndicesValid(const uint8_t* pixels, int width, int height, int bpp, uint32_t entries) {
+    const size_t rowBytes = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
+    const int perByte = 8 / bpp;
+    const unsigned mask = (1u << bpp) - 1;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + rowBytes * y;
+        for (int x = 0; x < width; ++x) {
+            const int shift = 8 - bpp * (x % perByte + 1);
+            const unsigned index = (row[x / perByte] >> shift) & mask;
+            if (index >= entries)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
+    if (data == nullptr || size < 2 || data[0] != 'B' || data[1] != 'M')
+        return notBmp(name, "no BM signature");
+    if (size < kFileHeaderSize + 4)
+        return notBmp(name, "truncated file header");
+
+    const uint32_t pixelOffset = le32(data + 10);
+    const uint32_t infoSize = le32(data + 14);
+    if (infoSize == 12)
+        return notBmp(name, "OS/2 core header is not supported");
+    if (infoSize != 40 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        return notBmp(name, "unknown info header size " + std::to_string(infoSize));
+    if (size < kFileHeaderSize + infoSize)
+        return notBmp(name, "truncated info header");
+
+    const uint8_t* info = data + kFileHeaderSize;
+    const int32_t width = static_cast<int32_t>(le32(info + 4));
+    const int32_t rawHeight = static_cast<int32_t>(le32(info + 8));
+    const uint16_t planes = le16(info + 12);
+    const uint16_t bpp = le16(data + 28);
+    const uint32_t compression = le32(info + 16);
+
+    if (planes != 1)
+        return notBmp(name, "plane count " + std::to_string(planes));
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return notBmp(name, "unsupported depth of " + std::to_string(bpp) + " bits per pixel");
+    const bool bitfields = compression == 3;
+    if (compression != 0 && !(bitfields && (bpp == 16 || bpp == 32)))
+        return notBmp(name, "compression " + std::to_string(compression) + " is not supported");
+    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN)
+        return notBmp(name, "invalid size " + std::to_string(width) + "x" + std::to_string(rawHeight));
+
+    const int height = rawHeight < 0 ? -rawHeight : rawHeight;
+    if (static_cast<int64_t>(width) * height > kMaxPixels)
+        return failure(name + ": picture size " + std::to_string(width) + "x" + std::to_string(height) +
+                       " is too large");
+
+    // The masks of a bitfields picture with the short info header follow it.
+    const uint64_t headersEnd = kFileHeaderSize + infoSize + (bitfields && infoSize == 40 ? 12 : 0);
+    if (pixelOffset < headersEnd || pixelOffset > size)
+        return notBmp(name, "pixel data offset " + std::to_string(pixelOffset) + " out of range");
+    const uint64_t rowBytes = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
+    if (size - pixelOffset < rowBytes * static_cast<uint64_t>(height))
+        return notBmp(name, "truncated pixel data");
+
+    if (bpp <= 8) {
+        const uint64_t entries = (pixelOffset - headersEnd) / 4;
+        if (entries == 0 || entries > 256)
+            return notBmp(name, "palette of " + std::to_string(entries) + " entries");
+        if (!paletteIndicesValid(data + pixelOffset, width, height, bpp, static_cast<uint32_t>(entries)))
+            return notBmp(name, "pixel refers to a missing palette entry");
+    }
+    if (size > static_cast<size_t>(INT32_MAX))
+        return failure(name + " is too large to be a picture");
+
+    int decodedWidth = 0;
+    int decodedHeight = 0;
+    int channels = 0;
+    stbi_uc* rgba =
+        stbi_load_from_memory(data, static_cast<int>(size), &decodedWidth, &decodedHeight, &channels, 4);
+    if (rgba == nullptr)
+        return notBmp(name, stbi_failure_reason() ? stbi_failure_reason() : "cannot decode");
+    struct Release {
+        stbi_uc* p;
+        ~Release() { stbi_image_free(p); }
+    } release{rgba};
+    if (decodedWidth != width || decodedHeight != height)
+        return notBmp(name, "decoded size disagrees with the header");
+
+    ovImage image;
+    image.width = width;
+    image.height = height;
+    image.bitsPerPixel = bpp;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    image.pixels.resize(count);
+    // 32-bit pictures are stored premultiplied, so their alpha is kept as it is; the
+    // others have no alpha and are opaque.
+    const bool keepAlpha = bpp == 32;
+    for (size_t i = 0; i < count; ++i) {
+        const stbi_uc* p = rgba + i * 4;
+        const uint32_t alpha = keepAlpha ? p[3] : 0xFFu;
+        image.pixels[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                          (static_cast<uint32_t>(p[2]) << 16) | (alpha << 24);
+    }
+    return image;
+}
+
+ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
+    const ovFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return failure("cannot open " + path + ": " + std::strerror(errno));
+    const int fd = file.get();
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return failure("cannot read " + path + ": " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return failure("cannot read " + path + ": " + std::strerror(EISDIR));
+    if (S_ISREG(st.st_mode) && st.st_size > kMaxFileBytes)
+        return failure(path + " is too large to be a picture");
+
+    std::vector<uint8_t> bytes;
+    if (S_ISREG(st.st_mode))
+        bytes.reserve(static_cast<size_t>(st.st_size));
+    uint8_t chunk[65536];
+    for (;;) {
+        const ssize_t n = file.readAll(chunk, sizeof chunk);
+        if (n < 0)
+            return failure("cannot read " + path + ": " + std::strerror(errno));
+        if (static_cast<int64_t>(bytes.size()) + n > kMaxFileBytes)
+            return failure(path + " is too large to be a picture");
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if (static_cast<size_t>(n) < sizeof chunk)
+            break;
+    }
+    return ovDecodeBmp(bytes.data(), bytes.size(), path);
+}

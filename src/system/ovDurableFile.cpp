@@ -1,0 +1,124 @@
+#include "system/ovDurableFile.h"
+
+#include "system/ovFileDescriptor.h"
+#include "system/ovPaths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::string nameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string errnoText() {
+    return std::strerror(errno);
+}
+
+std::string randomSuffix() {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
+    std::string suffix(6, ' ');
+    for (char& c : suffix)
+        c = letters[pick(random)];
+    return suffix;
+}
+} // namespace
+
+int ovDurableSteps::flushFile(int fd) const {
+    return ::fsync(fd);
+}
+
+int ovDurableSteps::replace(const char* from, const char* to) const {
+    return ::rename(from, to);
+}
+
+int ovDurableSteps::flushFolder(int fd) const {
+    return ::fsync(fd);
+}
+
+const ovDurableSteps& ovDurableSteps::real() {
+    static const ovDurableSteps steps;
+    return steps;
+}
+
+ovResult<> ovSyncFolder(const std::string& folder, const ovDurableSteps& steps) {
+    ovFileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid() || steps.flushFolder(fd.get()) != 0)
+        return ovFail(folder + ": cannot be flushed to disk: " + errnoText());
+    return {};
+}
+
+ovDurableFile::ovDurableFile(ovDurableFile&& other) noexcept
+    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_)), steps_(other.steps_),
+      mtimeNs_(other.mtimeNs_), size_(other.size_) {
+    other.temporary_.clear();
+}
+
+ovDurableFile::~ovDurableFile() {
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+}
+
+ovResult<ovDurableFile> ovDurableFile::prepare(const std::string& path, std::string_view bytes,
+                                               const ovDurableOptions& options) {
+    ovDurableFile file;
+    file.path_ = path;
+    file.steps_ = options.steps != nullptr ? options.steps : &ovDurableSteps::real();
+    // Hidden, so that the peers sharing a folder (and our own scans) pass it by. Made
+    // with open() rather than mkstemp() so that the user's umask gives a new file's mode.
+    ovFileDescriptor fd;
+    for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+        const std::string candidate = ovParentFolder(path) + "/." + nameOf(path) + "." + randomSuffix();
+        fd.reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        options.mode >= 0 ? static_cast<mode_t>(options.mode) : 0666));
+        if (fd.valid())
+            file.temporary_ = candidate;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (!fd.valid())
+        return ovFail(path + ": cannot be written: " + errnoText());
+    struct stat old {};
+    if (options.mode >= 0) {
+        if (::fchmod(fd.get(), static_cast<mode_t>(options.mode)) != 0)
+            return ovFail(path + ": cannot be written: " + errnoText());
+    } else if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
+            return ovFail(path + ": cannot be written: " + errnoText());
+    }
+    if (!fd.writeAll(bytes))
+        return ovFail(path + ": cannot be written: " + errnoText());
+    if (file.steps_->flushFile(fd.get()) != 0)
+        return ovFail(path + ": cannot be flushed to disk: " + errnoText());
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return ovFail(path + ": cannot be examined: " + errnoText());
+    file.mtimeNs_ = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    file.size_ = static_cast<int64_t>(st.st_size);
+    return file;
+}
+
+ovResult<> ovDurableFile::commit() {
+    if (temporary_.empty())
+        return ovFail(path_ + ": nothing to put in place");
+    if (steps_->replace(temporary_.c_str(), path_.c_str()) != 0)
+        return ovFail(path_ + ": cannot be replaced: " + errnoText());
+    temporary_.clear();
+    return ovSyncFolder(ovParentFolder(path_), *steps_);
+}
+
+ovResult<> ovDurableFile::write(const std::string& path, std::string_view bytes,
+                                const ovDurableOptions& options) {
+    ovResult<ovDurableFile> prepared = prepare(path, bytes, options);
+    if (!prepared)
+        return prepared.error();
+    return prepared.value().commit();
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The one way the program replaces a file: a reader (or a crash) sees either the old
+// content or the new one whole, never a mix. The bytes go to a hidden temporary file in
+// the same folder, which is flushed to disk; the temporary is renamed over the file and
+// the folder is flushed too, so that the rename itself survives a power cut. Splitting
+// prepare and commit lets a caller record what it wrote (the store's index) between the
+// two, so that a failed rename leaves nothing recorded.
+#include "base/ovResult.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The three calls whose order makes a replacement durable. The real ones call the
+// system; a test puts its own in to see the order.
+class ovDurableSteps {
+public:
+    virtual ~ovDurableSteps() = default;
+    virtual int flushFile(int fd) const;
+    virtual int replace(const char* from, const char* to) const;
+    virtual int flushFolder(int fd) const;
+    static const ovDurableSteps& real();
+};
+
+struct ovDurableOptions {
+    // The new file's mode; -1 keeps the mode of the file replaced, and gives a new file
+    // the mode the user's umask allows.
+    int mode = -1;
+    const ovDurableSteps* steps = nullptr; // nullptr: the real ones
+};
+
+class ovDurableFile {
+public:
+    // Writes and flushes the temporary beside `path`. Fails with the reason (naming the
+    // file) when the folder is missing, full or not writable; nothing is left behind.
+    static ovResult<ovDurableFile> prepare(const std::string& path, std::string_view bytes,
+                                           const ovDurableOptions& options = {});
+    // Removes the temporary when commit never ran or failed.
+    ~ovDurableFile();
+    ovDurableFile(ovDurableFile&& other) noexcept;
+    ovDurableFile& operator=(ovDurableFile&&) = delete;
+    ovDurableFile(const ovDurableFile&) = delete;
+    ovDurableFile& operator=(const ovDurableFile&) = delete;
+
+    // What the file will show once committed (rename keeps both).
+    int64_t mtimeNs() const { return mtimeNs_; }
+    int64_t size() const { return size_; }
+
+    // Puts the temporary in the file's place and makes the rename durable.
+    ovResult<> commit();
+
+    // prepare and commit in one go.
+    static ovResult<> write(const std::string& path, std::string_view bytes,
+                            const ovDurableOptions& options = {});
+
+private:
+    ovDurableFile() = default;
+    std::string path_;
+    std::string temporary_;
+    const ovDurableSteps* steps_ = nullptr;
+    int64_t mtimeNs_ = 0;
+    int64_t size_ = 0;
+};
+
+// Flushes a folder's entries (a rename or an unlink in it) to disk.
+ovResult<> ovSyncFolder(const std::string& folder, const ovDurableSteps& steps = ovDurableSteps::real());
