@@ -33,13 +33,21 @@ void drawShadowed(ovCanvas& dc, std::u16string_view text, const ovRect& r, unsig
 // Selects a shared font for a scope when the font set exists.
 class FontChoice {
 public:
-    FontChoice(ovCanvas& dc, const ovFont* (*pick)(const ovFontSet&)) {
-        if (ovFontSet* fonts = ovFontSet::instance())
-            scope_.emplace(*fonts, dc, pick(*fonts));
+    FontChoice(ovCanvas& dc, const ovFont* (*pick)(const ovFontSet&))
+        : fonts_(ovFontSet::instance()), dc_(dc) {
+        if (fonts_ != nullptr)
+            fonts_->pushFont(dc_, pick(*fonts_));
     }
+    ~FontChoice() {
+        if (fonts_ != nullptr)
+            fonts_->popFont(dc_);
+    }
+    FontChoice(const FontChoice&) = delete;
+    FontChoice& operator=(const FontChoice&) = delete;
 
 private:
-    std::optional<ovFontScope> scope_;
+    ovFontSet* fonts_;
+    ovCanvas& dc_;
 };
 
 std::u16string number(int n) {

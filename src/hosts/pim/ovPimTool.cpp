@@ -58,7 +58,10 @@ std::string jsonDate(double date) {
     ovSystemTime st;
     if (!ovVariantTimeToSystemTime(date, st))
         return "null";
-    return "\"" + ovFormatIsoLocal(st) + "\"";
+    std::string quoted(1, '"');
+    quoted += ovFormatIsoLocal(st);
+    quoted += '"';
+    return quoted;
 }
 
 std::optional<double> parseDate(const std::string& text) {

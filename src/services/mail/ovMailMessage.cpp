@@ -224,8 +224,9 @@ ovResult<void> ovMailMessage::submitMessage(uint32_t flags) {
     if (envelope.empty())
         return ovFail(ovMailCode::noRecipients, "the message has no recipient, so it was not sent");
     if (!store_.account)
-        return ovFail(ovMailCode::noSupport,
-                      "'" + ovToUtf8(store_.displayName) + "' sends text messages, not e-mail");
+        return ovFail(ovMailCode::noSupport, std::string("'")
+                                                 .append(ovToUtf8(store_.displayName))
+                                                 .append("' sends text messages, not e-mail"));
     const ovMailAccount& account = *store_.account;
     if (const std::string problem = addressProblem(account.from); !problem.empty())
         return ovFail(ovMailCode::invalidParameter,

@@ -36,7 +36,7 @@ std::string ovOutbox::folderFor(const std::string& dataFolder, std::u16string_vi
         }
     }
     if (name.empty())
-        name = "%";
+        name.assign(1, '%');
     // Folder names have a length limit; a long name keeps its start and gains a hash of
     // the whole so that two long names sharing a start stay apart.
     constexpr size_t kMaxName = 120;
