@@ -77,8 +77,11 @@ protected:
     }
     std::string shown() const {
         std::string rows;
-        for (int j = 0; j < picker->rowsDrawn; ++j)
-            rows += (j > 0 ? "," : "") + ovToUtf8(picker->rowText[j].view());
+        for (int j = 0; j < picker->rowsDrawn; ++j) {
+            if (j > 0)
+                rows += ',';
+            rows += ovToUtf8(picker->rowText[j].view());
+        }
         return std::to_string(picker->firstAtDraw + 1) + "-" + std::to_string(picker->endAtDraw) + " " + rows;
     }
 

@@ -218,8 +218,9 @@ TEST_F(ovPoomSessionTest, DirectAndCachedQueriesAgreeWithAFullScan) {
     for (int i = 0; i < 150; ++i) {
         const int start = minuteOfWeek(random);
         const int minutes = i % 15 == 0 ? 3 * 1440 : length(random);
-        add(u"a" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)), start % 1440, minutes,
-            10 + start / 1440);
+        std::u16string name(1, u'a');
+        name += static_cast<char16_t>(u'0' + i % 10);
+        add(name, start % 1440, minutes, 10 + start / 1440);
     }
     std::unique_ptr<ovPimFolder> folder;
     std::unique_ptr<ovPimItems> all;
