@@ -117,6 +117,25 @@ CREATE TABLE vdir_files (
 );
 )sql";
 
+// Store version 4: a vdir file may hold several items (a calendar exported whole, an
+// address book of many cards), so a path is no longer one row. SQLite cannot drop a
+// constraint in place: the table is made again.
+constexpr char kSchemaMultiItemFiles[] = R"sql(
+CREATE TABLE vdir_files_v4 (
+    kind INTEGER NOT NULL,
+    item_id INTEGER NOT NULL,
+    path TEXT NOT NULL,
+    mtime_ns INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    digest TEXT NOT NULL,
+    PRIMARY KEY (kind, item_id)
+);
+INSERT INTO vdir_files_v4 SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files;
+DROP TABLE vdir_files;
+ALTER TABLE vdir_files_v4 RENAME TO vdir_files;
+CREATE INDEX vdir_files_by_path ON vdir_files(path);
+)sql";
+
 constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
 constexpr char kNotFired[] =
     "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
@@ -409,6 +428,8 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec(kSchemaFormats);
     if (r)
+        r = db_.exec(kSchemaMultiItemFiles);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
@@ -434,6 +455,8 @@ ovResult<> ovPimStore::upgradeSchema() {
         r = db_.exec(kSchemaReminders);
     if (r && version < 3)
         r = db_.exec(kSchemaFormats);
+    if (r && version < 4)
+        r = db_.exec(kSchemaMultiItemFiles);
     if (r && version < schemaVersion)
         r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
     if (r)
@@ -517,7 +540,7 @@ ovResult<> ovPimStore::prepareStatements() {
         {allVdirFiles_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files ORDER BY path"},
         {vdirFileOfItem_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files "
                           "WHERE kind = ?1 AND item_id = ?2"},
-        {vdirFileAtPath_, "SELECT 1 FROM vdir_files WHERE path = ?1"},
+        {vdirFileAtPath_, "SELECT count(*) FROM vdir_files WHERE path = ?1"},
         {vdirFilesUnder_, "SELECT 1 FROM vdir_files WHERE path >= ?1 AND path < ?2 LIMIT 1"},
         {putVdirFile_, "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest) "
                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
@@ -974,13 +997,12 @@ ovResult<bool> ovPimStore::vdirFileOf(ovPimItemType kind, int64_t itemId, ovPimV
     }
 }
 
-ovResult<bool> ovPimStore::vdirHasPath(std::string_view path) {
+ovResult<int64_t> ovPimStore::vdirItemsAt(std::string_view path) {
     ovSqliteStatement::ResetOnExit done(vdirFileAtPath_);
     vdirFileAtPath_.bindText(1, std::string(path));
-    const ovSqliteStatement::Step step = vdirFileAtPath_.step();
-    if (step == ovSqliteStatement::Step::error)
+    if (vdirFileAtPath_.step() != ovSqliteStatement::Step::row)
         return db_.failure("cannot read the vdir index").error();
-    return step == ovSqliteStatement::Step::row;
+    return vdirFileAtPath_.columnInt(0);
 }
 
 ovResult<bool> ovPimStore::vdirHasFolder(std::string_view folder) {

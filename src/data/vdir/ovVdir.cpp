@@ -99,8 +99,8 @@ std::string ovVdir::newFileName(ovPimStore& store, ovPimItemType kind, const std
             return true;
         if (syncing_)
             return byPath_.count(relative) != 0;
-        const ovResult<bool> listed = store.vdirHasPath(relative);
-        return !listed || listed.value(); // when the index cannot say, look for another name
+        const ovResult<int64_t> listed = store.vdirItemsAt(relative);
+        return !listed || listed.value() != 0; // when the index cannot say, look for another name
     };
     if (isSafeFileStem(uid) && !taken(folder + uid + extension))
         return folder + uid + extension;
@@ -162,7 +162,7 @@ ovResult<> ovVdir::loadIndex(ovPimStore& store) {
         return r;
     byPath_.clear();
     for (ovPimVdirFile& row : rows)
-        byPath_[row.path] = std::move(row);
+        byPath_.emplace(row.path, std::move(row));
     return {};
 }
 
@@ -171,7 +171,26 @@ void ovVdir::remember(const ovPimVdirFile& row) {
     std::erase_if(byPath_, [&](const auto& entry) {
         return entry.second.kind == row.kind && entry.second.itemId == row.itemId;
     });
-    byPath_[row.path] = row;
+    byPath_.emplace(row.path, row);
+}
+
+ovResult<> ovVdir::refuseShared(ovPimStore& store, const ovPimVdirFile& row, const char* refused) const {
+    int64_t items = 0;
+    if (syncing_) {
+        items = static_cast<int64_t>(byPath_.count(row.path));
+    } else {
+        ovResult<int64_t> counted = store.vdirItemsAt(row.path);
+        if (!counted)
+            return counted.error();
+        items = counted.value();
+    }
+    if (items < 2)
+        return {};
+    // Writing the one item back would drop the others from the disk, and a sync tool
+    // would then drop them from the server too.
+    return ovFail(ovPimCode::storeError, absolute(row.path) + ": holds " + std::to_string(items) +
+                                             " items, and Orvida writes only files of one item; " + refused +
+                                             " (change it with the program that wrote the file)");
 }
 
 ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
@@ -216,6 +235,8 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
         return found.error();
     if (const std::optional<ovPimVdirFile>& row = found.value()) {
         relative = row->path;
+        if (ovResult<> r = refuseShared(store, *row, "nothing was saved"); !r)
+            return r;
         if (ovResult<> r = unchangedSinceRead(*row); !r)
             return r;
     }
@@ -255,6 +276,8 @@ ovResult<> ovVdir::beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t i
         return found.error();
     if (!found.value())
         return {};
+    if (ovResult<> r = refuseShared(store, *found.value(), "nothing was removed"); !r)
+        return r;
     const std::string file = absolute(found.value()->path);
     if (::unlink(file.c_str()) != 0 && errno != ENOENT)
         return ovFail(ovPimCode::storeError, file + ": cannot be removed: " + std::strerror(errno));
@@ -307,9 +330,11 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
     }
 }
 
-ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report) {
+ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode,
+                          ovVdirSyncReport& report) {
     const std::string path = absolute(listed.path);
-    const auto known = byPath_.find(listed.path);
+    const auto [first, last] = byPath_.equal_range(listed.path);
+    const bool known = first != last;
     ovResult<ovFileSnapshot> read = ovFileSnapshot::read(path);
     if (!read) {
         std::error_code ec;
@@ -318,14 +343,16 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
         return {};
     }
     ovFileSnapshot& snapshot = read.value();
-    if (known != byPath_.end() && known->second.digest == snapshot.digest) {
+    if (known && !mustDecode && first->second.digest == snapshot.digest) {
         // Touched, not changed: remember the new time so the next sync need not read it.
-        ovPimVdirFile row = known->second;
-        row.mtimeNs = snapshot.mtimeNs;
-        row.size = snapshot.size;
-        if (ovResult<> r = store.putVdirFile(row); !r)
-            return r;
-        known->second = row;
+        for (auto it = first; it != last; ++it) {
+            ovPimVdirFile row = it->second;
+            row.mtimeNs = snapshot.mtimeNs;
+            row.size = snapshot.size;
+            if (ovResult<> r = store.putVdirFile(row); !r)
+                return r;
+            it->second = row;
+        }
         return {};
     }
     const bool contacts = listed.kinds.front() == ovPimItemType::contact;
@@ -335,78 +362,89 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
             report.problems.push_back(problemText(path, p));
         return {};
     }
-    std::unique_ptr<ovPimItem> item;
+    // The store keeps one item per UID: a UID met again (an exception of a repeating
+    // event) adds nothing.
+    std::vector<std::unique_ptr<ovPimItem>> items;
+    std::set<std::pair<ovPimItemType, std::string>> uids;
     for (std::unique_ptr<ovPimItem>& candidate : decoded.items) {
-        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) !=
-            listed.kinds.end()) {
-            item = std::move(candidate);
-            break;
-        }
+        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) == listed.kinds.end())
+            continue;
+        if (candidate->uid().empty())
+            candidate->setUid(ovPimNewUid());
+        if (uids.insert({candidate->itemType(), candidate->uid()}).second)
+            items.push_back(std::move(candidate));
     }
-    if (!item) {
+    if (items.empty()) {
         // A to-do in a calendar kept for appointments only, or a file with nothing of ours.
-        if (known != byPath_.end())
+        if (known)
             report.problems.push_back(path + ": holds no " +
                                       (contacts ? std::string("contact") : std::string("event or to-do")) +
                                       " any more; the item it held is kept");
         return {};
     }
-    const ovPimItemType kind = item->itemType();
-    if (item->uid().empty())
-        item->setUid(ovPimNewUid());
 
-    // The file held another item before (its UID or its kind changed): that item goes.
-    bool replaced = false;
-    if (known != byPath_.end()) {
-        std::unique_ptr<ovPimItem> before;
-        ovResult<bool> found = store.findById(known->second.kind, known->second.itemId, before);
+    // Items the file held before and holds no more (their UID or kind changed) go.
+    std::vector<ovPimVdirFile> before;
+    for (auto it = first; it != last; ++it)
+        before.push_back(it->second);
+    for (const ovPimVdirFile& row : before) {
+        std::unique_ptr<ovPimItem> was;
+        ovResult<bool> found = store.findById(row.kind, row.itemId, was);
         if (!found)
             return found.error();
-        if (found.value() && (before->itemType() != kind || before->uid() != item->uid())) {
-            keepFileOnRemove_ = true;
-            ovResult<> removed = store.removeItem(known->second.kind, known->second.itemId);
-            keepFileOnRemove_ = false;
-            if (!removed)
-                return removed;
-        } else if (found.value()) {
-            replaced = true;
-        }
+        if (!found.value() || uids.count({was->itemType(), was->uid()}) != 0)
+            continue;
+        keepFileOnRemove_ = true;
+        ovResult<> removed = store.removeItem(row.kind, row.itemId);
+        keepFileOnRemove_ = false;
+        if (!removed)
+            return removed;
+        ++report.removed;
+        std::erase_if(byPath_, [&](const auto& entry) {
+            return entry.second.kind == row.kind && entry.second.itemId == row.itemId;
+        });
     }
 
-    // Two files with one UID would take the item from each other at every sync: the
-    // one that had it keeps it.
-    std::unique_ptr<ovPimItem> holder;
-    ovResult<bool> held = store.findByUid(kind, item->uid(), holder);
-    if (!held)
-        return held.error();
-    if (held.value()) {
-        for (const auto& [otherPath, row] : byPath_) {
-            std::error_code ec;
-            if (row.kind == kind && row.itemId == holder->id() && otherPath != listed.path &&
-                fs::exists(absolute(otherPath), ec)) {
-                report.problems.push_back(path + ": has the UID of " + absolute(otherPath) +
-                                          ", which holds that " + kindName(kind) + " already; left out");
-                return {};
+    for (std::unique_ptr<ovPimItem>& item : items) {
+        const ovPimItemType kind = item->itemType();
+        // Two files with one UID would take the item from each other at every sync: the
+        // one that had it keeps it.
+        std::unique_ptr<ovPimItem> holder;
+        ovResult<bool> held = store.findByUid(kind, item->uid(), holder);
+        if (!held)
+            return held.error();
+        const auto heldElsewhere = [&] {
+            for (const auto& [otherPath, row] : byPath_) {
+                std::error_code ec;
+                if (row.kind == kind && row.itemId == holder->id() && otherPath != listed.path &&
+                    fs::exists(absolute(otherPath), ec)) {
+                    report.problems.push_back(path + ": has the UID of " + absolute(otherPath) +
+                                              ", which holds that " + kindName(kind) + " already; left out");
+                    return true;
+                }
             }
-        }
-    }
+            return false;
+        };
+        if (held.value() && heldElsewhere())
+            continue;
 
-    reading_ = std::make_unique<Reading>();
-    reading_->file.path = listed.path;
-    reading_->file.mtimeNs = snapshot.mtimeNs;
-    reading_->file.size = snapshot.size;
-    reading_->file.digest = snapshot.digest;
-    ovResult<bool> saved = store.addOrReplaceByUid(*item);
-    reading_.reset();
-    if (!saved) {
-        // The store refused this item (a date it cannot hold, ...): name the file, go on.
-        report.problems.push_back(path + ": " + saved.reason());
-        return {};
+        reading_ = std::make_unique<Reading>();
+        reading_->file.path = listed.path;
+        reading_->file.mtimeNs = snapshot.mtimeNs;
+        reading_->file.size = snapshot.size;
+        reading_->file.digest = snapshot.digest;
+        ovResult<bool> saved = store.addOrReplaceByUid(*item);
+        reading_.reset();
+        if (!saved) {
+            // The store refused this item (a date it cannot hold, ...): name the file, go on.
+            report.problems.push_back(path + ": " + saved.reason());
+            continue;
+        }
+        if (saved.value())
+            ++report.changed;
+        else
+            ++report.added;
     }
-    if (saved.value() || replaced)
-        ++report.changed;
-    else
-        ++report.added;
     return {};
 }
 
@@ -463,19 +501,23 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     std::set<std::string> seen;
     for (const Listed& listed : files) {
         seen.insert(listed.path);
+        // An item that left the store some other way is brought back by its file.
+        size_t rows = 0, lost = 0;
+        for (auto [it, last] = byPath_.equal_range(listed.path); it != last; ++rows) {
+            const bool gone = ids[it->second.kind].count(it->second.itemId) == 0;
+            lost += gone ? 1 : 0;
+            it = gone ? byPath_.erase(it) : std::next(it);
+        }
         const auto known = byPath_.find(listed.path);
-        if (known != byPath_.end() && ids[known->second.kind].count(known->second.itemId) != 0) {
+        if (known != byPath_.end() && lost == 0) {
             struct stat st {};
             const std::string path = absolute(listed.path);
             if (::stat(path.c_str(), &st) == 0 && st.st_size == known->second.size &&
                 static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec ==
                     known->second.mtimeNs)
                 continue;
-        } else if (known != byPath_.end()) {
-            // Its item left the store some other way: the file brings it back.
-            byPath_.erase(known);
         }
-        if (ovResult<> r = takeIn(store, listed, report); !r)
+        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report); !r)
             return r.error();
     }
 

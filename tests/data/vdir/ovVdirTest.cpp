@@ -295,3 +295,57 @@ TEST_F(Vdir, EventsAndToDosShareOneCalendarFolderAsKhalKeepsThem) {
     EXPECT_EQ(subjectOf(appointments()[0]), "Dentist");
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
 }
+
+TEST_F(Vdir, EveryItemOfAFileHoldingSeveralComesInAndNoneIsDroppedFromIt) {
+    attach();
+    // Three events in one file, as a calendar exported whole; three cards in one file.
+    auto threeEvents = [](const std::string& thirdSummary) {
+        std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another program//EN\r\n";
+        for (const auto& [uid, summary] :
+             {std::pair<std::string, std::string>{"m-1", "One"}, {"m-2", "Two"}, {"m-3", thirdSummary}})
+            text += "BEGIN:VEVENT\r\nUID:" + uid +
+                    "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:20261210T140000\r\nDTEND:20261210T150000"
+                    "\r\nSUMMARY:" +
+                    summary + "\r\nEND:VEVENT\r\n";
+        return text + "END:VCALENDAR\r\n";
+    };
+    put("calendar/all.ics", threeEvents("Three"));
+    put("contacts/book.vcf", card("c-1", "Lee", "1") + card("c-2", "Kim", "2") + card("c-3", "Ray", "3"));
+    EXPECT_EQ(counts(), "added 6, changed 0, removed 0, written 0");
+    ASSERT_EQ(appointments().size(), 3u);
+    ASSERT_EQ(contacts().size(), 3u);
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
+
+    // Writing one back would drop the other two from the disk: refused, and said.
+    const std::string before = readAll(file("calendar/all.ics"));
+    ovPimStore::ItemList list = appointments();
+    auto* a = ovPimItemCast<ovPimAppointment>(list[0].get());
+    a->setLocation(u"Roma");
+    const ovResult<> saved = a->save();
+    ASSERT_FALSE(saved);
+    EXPECT_NE(saved.reason().find("holds 3 items"), std::string::npos) << saved.reason();
+    const ovResult<> removed = store->removeItem(ovPimItemType::contact, contacts()[0]->id());
+    ASSERT_FALSE(removed);
+    EXPECT_NE(removed.reason().find("book.vcf: holds 3 items"), std::string::npos) << removed.reason();
+    EXPECT_EQ(readAll(file("calendar/all.ics")), before);
+    EXPECT_EQ(contacts().size(), 3u);
+    EXPECT_EQ(names("contacts"), std::vector<std::string>{"book.vcf"});
+
+    // Another program edits one item and drops another: the third keeps its id.
+    int64_t oneId = 0;
+    for (const auto& item : appointments())
+        oneId = item->uid() == "m-1" ? item->id() : oneId;
+    std::string edited = threeEvents("Three later");
+    const size_t second = edited.find("BEGIN:VEVENT\r\nUID:m-2");
+    edited.erase(second, edited.find("END:VEVENT\r\n", second) + 12 - second);
+    put("calendar/all.ics", edited);
+    EXPECT_EQ(counts(), "added 0, changed 2, removed 1, written 0");
+    list = appointments();
+    ASSERT_EQ(list.size(), 2u);
+    for (const auto& item : list) {
+        if (item->uid() == "m-1")
+            EXPECT_EQ(item->id(), oneId);
+        else
+            EXPECT_EQ(subjectOf(item), "Three later");
+    }
+}
