@@ -284,7 +284,7 @@ ovResult<> ovVdir::beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t i
     return ovSyncFolder(file.substr(0, file.rfind('/')));
 }
 
-void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& unlistedFolders,
                          ovVdirSyncReport& report) const {
     // Appointments and tasks may share a folder, as khal keeps them.
     std::map<std::string, std::vector<ovPimItemType>> folders;
@@ -298,13 +298,13 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
                 // Perhaps an unmounted disk: losing every item of it would be worse.
                 report.problems.push_back(path +
                                           ": the folder is missing; its items are kept until it is back");
-                missingFolders.push_back(folder);
+                unlistedFolders.push_back(folder);
                 continue;
             }
             fs::create_directories(path, ec);
             if (ec) {
                 report.problems.push_back(path + ": cannot be made: " + ec.message());
-                missingFolders.push_back(folder);
+                unlistedFolders.push_back(folder);
             }
             continue;
         }
@@ -325,8 +325,13 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
                 continue;
             files.push_back({folder + "/" + name, kinds});
         }
-        if (ec)
-            report.problems.push_back(path + ": cannot be listed: " + ec.message());
+        if (ec) {
+            // Not listed is not empty: a folder we may not read (or a disk failing) keeps
+            // its items and their ids, as a missing one does.
+            report.problems.push_back(path + ": cannot be listed (" + ec.message() +
+                                      "); its items are kept until it can be");
+            unlistedFolders.push_back(folder);
+        }
     }
 }
 
@@ -495,8 +500,8 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         ids[kind] = itemIds(kind);
 
     std::vector<Listed> files;
-    std::vector<std::string> missingFolders;
-    listFolders(files, missingFolders, report);
+    std::vector<std::string> unlistedFolders;
+    listFolders(files, unlistedFolders, report);
 
     std::set<std::string> seen;
     for (const Listed& listed : files) {
@@ -527,7 +532,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         if (seen.count(path) != 0)
             continue;
         const std::string folder = path.substr(0, path.find('/'));
-        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+        if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         gone.push_back(row);
     }
@@ -556,7 +561,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         filed[row.kind].insert(row.itemId);
     for (ovPimItemType kind : kKinds) {
         const std::string folder = relativeFolder(kind);
-        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+        if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         for (const auto& item : items[kind]) {
             if (filed[kind].count(item->id()) != 0)

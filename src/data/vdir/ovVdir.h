@@ -78,7 +78,7 @@ private:
     ovResult<> makeFolderIfNew(ovPimStore& store, ovPimItemType kind) const;
     // Fails when the item's file is not what the index says we last read or wrote.
     ovResult<> unchangedSinceRead(const ovPimVdirFile& row) const;
-    void listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+    void listFolders(std::vector<Listed>& files, std::vector<std::string>& unlistedFolders,
                      ovVdirSyncReport& report) const;
     // mustDecode: some of the file's items left the store another way, so a file that is
     // as it was must still be read to bring them back.
