@@ -349,3 +349,27 @@ TEST_F(Vdir, EveryItemOfAFileHoldingSeveralComesInAndNoneIsDroppedFromIt) {
             EXPECT_EQ(subjectOf(item), "Three later");
     }
 }
+
+TEST_F(Vdir, FilesWithAByteOrderMarkOrOldMacLineEndsAreRead) {
+    attach();
+    auto crOnly = [](std::string text) {
+        std::erase(text, '\n');
+        return text;
+    };
+    put("calendar/bom.ics", "\xEF\xBB\xBF" + event("bom-1", "Marked"));
+    put("calendar/mac.ics", crOnly(event("mac-1", "Old Mac")));
+    put("contacts/bom.vcf", "\xEF\xBB\xBF" + card("bom-2", "Lee", "1"));
+    put("contacts/mac.vcf", crOnly(card("mac-2", "Kim", "2")));
+    const ovVdirSyncReport report = sync();
+    EXPECT_EQ(ovVdirCounts(report), "added 4, changed 0, removed 0, written 0") << joined(report.problems);
+    std::vector<std::string> subjects;
+    for (const auto& item : appointments())
+        subjects.push_back(subjectOf(item));
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (std::vector<std::string>{"Marked", "Old Mac"}));
+    std::vector<std::string> uids;
+    for (const auto& item : contacts())
+        uids.push_back(item->uid());
+    std::sort(uids.begin(), uids.end());
+    EXPECT_EQ(uids, (std::vector<std::string>{"bom-2", "mac-2"}));
+}
