@@ -49,6 +49,11 @@ public:
     // Puts the temporary in the file's place and makes the rename durable.
     ovResult<> commit();
 
+    // Whether a file name is one of our temporaries, ".NAME.orvida-XXXXXX.tmp": a name no
+    // other program's hidden file (an editor's swap file, a peer's backup) has, so that
+    // cleaning up after a crash removes nothing of theirs.
+    static bool isTemporaryName(std::string_view name);
+
     // prepare and commit in one go.
     static ovResult<> write(const std::string& path, std::string_view bytes,
                             const ovDurableOptions& options = {});

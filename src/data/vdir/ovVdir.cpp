@@ -38,12 +38,10 @@ bool isSafeFileStem(const std::string& uid) {
     });
 }
 
-// ".NAME.ics.XXXXXX", as ovDurableFile makes them, untouched for an hour: no save takes
-// that long, so its process is gone.
-bool isOurStaleTemporary(const fs::path& path, const std::string& extension) {
-    const std::string name = path.filename().string();
-    if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.' ||
-        !endsWith(name.substr(0, name.size() - 7), extension))
+// A save's temporary left by a crash before its rename, untouched for an hour: no save
+// takes that long, so its process is gone. Other programs' hidden files are theirs.
+bool isOurStaleTemporary(const fs::path& path) {
+    if (!ovDurableFile::isTemporaryName(path.filename().string()))
         return false;
     std::error_code ec;
     const auto written = fs::last_write_time(path, ec);
@@ -311,7 +309,7 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& u
         const std::string extension = kinds.front() == ovPimItemType::contact ? ".vcf" : ".ics";
         for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
-            if (isOurStaleTemporary(it->path(), extension)) {
+            if (isOurStaleTemporary(it->path())) {
                 // A save killed before its rename; the file it was for is whole.
                 std::error_code ignored;
                 fs::remove(it->path(), ignored);

@@ -148,15 +148,21 @@ TEST_F(Vdir, ABrokenFileIsNamedAndTheItemItHeldStays) {
     attach();
     put("calendar/dentist.ics", event("dentist-1", "Dentist"));
     put("calendar/.dentist.ics.swp", "half written by an editor");
-    // What a save killed before its rename left, long ago, and what one is writing now.
-    put("calendar/.dentist.ics.Ab12Cd", "BEGIN:VCALENDAR");
-    fs::last_write_time(file("calendar/.dentist.ics.Ab12Cd"),
-                        fs::file_time_type::clock::now() - std::chrono::hours(2));
-    put("calendar/.dentist.ics.Xy34Zw", "BEGIN:VCALENDAR");
+    // What a save killed before its rename left, long ago, and what one is writing now;
+    // other programs' hidden files, however old, are theirs.
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    put("calendar/.dentist.ics.orvida-Ab12Cd.tmp", "BEGIN:VCALENDAR");
+    fs::last_write_time(file("calendar/.dentist.ics.orvida-Ab12Cd.tmp"), longAgo);
+    put("calendar/.dentist.ics.orvida-Xy34Zw.tmp", "BEGIN:VCALENDAR");
+    for (const char* theirs : {"calendar/.notes.ics.backup", "calendar/.dentist.ics.Ab12Cd"}) {
+        put(theirs, "kept");
+        fs::last_write_time(file(theirs), longAgo);
+    }
     put("calendar/notes.txt", "not a calendar file");
     EXPECT_EQ(counts(), "added 1, changed 0, removed 0, written 0");
-    EXPECT_EQ(names("calendar"), (std::vector<std::string>{".dentist.ics.Xy34Zw", ".dentist.ics.swp",
-                                                           "dentist.ics", "notes.txt"}));
+    EXPECT_EQ(names("calendar"), (std::vector<std::string>{
+                                     ".dentist.ics.Ab12Cd", ".dentist.ics.orvida-Xy34Zw.tmp",
+                                     ".dentist.ics.swp", ".notes.ics.backup", "dentist.ics", "notes.txt"}));
 
     put("calendar/dentist.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
                                 "DTSTART:not a date\r\nSUMMARY:Broken\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
