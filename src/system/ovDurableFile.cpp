@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -121,6 +122,39 @@ ovResult<> ovDurableFile::commit() {
         return ovFail(path_ + ": cannot be replaced: " + errnoText());
     temporary_.clear();
     return ovSyncFolder(ovParentFolder(path_), *steps_);
+}
+
+namespace {
+// Where a chain of symlinks ends; the path itself when it is none. The end need not exist:
+// a dangling link is written through, making its target.
+ovResult<std::string> linkTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return ovFail(path + ": cannot be followed: " + errnoText());
+        target.resize(static_cast<size_t>(n));
+        path = target.starts_with('/') ? target : ovParentFolder(path) + "/" + target;
+    }
+    return ovFail(path + ": cannot be followed: " + std::strerror(ELOOP));
+}
+} // namespace
+
+ovResult<> ovDurableFile::writeOut(const std::string& path, std::string_view bytes,
+                                   const ovDurableOptions& options) {
+    ovResult<std::string> target = linkTarget(path);
+    if (!target)
+        return target.error();
+    struct stat st {};
+    if (::stat(target.value().c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+        return write(target.value(), bytes, options);
+    ovFileDescriptor fd(::open(target.value().c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.valid() || !fd.writeAll(bytes))
+        return ovFail(path + ": cannot be written: " + errnoText());
+    return {};
 }
 
 bool ovDurableFile::isTemporaryName(std::string_view name) {
