@@ -225,6 +225,8 @@ std::string readCard(Card& card, int& line) {
                                     &card.tels[1], &card.tels[2], &card.tels[3]})
         if (!ovIsValidUtf8(*text))
             return "the card is not valid UTF-8";
+        else if (text->find('\0') != std::string::npos) // from a quoted-printable "=00"
+            return "the card holds a NUL byte";
     return {};
 }
 
