@@ -118,7 +118,8 @@ CREATE TABLE vdir_files (
 )sql";
 
 // Store version 4: a vdir file may hold several items (a calendar exported whole, an
-// address book of many cards), so a path is no longer one row. SQLite cannot drop a
+// address book of many cards), so a path is no longer one row; and a file's change time
+// is kept beside its modification time. SQLite cannot drop a
 // constraint in place: the table is made again.
 constexpr char kSchemaMultiItemFiles[] = R"sql(
 CREATE TABLE vdir_files_v4 (
@@ -128,9 +129,10 @@ CREATE TABLE vdir_files_v4 (
     mtime_ns INTEGER NOT NULL,
     size INTEGER NOT NULL,
     digest TEXT NOT NULL,
+    ctime_ns INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (kind, item_id)
 );
-INSERT INTO vdir_files_v4 SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files;
+INSERT INTO vdir_files_v4 SELECT kind, item_id, path, mtime_ns, size, digest, 0 FROM vdir_files;
 DROP TABLE vdir_files;
 ALTER TABLE vdir_files_v4 RENAME TO vdir_files;
 CREATE INDEX vdir_files_by_path ON vdir_files(path);
@@ -537,13 +539,15 @@ ovResult<> ovPimStore::prepareStatements() {
         {appointmentById_, appointmentById.c_str()},
         {contactById_, contactById.c_str()},
         {taskById_, taskById.c_str()},
-        {allVdirFiles_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files ORDER BY path"},
-        {vdirFileOfItem_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files "
+        {allVdirFiles_,
+         "SELECT kind, item_id, path, mtime_ns, size, digest, ctime_ns FROM vdir_files ORDER BY path"},
+        {vdirFileOfItem_, "SELECT kind, item_id, path, mtime_ns, size, digest, ctime_ns FROM vdir_files "
                           "WHERE kind = ?1 AND item_id = ?2"},
         {vdirFileAtPath_, "SELECT count(*) FROM vdir_files WHERE path = ?1"},
         {vdirFilesUnder_, "SELECT 1 FROM vdir_files WHERE path >= ?1 AND path < ?2 LIMIT 1"},
-        {putVdirFile_, "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+        {putVdirFile_,
+         "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest, ctime_ns) "
+         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
         {removeVdirFile_, "DELETE FROM vdir_files WHERE path = ?1"},
     };
     for (const auto& s : statements) {
@@ -965,6 +969,7 @@ ovPimVdirFile vdirFileAt(ovSqliteStatement& row) {
     f.mtimeNs = row.columnInt(3);
     f.size = row.columnInt(4);
     f.digest = row.columnText(5);
+    f.ctimeNs = row.columnInt(6);
     return f;
 }
 } // namespace
@@ -1024,6 +1029,7 @@ ovResult<> ovPimStore::putVdirFile(const ovPimVdirFile& file) {
     putVdirFile_.bindInt(4, file.mtimeNs);
     putVdirFile_.bindInt(5, file.size);
     putVdirFile_.bindText(6, file.digest);
+    putVdirFile_.bindInt(7, file.ctimeNs);
     if (putVdirFile_.step() != ovSqliteStatement::Step::done)
         return db_.failure("cannot note " + file.path + " in the vdir index");
     return ovResult<>::success();

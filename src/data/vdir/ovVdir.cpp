@@ -49,6 +49,13 @@ bool isOurStaleTemporary(const fs::path& path) {
            fs::file_time_type::clock::now() - written > std::chrono::hours(1);
 }
 
+// Whether the file is as the index last saw it. The change time is part of it: copying
+// with cp -p or setting the time with touch -d keeps size and modification time.
+bool sameStamp(const struct stat& st, const ovPimVdirFile& row) {
+    return st.st_size == row.size && ovNanoseconds(st.st_mtim) == row.mtimeNs &&
+           ovNanoseconds(st.st_ctim) == row.ctimeNs;
+}
+
 const char* kindName(ovPimItemType kind) {
     return kind == ovPimItemType::appointment ? "appointment"
            : kind == ovPimItemType::task      ? "task"
@@ -201,8 +208,7 @@ ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
                       path + ": was removed by another program since Orvida read it; "
                              "nothing was saved ('orvida pim sync' takes the removal in)");
     }
-    if (st.st_size == row.size &&
-        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == row.mtimeNs)
+    if (sameStamp(st, row))
         return {};
     // Touched is fine; another program's edit would be lost under ours.
     ovResult<ovFileSnapshot> now = ovFileSnapshot::read(path);
@@ -261,6 +267,15 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
     if (ovResult<> r = prepared.value().commit(); !r)
         return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
                                                  " could not be written to its file: " + r.reason());
+    // The rename gave the file a change time of its own; noted, so that the next sync does
+    // not read our own write again (failing to note it costs that read, nothing more).
+    struct stat st {};
+    if (::stat(absolute(relative).c_str(), &st) == 0 && st.st_size == row.size &&
+        ovNanoseconds(st.st_mtim) == row.mtimeNs) {
+        row.ctimeNs = ovNanoseconds(st.st_ctim);
+        if (ovResult<> noted = store.putVdirFile(row); !noted)
+            row.ctimeNs = 0;
+    }
     if (syncing_)
         remember(row);
     return {};
@@ -351,6 +366,7 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
         for (auto it = first; it != last; ++it) {
             ovPimVdirFile row = it->second;
             row.mtimeNs = snapshot.mtimeNs;
+            row.ctimeNs = snapshot.ctimeNs;
             row.size = snapshot.size;
             if (ovResult<> r = store.putVdirFile(row); !r)
                 return r;
@@ -434,6 +450,7 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
         reading_ = std::make_unique<Reading>();
         reading_->file.path = listed.path;
         reading_->file.mtimeNs = snapshot.mtimeNs;
+        reading_->file.ctimeNs = snapshot.ctimeNs;
         reading_->file.size = snapshot.size;
         reading_->file.digest = snapshot.digest;
         ovResult<bool> saved = store.addOrReplaceByUid(*item);
@@ -515,9 +532,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         if (known != byPath_.end() && lost == 0) {
             struct stat st {};
             const std::string path = absolute(listed.path);
-            if (::stat(path.c_str(), &st) == 0 && st.st_size == known->second.size &&
-                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec ==
-                    known->second.mtimeNs)
+            if (::stat(path.c_str(), &st) == 0 && sameStamp(st, known->second))
                 continue;
         }
         if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report); !r)

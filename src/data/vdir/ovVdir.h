@@ -4,7 +4,7 @@
 // its index.
 //
 // The files are the truth. sync() brings the store in line with them: new and changed
-// files (told by modification time and size, then by their content's digest) are read
+// files (told by modification time, change time and size, then by their content's digest) are read
 // and saved by UID, the item keeping its file; removed files remove their items; items
 // the store has without a file (made before the vdir was set) get one. Installed as the
 // store's save hook, every save writes the item's file atomically before the store

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -378,4 +379,27 @@ TEST_F(Vdir, FilesWithAByteOrderMarkOrOldMacLineEndsAreRead) {
         uids.push_back(item->uid());
     std::sort(uids.begin(), uids.end());
     EXPECT_EQ(uids, (std::vector<std::string>{"bom-2", "mac-2"}));
+}
+
+TEST_F(Vdir, AChangeThatKeepsSizeAndModificationTimeIsStillSeen) {
+    attach();
+    put("calendar/dentist.ics", event("dentist-1", "Dentist"));
+    sync();
+    // As cp -p or touch -d leave it: other bytes, the same size and time.
+    const auto stamp = fs::last_write_time(file("calendar/dentist.ics"));
+    put("calendar/dentist.ics", event("dentist-1", "Dentixt"));
+    fs::last_write_time(file("calendar/dentist.ics"), stamp);
+    EXPECT_EQ(counts(), "added 0, changed 1, removed 0, written 0");
+    EXPECT_EQ(subjectOf(appointments()[0]), "Dentixt");
+
+    // Orvida's own save is known by its stamp and not read again.
+    ovPimStore::ItemList list = appointments();
+    ovPimItemCast<ovPimAppointment>(list[0].get())->setLocation(u"Roma");
+    ASSERT_TRUE(list[0]->save());
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
+    ovPimVdirFile row;
+    ASSERT_TRUE(store->vdirFileOf(ovPimItemType::appointment, list[0]->id(), row));
+    struct stat st {};
+    ASSERT_EQ(::stat(file("calendar/dentist.ics").c_str(), &st), 0);
+    EXPECT_EQ(row.ctimeNs, static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec);
 }
