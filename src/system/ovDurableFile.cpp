@@ -3,7 +3,10 @@
 #include "system/ovFileDescriptor.h"
 #include "system/ovPaths.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -21,11 +24,15 @@ std::string errnoText() {
     return std::strerror(errno);
 }
 
+constexpr std::string_view kTemporaryMark = ".orvida-";
+constexpr std::string_view kTemporaryEnd = ".tmp";
+constexpr size_t kSuffixLength = 6;
+
 std::string randomSuffix() {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937 random{std::random_device{}()};
     std::uniform_int_distribution<int> pick(0, sizeof letters - 2);
-    std::string suffix(6, ' ');
+    std::string suffix(kSuffixLength, ' ');
     for (char& c : suffix)
         c = letters[pick(random)];
     return suffix;
@@ -76,7 +83,9 @@ ovResult<ovDurableFile> ovDurableFile::prepare(const std::string& path, std::str
     // with open() rather than mkstemp() so that the user's umask gives a new file's mode.
     ovFileDescriptor fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-        const std::string candidate = ovParentFolder(path) + "/." + nameOf(path) + "." + randomSuffix();
+        const std::string candidate = ovParentFolder(path) + "/." + nameOf(path) +
+                                      std::string(kTemporaryMark) + randomSuffix() +
+                                      std::string(kTemporaryEnd);
         fd.reset(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                         options.mode >= 0 ? static_cast<mode_t>(options.mode) : 0666));
         if (fd.valid())
@@ -113,6 +122,50 @@ ovResult<> ovDurableFile::commit() {
         return ovFail(path_ + ": cannot be replaced: " + errnoText());
     temporary_.clear();
     return ovSyncFolder(ovParentFolder(path_), *steps_);
+}
+
+namespace {
+// Where a chain of symlinks ends; the path itself when it is none. The end need not exist:
+// a dangling link is written through, making its target.
+ovResult<std::string> linkTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return ovFail(path + ": cannot be followed: " + errnoText());
+        target.resize(static_cast<size_t>(n));
+        path = target.starts_with('/') ? target : ovParentFolder(path) + "/" + target;
+    }
+    return ovFail(path + ": cannot be followed: " + std::strerror(ELOOP));
+}
+} // namespace
+
+ovResult<> ovDurableFile::writeOut(const std::string& path, std::string_view bytes,
+                                   const ovDurableOptions& options) {
+    ovResult<std::string> target = linkTarget(path);
+    if (!target)
+        return target.error();
+    struct stat st {};
+    if (::stat(target.value().c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+        return write(target.value(), bytes, options);
+    ovFileDescriptor fd(::open(target.value().c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.valid() || !fd.writeAll(bytes))
+        return ovFail(path + ": cannot be written: " + errnoText());
+    return {};
+}
+
+bool ovDurableFile::isTemporaryName(std::string_view name) {
+    const size_t tail = kTemporaryMark.size() + kSuffixLength + kTemporaryEnd.size();
+    if (name.size() <= tail + 1 || name[0] != '.' || !name.ends_with(kTemporaryEnd))
+        return false;
+    const std::string_view marked = name.substr(name.size() - tail);
+    const std::string_view suffix = marked.substr(kTemporaryMark.size(), kSuffixLength);
+    return marked.starts_with(kTemporaryMark) && std::all_of(suffix.begin(), suffix.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c));
+           });
 }
 
 ovResult<> ovDurableFile::write(const std::string& path, std::string_view bytes,

@@ -49,6 +49,17 @@ public:
     // Puts the temporary in the file's place and makes the rename durable.
     ovResult<> commit();
 
+    // Writes to a path the user named (an export's --out): a symlink is written through to
+    // its target, a FIFO, device or socket is written as a stream (there is no file to
+    // replace), and only a regular file, or none, is replaced durably as write() does.
+    static ovResult<> writeOut(const std::string& path, std::string_view bytes,
+                               const ovDurableOptions& options = {});
+
+    // Whether a file name is one of our temporaries, ".NAME.orvida-XXXXXX.tmp": a name no
+    // other program's hidden file (an editor's swap file, a peer's backup) has, so that
+    // cleaning up after a crash removes nothing of theirs.
+    static bool isTemporaryName(std::string_view name);
+
     // prepare and commit in one go.
     static ovResult<> write(const std::string& path, std::string_view bytes,
                             const ovDurableOptions& options = {});

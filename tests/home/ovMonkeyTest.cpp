@@ -78,7 +78,15 @@ TEST(Monkey, RandomTouchesForAnHourOfVirtualTimeKeepTheProgramWholeAndItsMemoryF
     const double hours = hoursText != nullptr ? std::atof(hoursText) : 1.0;
     const long long targetMs = static_cast<long long>(hours * 3600.0 * 1000.0);
     ovTestProgram p(240, 320);
-    std::mt19937 random(20261209);
+    // A new seed each run, so a longer run explores more; printed, and taken from
+    // ORVIDA_MONKEY_SEED, to replay a run that failed.
+    const char* seedText = std::getenv("ORVIDA_MONKEY_SEED");
+    const unsigned seed = seedText != nullptr ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10))
+                                              : std::random_device{}();
+    std::printf("monkey seed: %u (ORVIDA_MONKEY_SEED=%u replays this run)\n", seed, seed);
+    ::testing::Test::RecordProperty("seed", std::to_string(seed));
+    SCOPED_TRACE("ORVIDA_MONKEY_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
     const int width = p.app().screenRect.right - p.app().screenRect.left;
     const int height = p.app().screenRect.bottom - p.app().screenRect.top;
     auto coordinate = [&](int size) { return std::uniform_int_distribution<int>(0, size - 1)(random); };

@@ -152,6 +152,26 @@ TEST_F(ovReminderHostTest, RemindFiresWhatIsDueOnceAndNothingElse) {
     EXPECT_EQ(host->notifications().notifications().size(), 0u);
 }
 
+TEST_F(ovReminderHostTest, RemindReadsTheVdirFirstSoAnEventAnotherProgramAddedReminds) {
+    // khal wrote it; nothing of Orvida's ran since.
+    const std::string config = root_ + "/config";
+    fs::create_directories(root_ + "/vdir/calendar");
+    fs::create_directories(config);
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    std::ofstream(root_ + "/vdir/calendar/dentist.ics")
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
+           "DTSTAMP:20261201T100000Z\r\nDTSTART:20261209T093000\r\nDTEND:20261209T103000\r\n"
+           "SUMMARY:Dentist\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Dentist\r\n"
+           "TRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ovRecordingNotifier notifier;
+    std::ostringstream out, err;
+    ASSERT_EQ(ovRunRemindTool({"remind", "--data", data, "--config", config, "--now", "2026-12-09T09:15:00"},
+                              notifier, out, err),
+              0)
+        << err.str();
+    EXPECT_NE(out.str().find("Dentist: 09:30"), std::string::npos) << out.str() << err.str();
+}
+
 TEST_F(ovReminderHostTest, RemindRefusesBadArgumentsAndStoresThatAreNotOurs) {
     ovRecordingNotifier notifier;
     std::ostringstream out, err;

@@ -95,7 +95,14 @@ TEST_F(DurableFile, AWriteReplacesTheWholeFileAndLeavesNoTemporary) {
         ovResult<ovDurableFile> prepared = ovDurableFile::prepare(file, "never shown");
         ASSERT_TRUE(prepared);
         EXPECT_EQ(prepared.value().size(), 11);
+        // The one temporary is known for ours, so a crash's leftover can be cleaned up.
+        const std::vector<std::string> during = entries();
+        ASSERT_EQ(during.size(), 2u);
+        EXPECT_TRUE(ovDurableFile::isTemporaryName(during[0] == "a.ics" ? during[1] : during[0]));
     }
+    for (const char* theirs :
+         {".a.ics.swp", ".a.ics.Ab12Cd", ".a.ics.orvida-Ab12Cd", "a.ics.orvida-Ab12Cd.tmp"})
+        EXPECT_FALSE(ovDurableFile::isTemporaryName(theirs)) << theirs;
     EXPECT_EQ(readAll(file), "new");
     EXPECT_EQ(entries(), std::vector<std::string>{"a.ics"});
 }

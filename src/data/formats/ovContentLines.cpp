@@ -1,5 +1,6 @@
 #include "data/formats/ovContentLines.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -14,15 +15,15 @@ std::string ovUpper(std::string_view text) {
 std::vector<ovContentLine> ovSplitContentLines(std::string_view text) {
     std::vector<ovContentLine> out;
     int number = 0;
-    size_t at = 0;
+    // Windows editors begin a UTF-8 file with a byte-order mark.
+    size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        const size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        // CRLF, LF, or a CR alone as old Mac programs end their lines.
+        size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos)
             end = text.size();
+        const size_t next = text.substr(end).starts_with("\r\n") ? end + 2 : std::min(end + 1, text.size());
         std::string_view physical = text.substr(at, end - at);
-        if (!physical.empty() && physical.back() == '\r')
-            physical.remove_suffix(1);
         ++number;
         at = next;
         if (!out.empty() && !physical.empty() && (physical[0] == ' ' || physical[0] == '\t') &&

@@ -1,5 +1,6 @@
 #pragma once
-// The line structure iCalendar and vCard share: physical lines ending in CRLF or LF, a
+// The line structure iCalendar and vCard share: physical lines ending in CRLF, LF or CR
+// (after a byte-order mark, if the file has one), a
 // line that begins with a space or a tab continuing the one before it, and a content
 // line "[group.]NAME *(;PARAM[=VALUE]) : VALUE".
 #include <string>

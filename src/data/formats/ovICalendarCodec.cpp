@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <optional>
 
@@ -190,6 +191,20 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
     if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t))
         return std::string(name) + " is not a date";
     isDate = t.is_date != 0;
+    // Converting would quietly move 30 February to 2 March and hour 25 into the next day;
+    // an item a day off is worse than one left out and named.
+    if (t.month < 1 || t.month > 12 || t.day < 1 ||
+        t.day > ovDaysInMonth(t.year, static_cast<unsigned>(t.month)) ||
+        (!isDate && (t.hour > 23 || t.minute > 59 || t.second > 59))) {
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "%04d-%02d-%02d", t.year, t.month, t.day);
+        std::string when = shown;
+        if (!isDate) {
+            std::snprintf(shown, sizeof shown, "T%02d:%02d:%02d", t.hour, t.minute, t.second);
+            when += shown;
+        }
+        return std::string(name) + " " + when + " is no real " + (isDate ? "date" : "date and time");
+    }
     ovSystemTime st;
     if (isDate ||
         (!icaltime_is_utc(t) && icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER) == nullptr)) {

@@ -156,20 +156,28 @@ std::optional<Slot> slotOf(const ovParsedLine& p, const std::array<std::string, 
     return filled[mobile].empty() ? mobile : filled[home].empty() ? std::optional<Slot>(home) : std::nullopt;
 }
 
-// Joins the soft line breaks of 2.1 quoted-printable values, which are not folding.
+// Joins the soft line breaks of 2.1 quoted-printable values, which are not folding. Built
+// anew rather than erased in place, so a value of many thousand lines costs no more than
+// their length.
 void joinSoftBreaks(std::vector<ovContentLine>& lines) {
-    for (size_t i = 0; i + 1 < lines.size();) {
-        const std::string upper = ovUpper(lines[i].text.substr(0, lines[i].text.find(':')));
-        if (upper.find("QUOTED-PRINTABLE") != std::string::npos && !lines[i].text.empty() &&
-            lines[i].text.back() == '=') {
-            lines[i].text.pop_back();
-            lines[i].text += lines[i + 1].text;
-            lines[i].raw += lines[i + 1].raw;
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-        } else {
-            ++i;
+    std::vector<ovContentLine> joined;
+    joined.reserve(lines.size());
+    bool quotedPrintable = false;
+    for (ovContentLine& line : lines) {
+        const bool softBreak =
+            quotedPrintable && !joined.back().text.empty() && joined.back().text.back() == '=';
+        if (softBreak) {
+            joined.back().text.pop_back();
+            joined.back().text += line.text;
+            joined.back().raw += line.raw;
+            continue;
         }
+        quotedPrintable =
+            ovUpper(std::string_view(line.text).substr(0, line.text.find(':'))).find("QUOTED-PRINTABLE") !=
+            std::string::npos;
+        joined.push_back(std::move(line));
     }
+    lines = std::move(joined);
 }
 
 // Reads the fields of the card from its lines; an empty text when it is sound, else the
@@ -225,6 +233,8 @@ std::string readCard(Card& card, int& line) {
                                     &card.tels[1], &card.tels[2], &card.tels[3]})
         if (!ovIsValidUtf8(*text))
             return "the card is not valid UTF-8";
+        else if (text->find('\0') != std::string::npos) // from a quoted-printable "=00"
+            return "the card holds a NUL byte";
     return {};
 }
 

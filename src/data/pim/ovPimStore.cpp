@@ -117,6 +117,27 @@ CREATE TABLE vdir_files (
 );
 )sql";
 
+// Store version 4: a vdir file may hold several items (a calendar exported whole, an
+// address book of many cards), so a path is no longer one row; and a file's change time
+// is kept beside its modification time. SQLite cannot drop a
+// constraint in place: the table is made again.
+constexpr char kSchemaMultiItemFiles[] = R"sql(
+CREATE TABLE vdir_files_v4 (
+    kind INTEGER NOT NULL,
+    item_id INTEGER NOT NULL,
+    path TEXT NOT NULL,
+    mtime_ns INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    digest TEXT NOT NULL,
+    ctime_ns INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (kind, item_id)
+);
+INSERT INTO vdir_files_v4 SELECT kind, item_id, path, mtime_ns, size, digest, 0 FROM vdir_files;
+DROP TABLE vdir_files;
+ALTER TABLE vdir_files_v4 RENAME TO vdir_files;
+CREATE INDEX vdir_files_by_path ON vdir_files(path);
+)sql";
+
 constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
 constexpr char kNotFired[] =
     "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
@@ -409,6 +430,8 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec(kSchemaFormats);
     if (r)
+        r = db_.exec(kSchemaMultiItemFiles);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
@@ -434,6 +457,8 @@ ovResult<> ovPimStore::upgradeSchema() {
         r = db_.exec(kSchemaReminders);
     if (r && version < 3)
         r = db_.exec(kSchemaFormats);
+    if (r && version < 4)
+        r = db_.exec(kSchemaMultiItemFiles);
     if (r && version < schemaVersion)
         r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
     if (r)
@@ -514,13 +539,15 @@ ovResult<> ovPimStore::prepareStatements() {
         {appointmentById_, appointmentById.c_str()},
         {contactById_, contactById.c_str()},
         {taskById_, taskById.c_str()},
-        {allVdirFiles_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files ORDER BY path"},
-        {vdirFileOfItem_, "SELECT kind, item_id, path, mtime_ns, size, digest FROM vdir_files "
+        {allVdirFiles_,
+         "SELECT kind, item_id, path, mtime_ns, size, digest, ctime_ns FROM vdir_files ORDER BY path"},
+        {vdirFileOfItem_, "SELECT kind, item_id, path, mtime_ns, size, digest, ctime_ns FROM vdir_files "
                           "WHERE kind = ?1 AND item_id = ?2"},
-        {vdirFileAtPath_, "SELECT 1 FROM vdir_files WHERE path = ?1"},
+        {vdirFileAtPath_, "SELECT count(*) FROM vdir_files WHERE path = ?1"},
         {vdirFilesUnder_, "SELECT 1 FROM vdir_files WHERE path >= ?1 AND path < ?2 LIMIT 1"},
-        {putVdirFile_, "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+        {putVdirFile_,
+         "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest, ctime_ns) "
+         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
         {removeVdirFile_, "DELETE FROM vdir_files WHERE path = ?1"},
     };
     for (const auto& s : statements) {
@@ -942,6 +969,7 @@ ovPimVdirFile vdirFileAt(ovSqliteStatement& row) {
     f.mtimeNs = row.columnInt(3);
     f.size = row.columnInt(4);
     f.digest = row.columnText(5);
+    f.ctimeNs = row.columnInt(6);
     return f;
 }
 } // namespace
@@ -974,13 +1002,12 @@ ovResult<bool> ovPimStore::vdirFileOf(ovPimItemType kind, int64_t itemId, ovPimV
     }
 }
 
-ovResult<bool> ovPimStore::vdirHasPath(std::string_view path) {
+ovResult<int64_t> ovPimStore::vdirItemsAt(std::string_view path) {
     ovSqliteStatement::ResetOnExit done(vdirFileAtPath_);
     vdirFileAtPath_.bindText(1, std::string(path));
-    const ovSqliteStatement::Step step = vdirFileAtPath_.step();
-    if (step == ovSqliteStatement::Step::error)
+    if (vdirFileAtPath_.step() != ovSqliteStatement::Step::row)
         return db_.failure("cannot read the vdir index").error();
-    return step == ovSqliteStatement::Step::row;
+    return vdirFileAtPath_.columnInt(0);
 }
 
 ovResult<bool> ovPimStore::vdirHasFolder(std::string_view folder) {
@@ -1002,6 +1029,7 @@ ovResult<> ovPimStore::putVdirFile(const ovPimVdirFile& file) {
     putVdirFile_.bindInt(4, file.mtimeNs);
     putVdirFile_.bindInt(5, file.size);
     putVdirFile_.bindText(6, file.digest);
+    putVdirFile_.bindInt(7, file.ctimeNs);
     if (putVdirFile_.step() != ovSqliteStatement::Step::done)
         return db_.failure("cannot note " + file.path + " in the vdir index");
     return ovResult<>::success();

@@ -28,7 +28,7 @@ class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
 public:
     // Kept in the file's user_version; a file with a larger number is refused.
     // Older stores are upgraded in place when opened.
-    static constexpr int schemaVersion = 3;
+    static constexpr int schemaVersion = 4;
     // Kept in the file's application_id: "Orvd".
     static constexpr int32_t applicationId = 0x4F727664;
 
@@ -93,13 +93,13 @@ public:
     // Told before every save and removal commits; null for none.
     void setSaveHook(std::shared_ptr<ovPimSaveHook> hook) { saveHook_ = std::move(hook); }
 
-    // The vdir index (see ovPimVdirFile). putVdirFile replaces the row of the same item
-    // or the same path.
+    // The vdir index (see ovPimVdirFile). putVdirFile replaces the row of the same item;
+    // a file holding several items has a row for each.
     ovResult<> vdirFiles(std::vector<ovPimVdirFile>& out);
     // The row of one item; false when it has none.
     ovResult<bool> vdirFileOf(ovPimItemType kind, int64_t itemId, ovPimVdirFile& out);
-    // Whether a row names this path, or (folder) any path inside the folder.
-    ovResult<bool> vdirHasPath(std::string_view path);
+    // How many items the file at this path holds; whether any path lies inside the folder.
+    ovResult<int64_t> vdirItemsAt(std::string_view path);
     ovResult<bool> vdirHasFolder(std::string_view folder);
     ovResult<> putVdirFile(const ovPimVdirFile& file);
     ovResult<> removeVdirFile(std::string_view path);

@@ -15,4 +15,7 @@ struct ovPimVdirFile {
     int64_t size = 0;
     // Of the file's bytes, to tell a real change from a touch.
     std::string digest;
+    // The inode's change time: a copy that keeps size and modification time (cp -p,
+    // touch -d) still changes it.
+    int64_t ctimeNs = 0;
 };

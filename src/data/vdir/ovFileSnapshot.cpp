@@ -10,11 +10,15 @@
 #include <thread>
 #include <unistd.h>
 
+int64_t ovNanoseconds(const struct timespec& t) {
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 namespace {
 constexpr int kAttempts = 8;
 
 int64_t mtimeOf(const struct stat& st) {
-    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return ovNanoseconds(st.st_mtim);
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -68,6 +72,7 @@ ovResult<ovFileSnapshot> ovFileSnapshot::read(const std::string& path) {
             continue;
         snapshot.bytes.resize(done);
         snapshot.mtimeNs = mtimeOf(before);
+        snapshot.ctimeNs = ovNanoseconds(before.st_ctim);
         snapshot.size = static_cast<int64_t>(before.st_size);
         snapshot.digest = ovContentDigest(snapshot.bytes);
         return snapshot;

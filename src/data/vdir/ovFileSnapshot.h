@@ -4,12 +4,14 @@
 #include "base/ovResult.h"
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 
 struct ovFileSnapshot {
     std::string bytes;
     int64_t mtimeNs = 0;
+    int64_t ctimeNs = 0;
     int64_t size = 0;
     std::string digest;
 
@@ -21,6 +23,9 @@ struct ovFileSnapshot {
     // a few times, before giving up with a reason.
     static ovResult<ovFileSnapshot> read(const std::string& path);
 };
+
+// A stat time in nanoseconds.
+int64_t ovNanoseconds(const struct timespec& t);
 
 // Tells one content from another (FNV-1a, 64 bits, as 16 hex digits): a file touched
 // without a change keeps its digest. Not for telling friend from foe.

@@ -38,17 +38,22 @@ bool isSafeFileStem(const std::string& uid) {
     });
 }
 
-// ".NAME.ics.XXXXXX", as ovDurableFile makes them, untouched for an hour: no save takes
-// that long, so its process is gone.
-bool isOurStaleTemporary(const fs::path& path, const std::string& extension) {
-    const std::string name = path.filename().string();
-    if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.' ||
-        !endsWith(name.substr(0, name.size() - 7), extension))
+// A save's temporary left by a crash before its rename, untouched for an hour: no save
+// takes that long, so its process is gone. Other programs' hidden files are theirs.
+bool isOurStaleTemporary(const fs::path& path) {
+    if (!ovDurableFile::isTemporaryName(path.filename().string()))
         return false;
     std::error_code ec;
     const auto written = fs::last_write_time(path, ec);
     return !ec && fs::is_regular_file(path, ec) &&
            fs::file_time_type::clock::now() - written > std::chrono::hours(1);
+}
+
+// Whether the file is as the index last saw it. The change time is part of it: copying
+// with cp -p or setting the time with touch -d keeps size and modification time.
+bool sameStamp(const struct stat& st, const ovPimVdirFile& row) {
+    return st.st_size == row.size && ovNanoseconds(st.st_mtim) == row.mtimeNs &&
+           ovNanoseconds(st.st_ctim) == row.ctimeNs;
 }
 
 const char* kindName(ovPimItemType kind) {
@@ -99,8 +104,8 @@ std::string ovVdir::newFileName(ovPimStore& store, ovPimItemType kind, const std
             return true;
         if (syncing_)
             return byPath_.count(relative) != 0;
-        const ovResult<bool> listed = store.vdirHasPath(relative);
-        return !listed || listed.value(); // when the index cannot say, look for another name
+        const ovResult<int64_t> listed = store.vdirItemsAt(relative);
+        return !listed || listed.value() != 0; // when the index cannot say, look for another name
     };
     if (isSafeFileStem(uid) && !taken(folder + uid + extension))
         return folder + uid + extension;
@@ -162,7 +167,7 @@ ovResult<> ovVdir::loadIndex(ovPimStore& store) {
         return r;
     byPath_.clear();
     for (ovPimVdirFile& row : rows)
-        byPath_[row.path] = std::move(row);
+        byPath_.emplace(row.path, std::move(row));
     return {};
 }
 
@@ -171,7 +176,26 @@ void ovVdir::remember(const ovPimVdirFile& row) {
     std::erase_if(byPath_, [&](const auto& entry) {
         return entry.second.kind == row.kind && entry.second.itemId == row.itemId;
     });
-    byPath_[row.path] = row;
+    byPath_.emplace(row.path, row);
+}
+
+ovResult<> ovVdir::refuseShared(ovPimStore& store, const ovPimVdirFile& row, const char* refused) const {
+    int64_t items = 0;
+    if (syncing_) {
+        items = static_cast<int64_t>(byPath_.count(row.path));
+    } else {
+        ovResult<int64_t> counted = store.vdirItemsAt(row.path);
+        if (!counted)
+            return counted.error();
+        items = counted.value();
+    }
+    if (items < 2)
+        return {};
+    // Writing the one item back would drop the others from the disk, and a sync tool
+    // would then drop them from the server too.
+    return ovFail(ovPimCode::storeError, absolute(row.path) + ": holds " + std::to_string(items) +
+                                             " items, and Orvida writes only files of one item; " + refused +
+                                             " (change it with the program that wrote the file)");
 }
 
 ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
@@ -184,8 +208,7 @@ ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
                       path + ": was removed by another program since Orvida read it; "
                              "nothing was saved ('orvida pim sync' takes the removal in)");
     }
-    if (st.st_size == row.size &&
-        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == row.mtimeNs)
+    if (sameStamp(st, row))
         return {};
     // Touched is fine; another program's edit would be lost under ours.
     ovResult<ovFileSnapshot> now = ovFileSnapshot::read(path);
@@ -216,6 +239,8 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
         return found.error();
     if (const std::optional<ovPimVdirFile>& row = found.value()) {
         relative = row->path;
+        if (ovResult<> r = refuseShared(store, *row, "nothing was saved"); !r)
+            return r;
         if (ovResult<> r = unchangedSinceRead(*row); !r)
             return r;
     }
@@ -242,6 +267,15 @@ ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
     if (ovResult<> r = prepared.value().commit(); !r)
         return ovFail(ovPimCode::storeError, "the " + std::string(kindName(kind)) +
                                                  " could not be written to its file: " + r.reason());
+    // The rename gave the file a change time of its own; noted, so that the next sync does
+    // not read our own write again (failing to note it costs that read, nothing more).
+    struct stat st {};
+    if (::stat(absolute(relative).c_str(), &st) == 0 && st.st_size == row.size &&
+        ovNanoseconds(st.st_mtim) == row.mtimeNs) {
+        row.ctimeNs = ovNanoseconds(st.st_ctim);
+        if (ovResult<> noted = store.putVdirFile(row); !noted)
+            row.ctimeNs = 0;
+    }
     if (syncing_)
         remember(row);
     return {};
@@ -255,13 +289,15 @@ ovResult<> ovVdir::beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t i
         return found.error();
     if (!found.value())
         return {};
+    if (ovResult<> r = refuseShared(store, *found.value(), "nothing was removed"); !r)
+        return r;
     const std::string file = absolute(found.value()->path);
     if (::unlink(file.c_str()) != 0 && errno != ENOENT)
         return ovFail(ovPimCode::storeError, file + ": cannot be removed: " + std::strerror(errno));
     return ovSyncFolder(file.substr(0, file.rfind('/')));
 }
 
-void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& unlistedFolders,
                          ovVdirSyncReport& report) const {
     // Appointments and tasks may share a folder, as khal keeps them.
     std::map<std::string, std::vector<ovPimItemType>> folders;
@@ -275,20 +311,20 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
                 // Perhaps an unmounted disk: losing every item of it would be worse.
                 report.problems.push_back(path +
                                           ": the folder is missing; its items are kept until it is back");
-                missingFolders.push_back(folder);
+                unlistedFolders.push_back(folder);
                 continue;
             }
             fs::create_directories(path, ec);
             if (ec) {
                 report.problems.push_back(path + ": cannot be made: " + ec.message());
-                missingFolders.push_back(folder);
+                unlistedFolders.push_back(folder);
             }
             continue;
         }
         const std::string extension = kinds.front() == ovPimItemType::contact ? ".vcf" : ".ics";
         for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
-            if (isOurStaleTemporary(it->path(), extension)) {
+            if (isOurStaleTemporary(it->path())) {
                 // A save killed before its rename; the file it was for is whole.
                 std::error_code ignored;
                 fs::remove(it->path(), ignored);
@@ -302,14 +338,21 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& m
                 continue;
             files.push_back({folder + "/" + name, kinds});
         }
-        if (ec)
-            report.problems.push_back(path + ": cannot be listed: " + ec.message());
+        if (ec) {
+            // Not listed is not empty: a folder we may not read (or a disk failing) keeps
+            // its items and their ids, as a missing one does.
+            report.problems.push_back(path + ": cannot be listed (" + ec.message() +
+                                      "); its items are kept until it can be");
+            unlistedFolders.push_back(folder);
+        }
     }
 }
 
-ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report) {
+ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode,
+                          ovVdirSyncReport& report) {
     const std::string path = absolute(listed.path);
-    const auto known = byPath_.find(listed.path);
+    const auto [first, last] = byPath_.equal_range(listed.path);
+    const bool known = first != last;
     ovResult<ovFileSnapshot> read = ovFileSnapshot::read(path);
     if (!read) {
         std::error_code ec;
@@ -318,14 +361,17 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
         return {};
     }
     ovFileSnapshot& snapshot = read.value();
-    if (known != byPath_.end() && known->second.digest == snapshot.digest) {
+    if (known && !mustDecode && first->second.digest == snapshot.digest) {
         // Touched, not changed: remember the new time so the next sync need not read it.
-        ovPimVdirFile row = known->second;
-        row.mtimeNs = snapshot.mtimeNs;
-        row.size = snapshot.size;
-        if (ovResult<> r = store.putVdirFile(row); !r)
-            return r;
-        known->second = row;
+        for (auto it = first; it != last; ++it) {
+            ovPimVdirFile row = it->second;
+            row.mtimeNs = snapshot.mtimeNs;
+            row.ctimeNs = snapshot.ctimeNs;
+            row.size = snapshot.size;
+            if (ovResult<> r = store.putVdirFile(row); !r)
+                return r;
+            it->second = row;
+        }
         return {};
     }
     const bool contacts = listed.kinds.front() == ovPimItemType::contact;
@@ -335,78 +381,90 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncRep
             report.problems.push_back(problemText(path, p));
         return {};
     }
-    std::unique_ptr<ovPimItem> item;
+    // The store keeps one item per UID: a UID met again (an exception of a repeating
+    // event) adds nothing.
+    std::vector<std::unique_ptr<ovPimItem>> items;
+    std::set<std::pair<ovPimItemType, std::string>> uids;
     for (std::unique_ptr<ovPimItem>& candidate : decoded.items) {
-        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) !=
-            listed.kinds.end()) {
-            item = std::move(candidate);
-            break;
-        }
+        if (std::find(listed.kinds.begin(), listed.kinds.end(), candidate->itemType()) == listed.kinds.end())
+            continue;
+        if (candidate->uid().empty())
+            candidate->setUid(ovPimNewUid());
+        if (uids.insert({candidate->itemType(), candidate->uid()}).second)
+            items.push_back(std::move(candidate));
     }
-    if (!item) {
+    if (items.empty()) {
         // A to-do in a calendar kept for appointments only, or a file with nothing of ours.
-        if (known != byPath_.end())
+        if (known)
             report.problems.push_back(path + ": holds no " +
                                       (contacts ? std::string("contact") : std::string("event or to-do")) +
                                       " any more; the item it held is kept");
         return {};
     }
-    const ovPimItemType kind = item->itemType();
-    if (item->uid().empty())
-        item->setUid(ovPimNewUid());
 
-    // The file held another item before (its UID or its kind changed): that item goes.
-    bool replaced = false;
-    if (known != byPath_.end()) {
-        std::unique_ptr<ovPimItem> before;
-        ovResult<bool> found = store.findById(known->second.kind, known->second.itemId, before);
+    // Items the file held before and holds no more (their UID or kind changed) go.
+    std::vector<ovPimVdirFile> before;
+    for (auto it = first; it != last; ++it)
+        before.push_back(it->second);
+    for (const ovPimVdirFile& row : before) {
+        std::unique_ptr<ovPimItem> was;
+        ovResult<bool> found = store.findById(row.kind, row.itemId, was);
         if (!found)
             return found.error();
-        if (found.value() && (before->itemType() != kind || before->uid() != item->uid())) {
-            keepFileOnRemove_ = true;
-            ovResult<> removed = store.removeItem(known->second.kind, known->second.itemId);
-            keepFileOnRemove_ = false;
-            if (!removed)
-                return removed;
-        } else if (found.value()) {
-            replaced = true;
-        }
+        if (!found.value() || uids.count({was->itemType(), was->uid()}) != 0)
+            continue;
+        keepFileOnRemove_ = true;
+        ovResult<> removed = store.removeItem(row.kind, row.itemId);
+        keepFileOnRemove_ = false;
+        if (!removed)
+            return removed;
+        ++report.removed;
+        std::erase_if(byPath_, [&](const auto& entry) {
+            return entry.second.kind == row.kind && entry.second.itemId == row.itemId;
+        });
     }
 
-    // Two files with one UID would take the item from each other at every sync: the
-    // one that had it keeps it.
-    std::unique_ptr<ovPimItem> holder;
-    ovResult<bool> held = store.findByUid(kind, item->uid(), holder);
-    if (!held)
-        return held.error();
-    if (held.value()) {
-        for (const auto& [otherPath, row] : byPath_) {
-            std::error_code ec;
-            if (row.kind == kind && row.itemId == holder->id() && otherPath != listed.path &&
-                fs::exists(absolute(otherPath), ec)) {
-                report.problems.push_back(path + ": has the UID of " + absolute(otherPath) +
-                                          ", which holds that " + kindName(kind) + " already; left out");
-                return {};
+    for (std::unique_ptr<ovPimItem>& item : items) {
+        const ovPimItemType kind = item->itemType();
+        // Two files with one UID would take the item from each other at every sync: the
+        // one that had it keeps it.
+        std::unique_ptr<ovPimItem> holder;
+        ovResult<bool> held = store.findByUid(kind, item->uid(), holder);
+        if (!held)
+            return held.error();
+        const auto heldElsewhere = [&] {
+            for (const auto& [otherPath, row] : byPath_) {
+                std::error_code ec;
+                if (row.kind == kind && row.itemId == holder->id() && otherPath != listed.path &&
+                    fs::exists(absolute(otherPath), ec)) {
+                    report.problems.push_back(path + ": has the UID of " + absolute(otherPath) +
+                                              ", which holds that " + kindName(kind) + " already; left out");
+                    return true;
+                }
             }
-        }
-    }
+            return false;
+        };
+        if (held.value() && heldElsewhere())
+            continue;
 
-    reading_ = std::make_unique<Reading>();
-    reading_->file.path = listed.path;
-    reading_->file.mtimeNs = snapshot.mtimeNs;
-    reading_->file.size = snapshot.size;
-    reading_->file.digest = snapshot.digest;
-    ovResult<bool> saved = store.addOrReplaceByUid(*item);
-    reading_.reset();
-    if (!saved) {
-        // The store refused this item (a date it cannot hold, ...): name the file, go on.
-        report.problems.push_back(path + ": " + saved.reason());
-        return {};
+        reading_ = std::make_unique<Reading>();
+        reading_->file.path = listed.path;
+        reading_->file.mtimeNs = snapshot.mtimeNs;
+        reading_->file.ctimeNs = snapshot.ctimeNs;
+        reading_->file.size = snapshot.size;
+        reading_->file.digest = snapshot.digest;
+        ovResult<bool> saved = store.addOrReplaceByUid(*item);
+        reading_.reset();
+        if (!saved) {
+            // The store refused this item (a date it cannot hold, ...): name the file, go on.
+            report.problems.push_back(path + ": " + saved.reason());
+            continue;
+        }
+        if (saved.value())
+            ++report.changed;
+        else
+            ++report.added;
     }
-    if (saved.value() || replaced)
-        ++report.changed;
-    else
-        ++report.added;
     return {};
 }
 
@@ -457,25 +515,27 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         ids[kind] = itemIds(kind);
 
     std::vector<Listed> files;
-    std::vector<std::string> missingFolders;
-    listFolders(files, missingFolders, report);
+    std::vector<std::string> unlistedFolders;
+    listFolders(files, unlistedFolders, report);
 
     std::set<std::string> seen;
     for (const Listed& listed : files) {
         seen.insert(listed.path);
+        // An item that left the store some other way is brought back by its file.
+        size_t rows = 0, lost = 0;
+        for (auto [it, last] = byPath_.equal_range(listed.path); it != last; ++rows) {
+            const bool gone = ids[it->second.kind].count(it->second.itemId) == 0;
+            lost += gone ? 1 : 0;
+            it = gone ? byPath_.erase(it) : std::next(it);
+        }
         const auto known = byPath_.find(listed.path);
-        if (known != byPath_.end() && ids[known->second.kind].count(known->second.itemId) != 0) {
+        if (known != byPath_.end() && lost == 0) {
             struct stat st {};
             const std::string path = absolute(listed.path);
-            if (::stat(path.c_str(), &st) == 0 && st.st_size == known->second.size &&
-                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec ==
-                    known->second.mtimeNs)
+            if (::stat(path.c_str(), &st) == 0 && sameStamp(st, known->second))
                 continue;
-        } else if (known != byPath_.end()) {
-            // Its item left the store some other way: the file brings it back.
-            byPath_.erase(known);
         }
-        if (ovResult<> r = takeIn(store, listed, report); !r)
+        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report); !r)
             return r.error();
     }
 
@@ -485,7 +545,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         if (seen.count(path) != 0)
             continue;
         const std::string folder = path.substr(0, path.find('/'));
-        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+        if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         gone.push_back(row);
     }
@@ -514,7 +574,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         filed[row.kind].insert(row.itemId);
     for (ovPimItemType kind : kKinds) {
         const std::string folder = relativeFolder(kind);
-        if (std::find(missingFolders.begin(), missingFolders.end(), folder) != missingFolders.end())
+        if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         for (const auto& item : items[kind]) {
             if (filed[kind].count(item->id()) != 0)

@@ -4,7 +4,7 @@
 // its index.
 //
 // The files are the truth. sync() brings the store in line with them: new and changed
-// files (told by modification time and size, then by their content's digest) are read
+// files (told by modification time, change time and size, then by their content's digest) are read
 // and saved by UID, the item keeping its file; removed files remove their items; items
 // the store has without a file (made before the vdir was set) get one. Installed as the
 // store's save hook, every save writes the item's file atomically before the store
@@ -13,6 +13,11 @@
 //
 // A file that cannot be read as an item is named with its line and problem and left
 // alone; the item it held before stays as it was.
+//
+// A file may hold several items (a calendar exported whole, an address book of many
+// cards): each is taken in. Orvida does not rewrite or delete such a file, as khal and
+// khard do not: a save or removal of one of its items fails, saying why, and the file
+// keeps every item.
 #include "data/pim/ovPimItem.h"
 #include "data/pim/ovPimSaveHook.h"
 #include "data/pim/ovPimVdirFile.h"
@@ -73,16 +78,20 @@ private:
     ovResult<> makeFolderIfNew(ovPimStore& store, ovPimItemType kind) const;
     // Fails when the item's file is not what the index says we last read or wrote.
     ovResult<> unchangedSinceRead(const ovPimVdirFile& row) const;
-    void listFolders(std::vector<Listed>& files, std::vector<std::string>& missingFolders,
+    void listFolders(std::vector<Listed>& files, std::vector<std::string>& unlistedFolders,
                      ovVdirSyncReport& report) const;
-    ovResult<> takeIn(ovPimStore& store, const Listed& listed, ovVdirSyncReport& report);
+    // mustDecode: some of the file's items left the store another way, so a file that is
+    // as it was must still be read to bring them back.
+    ovResult<> takeIn(ovPimStore& store, const Listed& listed, bool mustDecode, ovVdirSyncReport& report);
+    // Fails when the row's file holds other items too; `refused` says what did not happen.
+    ovResult<> refuseShared(ovPimStore& store, const ovPimVdirFile& row, const char* refused) const;
     std::string encode(const ovPimItem& item) const;
     void remember(const ovPimVdirFile& row);
 
     ovVdirSettings settings_;
     // During sync: the index by path, kept in step with every row written.
     bool syncing_ = false;
-    std::map<std::string, ovPimVdirFile> byPath_;
+    std::multimap<std::string, ovPimVdirFile> byPath_;
     std::unique_ptr<Reading> reading_;
     bool keepFileOnRemove_ = false;
 };

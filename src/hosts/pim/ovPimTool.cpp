@@ -560,7 +560,7 @@ public:
             text = ovJoinCalendars(calendars);
         }
         if (out_) {
-            if (ovResult<> written = ovDurableFile::write(*out_, text); !written)
+            if (ovResult<> written = ovDurableFile::writeOut(*out_, text); !written)
                 return ovFail(kStoreFailed, written.reason());
             return {};
         }

@@ -254,3 +254,25 @@ TEST_F(ovICalendarCodecTest, TasksAndNewItemsReadBackAsTheyWereSaved) {
     EXPECT_EQ(iso(appointmentAt(back, 0).end()), "2026-12-10T01:00:00");
     EXPECT_FALSE(appointmentAt(back, 0).reminderSet());
 }
+
+TEST_F(ovICalendarCodecTest, ImpossibleDatesAreNamedNotMovedToTheNextDayOrMonth) {
+    const std::string text = "BEGIN:VCALENDAR\nVERSION:2.0\n"                              // 1-2
+                             "BEGIN:VEVENT\nUID:a\nDTSTART:20260230T100000\nEND:VEVENT\n"  // 3-6
+                             "BEGIN:VEVENT\nUID:b\nDTSTART:20261310T100000Z\nEND:VEVENT\n" // 7-10
+                             "BEGIN:VEVENT\nUID:c\nDTSTART;TZID=Europe/Berlin:20260210T250000\nEND:VEVENT\n"
+                             "BEGIN:VTODO\nUID:d\nDUE;VALUE=DATE:20260229\nEND:VTODO\n"
+                             "BEGIN:VEVENT\nUID:e\nDTSTART;VALUE=DATE:20280229\nEND:VEVENT\n"
+                             "END:VCALENDAR\n";
+    const ovDecoded d = ovDecodeICalendar(text);
+    ASSERT_EQ(d.items.size(), 1u);
+    EXPECT_EQ(d.items[0]->uid(), "e"); // 2028 is a leap year
+    ASSERT_EQ(d.problems.size(), 4u);
+    const char* named[] = {"DTSTART 2026-02-30T10:00:00 is no real date and time",
+                           "DTSTART 2026-13-10T10:00:00 is no real date and time",
+                           "DTSTART 2026-02-10T25:00:00 is no real date and time",
+                           "DUE 2026-02-29 is no real date"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(d.problems[i].line, static_cast<int>(3 + 4 * i));
+        EXPECT_NE(d.problems[i].problem.find(named[i]), std::string::npos) << d.problems[i].problem;
+    }
+}

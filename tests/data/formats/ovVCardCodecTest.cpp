@@ -107,6 +107,23 @@ TEST(ovVCardCodecTest, ABrokenCardIsNamedByItsLineAndTheOthersAreStillRead) {
     EXPECT_NE(d.problems[3].problem.find("END:VCARD"), std::string::npos);
 }
 
+TEST(ovVCardCodecTest, ANulByteHiddenInQuotedPrintableIsRefusedLikeAPlainOne) {
+    const std::string text =
+        "BEGIN:VCARD\nVERSION:2.1\nN;ENCODING=QUOTED-PRINTABLE:Le=00e;;;;\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:2.1\nN:Kim;;;;\nTEL;CELL;ENCODING=QUOTED-PRINTABLE:0170=00\n"
+        "END:VCARD\n"
+        "BEGIN:VCARD\nVERSION:2.1\nN:Ray;;;;\nEMAIL;QUOTED-PRINTABLE:a=00@b.org\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:2.1\nN;ENCODING=QUOTED-PRINTABLE:M=C3=BCller;;;;\nEND:VCARD\n";
+    const ovDecoded d = ovDecodeVCards(text);
+    ASSERT_EQ(d.items.size(), 1u);
+    EXPECT_EQ(contactAt(d, 0).fileAs(), u"M\u00fcller");
+    ASSERT_EQ(d.problems.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.problems[i].line, static_cast<int>(1 + 4 * i + (i == 2 ? 1 : 0)));
+        EXPECT_NE(d.problems[i].problem.find("NUL"), std::string::npos) << d.problems[i].problem;
+    }
+}
+
 TEST(ovVCardCodecTest, WritingBackChangesOnlyWhatTheStoreHoldsAndKeepsTheRest) {
     const std::string text = "BEGIN:VCARD\r\n"
                              "VERSION:4.0\r\n"

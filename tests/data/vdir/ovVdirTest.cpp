@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -148,15 +149,21 @@ TEST_F(Vdir, ABrokenFileIsNamedAndTheItemItHeldStays) {
     attach();
     put("calendar/dentist.ics", event("dentist-1", "Dentist"));
     put("calendar/.dentist.ics.swp", "half written by an editor");
-    // What a save killed before its rename left, long ago, and what one is writing now.
-    put("calendar/.dentist.ics.Ab12Cd", "BEGIN:VCALENDAR");
-    fs::last_write_time(file("calendar/.dentist.ics.Ab12Cd"),
-                        fs::file_time_type::clock::now() - std::chrono::hours(2));
-    put("calendar/.dentist.ics.Xy34Zw", "BEGIN:VCALENDAR");
+    // What a save killed before its rename left, long ago, and what one is writing now;
+    // other programs' hidden files, however old, are theirs.
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    put("calendar/.dentist.ics.orvida-Ab12Cd.tmp", "BEGIN:VCALENDAR");
+    fs::last_write_time(file("calendar/.dentist.ics.orvida-Ab12Cd.tmp"), longAgo);
+    put("calendar/.dentist.ics.orvida-Xy34Zw.tmp", "BEGIN:VCALENDAR");
+    for (const char* theirs : {"calendar/.notes.ics.backup", "calendar/.dentist.ics.Ab12Cd"}) {
+        put(theirs, "kept");
+        fs::last_write_time(file(theirs), longAgo);
+    }
     put("calendar/notes.txt", "not a calendar file");
     EXPECT_EQ(counts(), "added 1, changed 0, removed 0, written 0");
-    EXPECT_EQ(names("calendar"), (std::vector<std::string>{".dentist.ics.Xy34Zw", ".dentist.ics.swp",
-                                                           "dentist.ics", "notes.txt"}));
+    EXPECT_EQ(names("calendar"), (std::vector<std::string>{
+                                     ".dentist.ics.Ab12Cd", ".dentist.ics.orvida-Xy34Zw.tmp",
+                                     ".dentist.ics.swp", ".notes.ics.backup", "dentist.ics", "notes.txt"}));
 
     put("calendar/dentist.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
                                 "DTSTART:not a date\r\nSUMMARY:Broken\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
@@ -294,4 +301,105 @@ TEST_F(Vdir, EventsAndToDosShareOneCalendarFolderAsKhalKeepsThem) {
         << joined(report.problems);
     EXPECT_EQ(subjectOf(appointments()[0]), "Dentist");
     EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
+}
+
+TEST_F(Vdir, EveryItemOfAFileHoldingSeveralComesInAndNoneIsDroppedFromIt) {
+    attach();
+    // Three events in one file, as a calendar exported whole; three cards in one file.
+    auto threeEvents = [](const std::string& thirdSummary) {
+        std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another program//EN\r\n";
+        for (const auto& [uid, summary] :
+             {std::pair<std::string, std::string>{"m-1", "One"}, {"m-2", "Two"}, {"m-3", thirdSummary}})
+            text += "BEGIN:VEVENT\r\nUID:" + uid +
+                    "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:20261210T140000\r\nDTEND:20261210T150000"
+                    "\r\nSUMMARY:" +
+                    summary + "\r\nEND:VEVENT\r\n";
+        return text + "END:VCALENDAR\r\n";
+    };
+    put("calendar/all.ics", threeEvents("Three"));
+    put("contacts/book.vcf", card("c-1", "Lee", "1") + card("c-2", "Kim", "2") + card("c-3", "Ray", "3"));
+    EXPECT_EQ(counts(), "added 6, changed 0, removed 0, written 0");
+    ASSERT_EQ(appointments().size(), 3u);
+    ASSERT_EQ(contacts().size(), 3u);
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
+
+    // Writing one back would drop the other two from the disk: refused, and said.
+    const std::string before = readAll(file("calendar/all.ics"));
+    ovPimStore::ItemList list = appointments();
+    auto* a = ovPimItemCast<ovPimAppointment>(list[0].get());
+    a->setLocation(u"Roma");
+    const ovResult<> saved = a->save();
+    ASSERT_FALSE(saved);
+    EXPECT_NE(saved.reason().find("holds 3 items"), std::string::npos) << saved.reason();
+    const ovResult<> removed = store->removeItem(ovPimItemType::contact, contacts()[0]->id());
+    ASSERT_FALSE(removed);
+    EXPECT_NE(removed.reason().find("book.vcf: holds 3 items"), std::string::npos) << removed.reason();
+    EXPECT_EQ(readAll(file("calendar/all.ics")), before);
+    EXPECT_EQ(contacts().size(), 3u);
+    EXPECT_EQ(names("contacts"), std::vector<std::string>{"book.vcf"});
+
+    // Another program edits one item and drops another: the third keeps its id.
+    int64_t oneId = 0;
+    for (const auto& item : appointments())
+        oneId = item->uid() == "m-1" ? item->id() : oneId;
+    std::string edited = threeEvents("Three later");
+    const size_t second = edited.find("BEGIN:VEVENT\r\nUID:m-2");
+    edited.erase(second, edited.find("END:VEVENT\r\n", second) + 12 - second);
+    put("calendar/all.ics", edited);
+    EXPECT_EQ(counts(), "added 0, changed 2, removed 1, written 0");
+    list = appointments();
+    ASSERT_EQ(list.size(), 2u);
+    for (const auto& item : list) {
+        if (item->uid() == "m-1")
+            EXPECT_EQ(item->id(), oneId);
+        else
+            EXPECT_EQ(subjectOf(item), "Three later");
+    }
+}
+
+TEST_F(Vdir, FilesWithAByteOrderMarkOrOldMacLineEndsAreRead) {
+    attach();
+    auto crOnly = [](std::string text) {
+        std::erase(text, '\n');
+        return text;
+    };
+    put("calendar/bom.ics", "\xEF\xBB\xBF" + event("bom-1", "Marked"));
+    put("calendar/mac.ics", crOnly(event("mac-1", "Old Mac")));
+    put("contacts/bom.vcf", "\xEF\xBB\xBF" + card("bom-2", "Lee", "1"));
+    put("contacts/mac.vcf", crOnly(card("mac-2", "Kim", "2")));
+    const ovVdirSyncReport report = sync();
+    EXPECT_EQ(ovVdirCounts(report), "added 4, changed 0, removed 0, written 0") << joined(report.problems);
+    std::vector<std::string> subjects;
+    for (const auto& item : appointments())
+        subjects.push_back(subjectOf(item));
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (std::vector<std::string>{"Marked", "Old Mac"}));
+    std::vector<std::string> uids;
+    for (const auto& item : contacts())
+        uids.push_back(item->uid());
+    std::sort(uids.begin(), uids.end());
+    EXPECT_EQ(uids, (std::vector<std::string>{"bom-2", "mac-2"}));
+}
+
+TEST_F(Vdir, AChangeThatKeepsSizeAndModificationTimeIsStillSeen) {
+    attach();
+    put("calendar/dentist.ics", event("dentist-1", "Dentist"));
+    sync();
+    // As cp -p or touch -d leave it: other bytes, the same size and time.
+    const auto stamp = fs::last_write_time(file("calendar/dentist.ics"));
+    put("calendar/dentist.ics", event("dentist-1", "Dentixt"));
+    fs::last_write_time(file("calendar/dentist.ics"), stamp);
+    EXPECT_EQ(counts(), "added 0, changed 1, removed 0, written 0");
+    EXPECT_EQ(subjectOf(appointments()[0]), "Dentixt");
+
+    // Orvida's own save is known by its stamp and not read again.
+    ovPimStore::ItemList list = appointments();
+    ovPimItemCast<ovPimAppointment>(list[0].get())->setLocation(u"Roma");
+    ASSERT_TRUE(list[0]->save());
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 0");
+    ovPimVdirFile row;
+    ASSERT_TRUE(store->vdirFileOf(ovPimItemType::appointment, list[0]->id(), row));
+    struct stat st {};
+    ASSERT_EQ(::stat(file("calendar/dentist.ics").c_str(), &st), 0);
+    EXPECT_EQ(row.ctimeNs, static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec);
 }

@@ -6,9 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -182,4 +184,31 @@ TEST_F(ovPimImportExportTest, ExportedCalendarsAndCardsAreReadByPythonsIcalendar
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(read(root + "/result.txt"),
               "['Neu, mit Ümlaut; und Komma', 'Stand-up']\n['Anna Berg', 'Åse Øster']\n");
+}
+
+TEST_F(ovPimImportExportTest, ExportWritesThroughALinkIntoAPipeAndReplacesOnlyARegularFile) {
+    ASSERT_EQ(run({"add-appointment", "--start", "2026-12-10T09:00:00", "--end", "2026-12-10T10:00:00",
+                   "--subject", "Dentist"}),
+              0)
+        << errors;
+    // A link to a file elsewhere (a dotfiles repository, a synced folder): the file changes,
+    // the link stays a link.
+    const std::string target = file("real.ics", "old contents");
+    fs::create_symlink(target, root + "/link.ics");
+    ASSERT_EQ(run({"export", "--appointments", "--out", root + "/link.ics"}), 0) << errors;
+    EXPECT_TRUE(fs::is_symlink(root + "/link.ics"));
+    EXPECT_NE(read(target).find("SUMMARY:Dentist"), std::string::npos) << read(target);
+
+    // A pipe another program reads from (read here at once: the calendar fits its buffer).
+    const std::string pipe = root + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(run({"export", "--appointments", "--out", pipe}), 0) << errors;
+    std::string streamed(65536, '\0');
+    const ssize_t n = ::read(reader, streamed.data(), streamed.size());
+    ::close(reader);
+    streamed.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_NE(streamed.find("SUMMARY:Dentist"), std::string::npos) << streamed;
 }

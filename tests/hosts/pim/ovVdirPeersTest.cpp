@@ -308,3 +308,39 @@ TEST_F(VdirPeers, TheProgramReadsTheVdirAtStartAndNamesTheFileItLeftOut) {
     // The broken file is still there, as it was.
     EXPECT_TRUE(fs::exists(vdir + "/calendar/broken.ics"));
 }
+
+TEST_F(VdirPeers, AFolderThatCannotBeListedKeepsItsItemsUntilItCanBe) {
+    // One event per file, as khal writes them, and one file of two, as a calendar exported whole.
+    auto event = [](const std::string& uid, const std::string& summary) {
+        return "BEGIN:VEVENT\r\nUID:" + uid +
+               "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:20261210T140000Z\r\nDTEND:"
+               "20261210T150000Z\r\nSUMMARY:" +
+               summary + "\r\nEND:VEVENT\r\n";
+    };
+    const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//another program//EN\r\n";
+    std::ofstream(vdir + "/calendar/dentist.ics")
+        << head << event("dentist-1", "Dentist") << "END:VCALENDAR\r\n";
+    std::ofstream(vdir + "/calendar/exported.ics")
+        << head << event("team-1", "Team") << event("gym-1", "Gym") << "END:VCALENDAR\r\n";
+    ASSERT_EQ(pim({"sync"}).output, "added 3, changed 0, removed 0, written 0\n");
+
+    // The user running the sync may not read the folder. Root reads every folder, so as
+    // root the sync runs as nobody, on a tree nobody owns.
+    fs::permissions(vdir + "/calendar", fs::perms::none);
+    std::string asUser;
+    if (geteuid() == 0) {
+        ASSERT_EQ(sh("chown -R 65534:65534 '" + work + "'").code, 0);
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    const Ran refused =
+        sh(asUser + ORVIDA_BIN_DIR "/orvida pim --data '" + data + "' --config '" + orvidaConfig + "' sync");
+    fs::permissions(vdir + "/calendar", fs::perms::owner_all);
+    EXPECT_NE(refused.output.find("added 0, changed 0, removed 0, written 0"), std::string::npos)
+        << refused.output;
+    EXPECT_NE(refused.output.find(vdir + "/calendar: cannot be listed"), std::string::npos) << refused.output;
+
+    // Back, it finds every item where it was: nothing added again under a new id.
+    EXPECT_EQ(pim({"sync"}).output, "added 0, changed 0, removed 0, written 0\n");
+    const std::string listed = pim({"list", "appointments"}).output;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3) << listed;
+}
