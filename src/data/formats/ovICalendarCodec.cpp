@@ -265,6 +265,9 @@ std::string readEvent(icalcomponent* calendar, icalcomponent* event, EventFields
         return "the event's end cannot be read" + libicalError(event, "DTEND") +
                libicalError(event, "DURATION");
     }
+    // Some writers end a one-day event on the day it starts; other calendars show it as that day.
+    if (f.allDay && f.end == f.start)
+        f.end = f.start + 1;
     if (f.end < f.start)
         return "the event ends before it starts";
     if (!ovPimIsValidDate(f.end))
