@@ -160,7 +160,7 @@ public:
         const std::optional<Span> span = spanOf(calendar_, event);
         if (!span)
             return;
-        emit(event, uid, *span, span->start.time, localDate(rid.time, rid.zone), true);
+        emit(event, uid, *span, span->start.time, localDate(rid.time, rid.zone));
     }
 
     void addMaster(icalcomponent* event, const std::string& uid) {
@@ -258,7 +258,7 @@ private:
     }
 
     void emit(icalcomponent* event, const std::string& uid, const Span& span, const icaltimetype& at,
-              std::optional<double> recurrenceId, bool isOverride = false) {
+              std::optional<double> recurrenceId) {
         icaltimetype endAt = at;
         if (span.start.zone != nullptr) {
             // The length is elapsed time: add it to the instant, then read the end on the same clock.
@@ -282,7 +282,6 @@ private:
         o.subject = ovPropertyText(event, ICAL_SUMMARY_PROPERTY);
         o.location = ovPropertyText(event, ICAL_LOCATION_PROPERTY);
         o.recurrenceId = recurrenceId;
-        o.isOverride = isOverride;
         out_.push_back(std::move(o));
     }
 

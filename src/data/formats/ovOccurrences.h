@@ -22,8 +22,6 @@ struct ovOccurrence {
     // The instance's original start (local) for an instance of a repeating event or an
     // override; empty for an event that does not repeat.
     std::optional<double> recurrenceId;
-    // Whether the instance comes from its own VEVENT (RECURRENCE-ID) rather than the rule.
-    bool isOverride = false;
 };
 
 // The occurrences that overlap [from, to) (an instant one counts when it begins inside),

@@ -245,17 +245,9 @@ ovResult<> listOccurrences(ovPimApplication& app, double from, double to, std::o
                 all.push_back(std::move(o));
         } else if (!expanded && a->start() < to && (a->end() > from || a->start() >= from)) {
             all.push_back(ovOccurrence{a->start(), a->end(), a->uid(), ovToUtf8(a->subject()),
-                                       ovToUtf8(a->location()), std::nullopt, false});
+                                       ovToUtf8(a->location()), std::nullopt});
         }
     }
-    // A moved instance kept as an item of its own replaces the one its series' rule makes.
-    std::set<std::pair<std::string, double>> moved;
-    for (const ovOccurrence& o : all)
-        if (o.isOverride && o.recurrenceId)
-            moved.emplace(o.uid, *o.recurrenceId);
-    std::erase_if(all, [&](const ovOccurrence& o) {
-        return !o.isOverride && o.recurrenceId && moved.count({o.uid, *o.recurrenceId}) != 0;
-    });
     std::stable_sort(all.begin(), all.end(),
                      [](const ovOccurrence& x, const ovOccurrence& y) { return x.start < y.start; });
     for (const ovOccurrence& o : all) {

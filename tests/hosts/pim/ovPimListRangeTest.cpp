@@ -61,6 +61,28 @@ TEST_F(ovPimListRangeTest, RepeatingEventsListEveryOccurrenceInTheRangeByStart) 
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2);
 }
 
+TEST_F(ovPimListRangeTest, AMovedInstanceInTheSameFileShowsAtItsNewTimeOnly) {
+    ASSERT_EQ(run({"import", file("moved.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//elsewhere//EN\r\n"
+                                               "BEGIN:VEVENT\r\nUID:c1\r\nDTSTART:20261207T090000\r\n"
+                                               "DTEND:20261207T100000\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+                                               "SUMMARY:Course\r\nEND:VEVENT\r\n"
+                                               "BEGIN:VEVENT\r\nUID:c1\r\nRECURRENCE-ID:20261214T090000\r\n"
+                                               "DTSTART:20261215T140000\r\nDTEND:20261215T150000\r\n"
+                                               "SUMMARY:Course moved\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")}),
+              0)
+        << errors;
+    ASSERT_EQ(run({"list", "appointments", "--from", "2026-12-01T00:00:00", "--to", "2027-01-01T00:00:00"}),
+              0)
+        << errors;
+    EXPECT_EQ(output,
+              "{\"start\":\"2026-12-07T09:00:00\",\"end\":\"2026-12-07T10:00:00\",\"subject\":\"Course\","
+              "\"location\":\"\",\"uid\":\"c1\",\"recurrenceId\":\"2026-12-07T09:00:00\"}\n"
+              "{\"start\":\"2026-12-15T14:00:00\",\"end\":\"2026-12-15T15:00:00\",\"subject\":\"Course "
+              "moved\",\"location\":\"\",\"uid\":\"c1\",\"recurrenceId\":\"2026-12-14T09:00:00\"}\n"
+              "{\"start\":\"2026-12-21T09:00:00\",\"end\":\"2026-12-21T10:00:00\",\"subject\":\"Course\","
+              "\"location\":\"\",\"uid\":\"c1\",\"recurrenceId\":\"2026-12-21T09:00:00\"}\n");
+}
+
 TEST_F(ovPimListRangeTest, ARangeNeedsBothEndsInOrder) {
     EXPECT_EQ(run({"list", "appointments", "--from", "2026-12-08T00:00:00"}), 2);
     EXPECT_EQ(run({"list", "appointments", "--from", "2026-12-08T00:00:00", "--to", "2026-12-01T00:00:00"}),
