@@ -1,6 +1,7 @@
 #include "data/formats/ovICalendarCodec.h"
 
 #include "data/formats/ovContentLines.h"
+#include "data/formats/ovICalProperties.h"
 #include "data/pim/ovPimAppointment.h"
 #include "data/pim/ovPimTask.h"
 #include "system/ovClock.h"
@@ -164,23 +165,6 @@ ovSystemTime fromTm(const std::tm& tm) {
     return st;
 }
 
-// The zone a TZID names: the calendar's own VTIMEZONE, else the system's zone of that name.
-icaltimezone* zoneNamed(icalcomponent* calendar, const char* tzid) {
-    if (icaltimezone* zone = icalcomponent_get_timezone(calendar, tzid))
-        return zone;
-    std::string name = tzid;
-    // Some writers put a prefix before the Olson name ("/mozilla.org/20050126_1/Europe/Berlin").
-    while (!name.empty() && icaltimezone_get_builtin_timezone(name.c_str()) == nullptr) {
-        const size_t slash = name.find('/', 1);
-        if (slash == std::string::npos)
-            return nullptr;
-        name.erase(0, slash + (name[0] == '/' ? 0 : 1));
-        if (!name.empty() && name[0] == '/')
-            name.erase(0, 1);
-    }
-    return name.empty() ? nullptr : icaltimezone_get_builtin_timezone(name.c_str());
-}
-
 // A DATE or DATE-TIME property as a local store date; the problem when it cannot be one.
 std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, bool& isDate) {
     const char* name = icalproperty_get_property_name(prop);
@@ -220,7 +204,7 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
         icaltimezone* zone = icaltimezone_get_utc_timezone();
         if (!icaltime_is_utc(t)) {
             icalparameter* tzid = icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER);
-            zone = zoneNamed(calendar, icalparameter_get_tzid(tzid));
+            zone = ovZoneNamed(calendar, icalparameter_get_tzid(tzid));
             if (zone == nullptr)
                 return std::string(name) + ": the time zone " + icalparameter_get_tzid(tzid) +
                        " is not known";
@@ -234,14 +218,6 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
     if (!toDate(st, out))
         return std::string(name) + " is outside the dates the calendar holds (years 100 to 9999)";
     return {};
-}
-
-std::string text(icalcomponent* c, icalproperty_kind kind) {
-    icalproperty* p = icalcomponent_get_first_property(c, kind);
-    if (p == nullptr)
-        return {};
-    const char* value = icalvalue_get_text(icalproperty_get_value(p));
-    return value != nullptr ? value : "";
 }
 
 // What libical said about a property it dropped, for the problem's message.
@@ -304,12 +280,15 @@ std::string readEvent(icalcomponent* calendar, icalcomponent* event, EventFields
         return "the event's end cannot be read" + libicalError(event, "DTEND") +
                libicalError(event, "DURATION");
     }
+    // Some writers end a one-day event on the day it starts; other calendars show it as that day.
+    if (f.allDay && f.end == f.start)
+        f.end = f.start + 1;
     if (f.end < f.start)
         return "the event ends before it starts";
     if (!ovPimIsValidDate(f.end))
         return "the event's end is outside the dates the calendar holds";
-    f.summary = text(event, ICAL_SUMMARY_PROPERTY);
-    f.location = text(event, ICAL_LOCATION_PROPERTY);
+    f.summary = ovPropertyText(event, ICAL_SUMMARY_PROPERTY);
+    f.location = ovPropertyText(event, ICAL_LOCATION_PROPERTY);
     for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
          alarm != nullptr; alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
         const std::optional<double> at = alarmTime(calendar, alarm, f.start, f.end);
@@ -353,7 +332,7 @@ std::string readTask(icalcomponent* calendar, icalcomponent* todo, TaskFields& f
             return std::string("the task's ") + name + " cannot be read" + libicalError(todo, name);
         }
     }
-    f.summary = text(todo, ICAL_SUMMARY_PROPERTY);
+    f.summary = ovPropertyText(todo, ICAL_SUMMARY_PROPERTY);
     if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PRIORITY_PROPERTY))
         f.importance = importanceOf(icalproperty_get_priority(p));
     for (icalcomponent* alarm = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT);
@@ -396,7 +375,7 @@ TimeForm formOf(icalproperty* prop, icaltimezone*& zone, icalcomponent* calendar
     if (icaltime_is_utc(t))
         return TimeForm::utc;
     if (icalparameter* tzid = icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER)) {
-        zone = zoneNamed(calendar, icalparameter_get_tzid(tzid));
+        zone = ovZoneNamed(calendar, icalparameter_get_tzid(tzid));
         return zone != nullptr ? TimeForm::zoned : TimeForm::utc;
     }
     return TimeForm::floating;

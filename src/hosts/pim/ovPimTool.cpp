@@ -1,6 +1,7 @@
 #include "hosts/pim/ovPimTool.h"
 
 #include "data/formats/ovICalendarCodec.h"
+#include "data/formats/ovOccurrences.h"
 #include "data/formats/ovVCardCodec.h"
 #include "data/ovUserData.h"
 #include "data/pim/ovPimApplication.h"
@@ -16,6 +17,7 @@
 #include "system/ovPaths.h"
 #include "system/ovUtf.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -40,6 +42,7 @@ constexpr int kBadUsage = 2;
 constexpr char kUsage[] =
     "usage: orvida pim [--data DIR] [--config DIR] COMMAND\n"
     "  list contacts|appointments|tasks\n"
+    "  list appointments --from DATE --to DATE  (the occurrences that overlap the range)\n"
     "  add-contact [--file-as T] [--first T] [--home T] [--mobile T] [--work T] [--fax T] [--email T]\n"
     "  add-appointment --start DATE --end DATE [--subject T] [--location T] [--reminder MINUTES]\n"
     "  add-task --start DATE --due DATE [--subject T] [--importance 0|1|2] [--reminder DATE|MINUTES]\n"
@@ -179,16 +182,23 @@ ovResult<> storeFailure(const ovResult<>& r) {
     return ovFail(kStoreFailed, r.reason());
 }
 
-ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostream& out) {
-    const int folderId = kind == "contacts"       ? ovPimFolderContacts
-                         : kind == "appointments" ? ovPimFolderCalendar
-                                                  : ovPimFolderTasks;
+// The items of one of the default folders.
+ovResult<> folderItems(ovPimApplication& app, int folderId, std::unique_ptr<ovPimItems>& items) {
     std::unique_ptr<ovPimFolder> folder;
-    std::unique_ptr<ovPimItems> items;
     if (ovResult<> r = app.getDefaultFolder(folderId, folder); !r)
         return storeFailure(r);
     if (ovResult<> r = folder->items(items); !r)
         return storeFailure(r);
+    return {};
+}
+
+ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostream& out) {
+    const int folderId = kind == "contacts"       ? ovPimFolderContacts
+                         : kind == "appointments" ? ovPimFolderCalendar
+                                                  : ovPimFolderTasks;
+    std::unique_ptr<ovPimItems> items;
+    if (ovResult<> r = folderItems(app, folderId, items); !r)
+        return r;
     for (int index = 1; index <= items->count(); ++index) {
         const ovPimItem* item = items->peek(index);
         if (const auto* c = ovPimItemCast<ovPimContact>(item)) {
@@ -215,6 +225,42 @@ ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostrea
     return {};
 }
 
+// The occurrences of every appointment that overlap [from, to): a repeating event's rule
+// is expanded from the text it was read from; an item made here or by the wizards is its
+// own one occurrence.
+ovResult<> listOccurrences(ovPimApplication& app, double from, double to, std::ostream& out) {
+    std::unique_ptr<ovPimItems> items;
+    if (ovResult<> r = folderItems(app, ovPimFolderCalendar, items); !r)
+        return r;
+    std::vector<ovOccurrence> all;
+    for (int index = 1; index <= items->count(); ++index) {
+        const auto* a = ovPimItemCast<ovPimAppointment>(items->peek(index));
+        if (a == nullptr)
+            continue;
+        ovResult<std::vector<ovOccurrence>> expanded =
+            a->sourceText().empty() ? ovResult<std::vector<ovOccurrence>>(ovFail("no text"))
+                                    : ovExpandOccurrences(a->sourceText(), from, to);
+        if (expanded && !expanded.value().empty()) {
+            for (ovOccurrence& o : expanded.value())
+                all.push_back(std::move(o));
+        } else if (!expanded && a->start() < to && (a->end() > from || a->start() >= from)) {
+            all.push_back(ovOccurrence{a->start(), a->end(), a->uid(), ovToUtf8(a->subject()),
+                                       ovToUtf8(a->location()), std::nullopt});
+        }
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const ovOccurrence& x, const ovOccurrence& y) { return x.start < y.start; });
+    for (const ovOccurrence& o : all) {
+        out << "{\"start\":" << jsonDate(o.start) << ",\"end\":" << jsonDate(o.end)
+            << ",\"subject\":" << ovJsonString(o.subject) << ",\"location\":" << ovJsonString(o.location)
+            << ",\"uid\":" << ovJsonString(o.uid);
+        if (o.recurrenceId)
+            out << ",\"recurrenceId\":" << jsonDate(*o.recurrenceId);
+        out << "}\n";
+    }
+    return {};
+}
+
 // Each command checks every option before the store is opened, so a refused command
 // creates no file.
 class Command {
@@ -232,14 +278,27 @@ public:
         kind_ = args[first];
         if (kind_ != "contacts" && kind_ != "appointments" && kind_ != "tasks")
             return ovFail(kBadUsage, "cannot list " + kind_ + " (contacts, appointments or tasks)");
-        if (first + 1 < args.size())
+        if (first + 1 >= args.size())
+            return {};
+        if (kind_ != "appointments")
             return ovFail(kBadUsage, "unexpected " + args[first + 1]);
+        if (ovResult<> f = range_.parseWithSpan(args, first + 1, "--from", from_, "--to", to_); !f)
+            return f;
+        if (to_ < from_)
+            return ovFail(kBadUsage, "--to is before --from");
+        ranged_ = true;
         return {};
     }
-    ovResult<> run(ovPimApplication& app, std::ostream& out) override { return listItems(app, kind_, out); }
+    ovResult<> run(ovPimApplication& app, std::ostream& out) override {
+        return ranged_ ? listOccurrences(app, from_, to_, out) : listItems(app, kind_, out);
+    }
 
 private:
     std::string kind_;
+    Options range_{{"--from", "--to"}, {"--from", "--to"}};
+    bool ranged_ = false;
+    double from_ = 0;
+    double to_ = 0;
 };
 
 template <class T> ovResult<> saveNew(ovPimApplication& app, std::unique_ptr<ovPimItem>& created, T*& item) {

@@ -4,6 +4,8 @@
 #include "data/pim/ovPimTask.h"
 #include "system/ovDateTime.h"
 
+#include "ovLocalZoneTest.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -24,22 +26,9 @@ std::string iso(double date) {
 }
 
 // The store keeps local time; these tests read and write it as Berlin's.
-class ovICalendarCodecTest : public ::testing::Test {
+class ovICalendarCodecTest : public ovLocalZoneTest {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ"))
-            saved_ = tz;
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    std::optional<std::string> saved_;
+    void SetUp() override { useZone("Europe/Berlin"); }
 };
 
 const ovPimAppointment& appointmentAt(const ovDecoded& d, size_t i) {
