@@ -165,13 +165,40 @@ void ovHomeScreen::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     drawShadowed(dc, line.view(), toPixels(L::dateText), ovTextVCenter | ovTextWordWrap);
     popFont(dc);
 
+    drawClock(dc, toPixels(L::clockText));
     pushFont(dc, &ovFontSet::bold10);
-    std::snprintf(ascii, sizeof ascii, "%02u:%02u:%02u", shownTime.hour, shownTime.minute, shownTime.second);
-    line.clear();
-    appendAscii(line, ascii);
-    drawShadowed(dc, line.view(), toPixels(L::clockText), ovTextCenter | ovTextVCenter | ovTextWordWrap);
     drawTimeLine(nav, dc, toPixels(L::timeLine));
     popFont(dc);
+}
+
+// The clock stays on one line: a wrapped clock reads as two numbers. Where the seconds
+// do not fit in the bold face they are tried in the regular one, and where they fit in
+// neither the clock shows hours and minutes, which fit every portrait size we lay out.
+void ovHomeScreen::drawClock(ovCanvas& dc, const ovRect& rect) const {
+    ovFontSet* fonts = ovFontSet::instance();
+    char ascii[32];
+    Line line;
+    const int room = rect.right - rect.left;
+    const ovFont* faces[] = {fonts ? fonts->bold10.get() : nullptr, fonts ? fonts->regular10.get() : nullptr};
+    const ovFont* previous = dc.font();
+    for (const bool seconds : {true, false}) {
+        if (seconds)
+            std::snprintf(ascii, sizeof ascii, "%02u:%02u:%02u", shownTime.hour, shownTime.minute,
+                          shownTime.second);
+        else
+            std::snprintf(ascii, sizeof ascii, "%02u:%02u", shownTime.hour, shownTime.minute);
+        line.clear();
+        appendAscii(line, ascii);
+        for (const ovFont* face : faces) {
+            dc.selectFont(face);
+            if (dc.measureText(line.view()) <= room || (!seconds && face == faces[1])) {
+                drawShadowed(dc, line.view(), rect, ovTextCenter | ovTextVCenter);
+                dc.selectFont(previous);
+                return;
+            }
+        }
+    }
+    dc.selectFont(previous);
 }
 
 double ovHomeScreen::halfWindow() const {

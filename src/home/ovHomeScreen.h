@@ -1,8 +1,8 @@
 #pragma once
-// The home screen: four large buttons into the wizards, the date, a clock with
-// seconds, and a time line of the appointments of the last and the next 24 hours with
-// the next one described in words. It draws the whole screen itself, and the hyper
-// bar over it.
+// The home screen: four large buttons into the wizards, the date, a clock (with
+// seconds where its field has room), and a time line of the appointments of the last
+// and the next 24 hours with the next one described in words. It draws the whole
+// screen itself, and the hyper bar over it.
 #include "base/ovFixedText.h"
 #include "base/ovPtrArray.h"
 #include "shell/ovHyperNode.h"
@@ -51,5 +51,6 @@ public:
 
 private:
     void drawTimeLine(ovNavigator& nav, ovCanvas& dc, const ovRect& strip);
+    void drawClock(ovCanvas& dc, const ovRect& rect) const;
     void fetchAppointments(ovNavigator& nav);
 };

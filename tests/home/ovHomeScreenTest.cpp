@@ -7,11 +7,14 @@
 #include "store/ovPoomSession.h"
 #include "support/ovTestProgram.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -224,4 +227,53 @@ TEST_F(HomeScreen, ButtonsHighlightAndEnterTheirWizardRoots) {
     EXPECT_GT(p->app().repaintCount, repaints);
     p->run("up 60 100\nwait 10");
     EXPECT_EQ(p->nav().current, home);
+}
+
+namespace {
+// Rows and columns of the clock's light letters inside its field, on the frame a
+// fresh program draws at the given screen size.
+struct Ink {
+    std::vector<int> rows;
+    int left = 1 << 30, right = -1;
+    ovRect field;
+};
+Ink clockInk(int width, int height) {
+    ovTestProgram p(width, height);
+    p.nav().current = p.nav().findById(ovHomeScreenId);
+    p.run("wait 100");
+    const ovFramebuffer& frame = p.app().backBuffer().frame();
+    namespace L = ovHomeLayout;
+    Ink ink;
+    // The clock's letters may stand below its field (they are centred on their line,
+    // not on the field), so the rows are looked at down to the time line.
+    ink.field = {fracWidth(L::clockText.left), fracHeight(L::clockText.top), fracWidth(L::clockText.right),
+                 fracHeight(L::timeLine.top)};
+    for (int y = ink.field.top; y < ink.field.bottom; ++y) {
+        bool any = false;
+        for (int x = ink.field.left; x < ink.field.right; ++x)
+            if (ovRed(frame.pixel(x, y)) > 0xB0 && ovGreen(frame.pixel(x, y)) > 0xB0 &&
+                ovBlue(frame.pixel(x, y)) > 0xB0) {
+                any = true;
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+            }
+        if (any)
+            ink.rows.push_back(y);
+    }
+    return ink;
+}
+} // namespace
+
+// A wrapped clock ("10:00:0" over "0") reads as two numbers; a clock cut at the
+// field's edge loses a digit. Either shows as ink rows with a gap, or ink at the edge.
+TEST(Clock, OneLineInsideItsFieldAtEveryPortraitSize) {
+    const std::pair<int, int> sizes[] = {{240, 320}, {480, 640}, {720, 1440}, {1080, 2340}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        const Ink ink = clockInk(w, h);
+        ASSERT_FALSE(ink.rows.empty());
+        EXPECT_EQ(ink.rows.back() - ink.rows.front() + 1, static_cast<int>(ink.rows.size())) << "wrapped";
+        EXPECT_GT(ink.left, ink.field.left);
+        EXPECT_LT(ink.right, ink.field.right - 1);
+    }
 }
