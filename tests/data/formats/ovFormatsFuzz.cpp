@@ -16,7 +16,11 @@
 namespace {
 
 void checkProblems(const ovDecoded& d, std::string_view text) {
-    const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    // Lines end as the readers end them: CR LF, LF, or a lone CR (old Mac files).
+    int lines = 1;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++lines;
     for (const ovDecodeProblem& p : d.problems)
         if (p.line < 1 || p.line > lines || p.problem.empty())
             std::abort();
