@@ -1,5 +1,7 @@
 #include "system/ovProcess.h"
 
+#include "system/ovFileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -8,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,12 +53,21 @@ std::string secondsText(int ms) {
 } // namespace
 
 ovResult<ovProcessRun> ovRunProcess(const std::vector<std::string>& argv, int timeoutMs,
-                                    const std::vector<std::string>& extraEnv) {
+                                    const std::vector<std::string>& extraEnv, std::string_view input) {
     if (argv.empty() || argv[0].empty())
         return ovFail(ovProcessCode::cannotStart, "no program to run");
     ovPipe out, err;
     if (!out.open() || !err.open())
         return ovFail(ovProcessCode::cannotStart, std::string("cannot make a pipe: ") + std::strerror(errno));
+    // The input waits whole in an anonymous file rather than a pipe: nothing to feed while
+    // the child runs, and a child that never reads it cannot make us wait or fail.
+    ovFileDescriptor inputFile;
+    if (!input.empty()) {
+        inputFile.reset(memfd_create("orvida-input", MFD_CLOEXEC));
+        if (!inputFile.valid() || !inputFile.writeAll(input) || lseek(inputFile.get(), 0, SEEK_SET) != 0)
+            return ovFail(ovProcessCode::cannotStart,
+                          std::string("cannot hold the program's input: ") + std::strerror(errno));
+    }
 
     std::vector<char*> args;
     for (const std::string& a : argv)
@@ -72,7 +84,10 @@ ovResult<ovProcessRun> ovRunProcess(const std::vector<std::string>& argv, int ti
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (inputFile.valid())
+        posix_spawn_file_actions_adddup2(&actions, inputFile.get(), 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out.fd[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err.fd[1], 2);
     posix_spawnattr_t attr;

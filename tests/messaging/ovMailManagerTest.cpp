@@ -227,10 +227,11 @@ TEST_F(MailManager, SpooledSmsCarriesNumberTextAndStatusReport) {
     EXPECT_EQ(ovFilesIn(data() / "sms-spool", ".sms").size(), 1u);
 }
 
-TEST_F(MailManager, CommandProviderGetsNumberAndTextIntact) {
+TEST_F(MailManager, CommandProviderGetsTheNumberAsArgumentAndTheTextOnInput) {
+    // Records its arguments, then what it reads on standard input.
     const fs::path script = scratch / "send-sms.sh", record = scratch / "args.txt";
     ovWriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$ORVIDA_SMS_STATUS_REPORT\" > '" +
-                            record.string() +
+                            record.string() + "'\ncat >> '" + record.string() +
                             "'\n[ \"$3\" != fail ] || { echo 'modem busy' >&2; exit 3; }\n");
     fs::permissions(script, fs::perms::owner_all);
     ovWriteFile(config() / "orvida.conf",
@@ -240,7 +241,11 @@ TEST_F(MailManager, CommandProviderGetsNumberAndTextIntact) {
     const std::u16string text = u"He said \"hi\" & 'bye' $HOME; `date`";
     const ovResult<void> sent = mail.sendSms(false, true, u"", u"+441234", text);
     ASSERT_TRUE(sent.ok()) << sent.reason();
-    EXPECT_EQ(ovReadFile(record), "4\n--modem\nfirst one\n+441234\n" + ovToUtf8(text) + "\n0\n");
+    EXPECT_EQ(ovReadFile(record), "3\n--modem\nfirst one\n+441234\n0\n" + ovToUtf8(text));
+
+    // A text that an option parser would take for "print your help" is never an argument.
+    ASSERT_TRUE(mail.sendSms(true, true, u"", u"+441234", u"-h").ok());
+    EXPECT_EQ(ovReadFile(record), "3\n--modem\nfirst one\n+441234\n1\n-h");
 
     const ovResult<void> failed = mail.sendSms(true, true, u"", u"fail", u"text");
     ASSERT_FALSE(failed.ok());

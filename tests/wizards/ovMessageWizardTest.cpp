@@ -193,10 +193,11 @@ TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
     EXPECT_TRUE(server->received().empty());
 }
 
-TEST_F(MessageWizard, TheCommandProviderGetsTheMobileNumberAndTheText) {
+TEST_F(MessageWizard, TheCommandProviderGetsTheMobileNumberAndTheTextOnItsInput) {
     start();
     const fs::path script = scratch / "send-sms.sh", record = scratch / "args.txt";
-    ovWriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'\n");
+    ovWriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'\ncat >> '" +
+                            record.string() + "'\n");
     fs::permissions(script, fs::perms::owner_all);
     ovWriteFile(scratch / "config/orvida.conf",
                 "[sms]\nprovider = command\ncommand = " + script.string() + "\n");
@@ -204,7 +205,7 @@ TEST_F(MessageWizard, TheCommandProviderGetsTheMobileNumberAndTheText) {
     pickRow(sms);
     ASSERT_NE(display(), nullptr);
     EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
-    EXPECT_EQ(ovReadFile(record), "2\n+49 170 1234567\nSee you at noon\n");
+    EXPECT_EQ(ovReadFile(record), "1\n+49 170 1234567\nSee you at noon");
     EXPECT_TRUE(spool().empty());
     EXPECT_TRUE(server->received().empty());
 }

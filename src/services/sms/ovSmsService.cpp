@@ -105,13 +105,14 @@ ovResult<void> ovSmsService::spool(const std::string& smsc, const std::string& t
 
 ovResult<void> ovSmsService::runCommand(const std::string& smsc, const std::string& to,
                                         const std::string& text, bool report) {
+    // The text goes on standard input: as an argument, a text such as "-h" would be
+    // read as an option, and a program that printed its help would say it had sent.
     std::vector<std::string> argv = settings_.command;
     argv.push_back(to);
-    argv.push_back(text);
     std::vector<std::string> env = {std::string("ORVIDA_SMS_STATUS_REPORT=") + (report ? "1" : "0")};
     if (!smsc.empty())
         env.push_back("ORVIDA_SMS_SMSC=" + smsc);
-    ovResult<ovProcessRun> run = ovRunProcess(argv, settings_.timeoutSeconds * 1000, env);
+    ovResult<ovProcessRun> run = ovRunProcess(argv, settings_.timeoutSeconds * 1000, env, text);
     if (!run)
         return ovFail(ovSmsCode::commandFailed, "the SMS was not sent: " + run.reason());
     if (run.value().exitStatus != 0) {

@@ -2,8 +2,8 @@
 // The SMS service: open it for the text provider, send, close (on destruction). Where
 // a message goes is Orvida's configuration's choice (ovSmsSettings): the spool, one
 // file per message in the data folder for another program to pick up, or a command
-// run with the destination and the text as its last two arguments, whose exit status
-// says whether the message went.
+// run with the destination as its last argument and the text on its standard input,
+// whose exit status says whether the message went.
 #include "base/ovFixedText.h"
 #include "base/ovResult.h"
 #include "services/sms/ovSmsSettings.h"
