@@ -1,25 +1,8 @@
 #include "services/notify/ovDbusNotifier.h"
 
-#include <dbus/dbus.h>
-
-#include <memory>
+#include "services/notify/ovDbus.h"
 
 namespace {
-
-// Frees a libdbus error on every path.
-struct ovDbusError {
-    DBusError e;
-    ovDbusError() { dbus_error_init(&e); }
-    ~ovDbusError() { dbus_error_free(&e); }
-    ovDbusError(const ovDbusError&) = delete;
-    ovDbusError& operator=(const ovDbusError&) = delete;
-    std::string text() const { return dbus_error_is_set(&e) ? std::string(e.message) : "unknown error"; }
-};
-
-struct ovDbusMessageFree {
-    void operator()(DBusMessage* m) const { dbus_message_unref(m); }
-};
-using ovDbusMessage = std::unique_ptr<DBusMessage, ovDbusMessageFree>;
 
 // libdbus aborts the process on text that is not valid UTF-8; a stored subject may be
 // anything, so such text is replaced rather than sent.

@@ -1,5 +1,8 @@
 #include "services/sms/ovSmsService.h"
 
+#include "services/sms/ovModemManagerSms.h"
+#include "services/sms/ovSmsRecord.h"
+
 #include "system/ovDurableFile.h"
 #include "system/ovPaths.h"
 #include "system/ovProcess.h"
@@ -9,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -55,6 +59,9 @@ ovResult<std::unique_ptr<ovSmsService>> ovSmsService::open(std::u16string_view p
         return ovFail(ovSmsCode::badSettings,
                       settings.file +
                           ": the SMS provider 'command' needs a 'command = PROGRAM' line in [sms]");
+    // Where the user chose nothing, a phone's modem service is the way out.
+    if (!settings.providerGiven && ovModemManagerSms::present())
+        settings.provider = ovSmsSettings::Provider::modemmanager;
     return std::unique_ptr<ovSmsService>(new ovSmsService(std::move(settings), folders.dataDir));
 }
 
@@ -75,6 +82,8 @@ ovResult<uint32_t> ovSmsService::sendMessage(const ovSmsAddress* smsc, const ovS
     const bool report = (providerData.messageOptions & ovPS_MESSAGE_OPTION_STATUSREPORT) != 0;
     ovResult<void> sent = settings_.provider == ovSmsSettings::Provider::command
                               ? runCommand(centre, to, text, report)
+                          : settings_.provider == ovSmsSettings::Provider::modemmanager
+                              ? sendThroughModem(centre, to, text, report)
                               : spool(centre, to, text, report, providerData.messageClass);
     if (!sent)
         return sent.error();
@@ -123,4 +132,117 @@ ovResult<void> ovSmsService::runCommand(const std::string& smsc, const std::stri
         return ovFail(ovSmsCode::commandFailed, why);
     }
     return {};
+}
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 1;
+}
+
+// Brings a record up to what ModemManager says of its message; true when it changed.
+bool apply(ovSmsRecord& record, const ovMmSmsStatus& status) {
+    const ovSmsRecord before = record;
+    if (record.state == ovSmsState::queued && status.state == ovMmSmsStatus::stateSent) {
+        record.state = ovSmsState::sent;
+        record.lastError.clear();
+    }
+    if (record.state == ovSmsState::sent) {
+        const ovMmDelivery delivery = ovMmDeliveryOutcome(status.deliveryState);
+        if (delivery.outcome == ovMmDelivery::Outcome::delivered) {
+            record.state = ovSmsState::delivered;
+        } else if (delivery.outcome == ovMmDelivery::Outcome::failed) {
+            record.state = ovSmsState::failed;
+            record.lastError = delivery.reason;
+        } else if (delivery.outcome == ovMmDelivery::Outcome::unconfirmed) {
+            record.lastError = delivery.reason;
+        }
+    }
+    return record.state != before.state || record.lastError != before.lastError;
+}
+
+// Messages still on their way, for as long as a network keeps trying to deliver one.
+bool followed(const ovSmsRecord& r) {
+    constexpr int64_t kWeek = 7 * 24 * 3600;
+    return !r.modemObject.empty() && static_cast<int64_t>(std::time(nullptr)) - r.createdAt < kWeek &&
+           (r.state == ovSmsState::queued || (r.state == ovSmsState::sent && r.lastError.empty()));
+}
+} // namespace
+
+ovResult<void> ovSmsService::sendThroughModem(const std::string& smsc, const std::string& to,
+                                              const std::string& text, bool report) {
+    // The whole send, however many calls it takes, keeps within the configured time.
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(settings_.timeoutSeconds);
+    ovSmsRecord record;
+    record.id = ovSmsRecords::newId();
+    record.number = to;
+    record.text = text;
+    record.createdAt = static_cast<int64_t>(std::time(nullptr));
+    if (ovResult<> kept = ovSmsRecords::write(dataDir_, record); !kept)
+        return ovFail(ovSmsCode::cannotWrite, kept.reason());
+    auto fail = [&](const std::string& why) -> ovResult<void> {
+        record.state = ovSmsState::failed;
+        record.lastError = why;
+        (void)ovSmsRecords::write(dataDir_, record); // the failure is told either way
+        return ovFail(ovSmsCode::modemFailed, why);
+    };
+
+    ovResult<ovModemManagerSms> mm = ovModemManagerSms::connect();
+    if (!mm)
+        return fail(mm.reason());
+    ovResult<std::string> path = mm.value().create(to, text, smsc, report, msLeft(deadline));
+    if (!path)
+        return fail("ModemManager did not take it: " + path.reason());
+    record.modemObject = path.value();
+    record.tries = 1;
+    (void)ovSmsRecords::write(dataDir_, record);
+    if (ovResult<> sent = mm.value().send(record.modemObject, msLeft(deadline)); !sent) {
+        if (sent.code<ovMmCode>() != ovMmCode::noAnswer)
+            return fail("the modem did not send it: " + sent.reason());
+        // ModemManager may still send it; the record stays queued for followDeliveries.
+        record.lastError = "ModemManager gave no answer within " + std::to_string(settings_.timeoutSeconds) +
+                           " s; the message may still go out";
+        (void)ovSmsRecords::write(dataDir_, record);
+        return ovFail(ovSmsCode::modemFailed, record.lastError);
+    }
+    // Send returns once the network took the message; a delivery report may come with it.
+    record.state = ovSmsState::sent;
+    if (ovResult<ovMmSmsStatus> status = mm.value().status(record.modemObject, msLeft(deadline)); status)
+        apply(record, status.value());
+    (void)ovSmsRecords::write(dataDir_, record);
+    if (record.state == ovSmsState::failed)
+        return ovFail(ovSmsCode::modemFailed, record.lastError);
+    return {};
+}
+
+ovResult<> ovSmsService::followDeliveries(const std::string& dataDir, int waitMs) {
+    std::vector<ovSmsRecord> open;
+    for (ovSmsRecord& r : ovSmsRecords::list(dataDir))
+        if (followed(r))
+            open.push_back(std::move(r));
+    if (open.empty())
+        return ovResult<>::success();
+    ovResult<ovModemManagerSms> mm = ovModemManagerSms::connect();
+    if (!mm)
+        return mm.error();
+    mm.value().watchChanges();
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    constexpr int kCallMs = 5000;
+    for (;;) {
+        for (size_t i = 0; i < open.size();) {
+            ovResult<ovMmSmsStatus> status = mm.value().status(open[i].modemObject, kCallMs);
+            if (status && apply(open[i], status.value()))
+                (void)ovSmsRecords::write(dataDir, open[i]);
+            // A message ModemManager no longer knows (it restarted) keeps its last state.
+            if (!status || !followed(open[i]))
+                open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+            else
+                ++i;
+        }
+        if (open.empty() || Clock::now() >= deadline)
+            return ovResult<>::success();
+        mm.value().waitForChange(msLeft(deadline));
+    }
 }

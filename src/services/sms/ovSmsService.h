@@ -1,9 +1,10 @@
 #pragma once
 // The SMS service: open it for the text provider, send, close (on destruction). Where
 // a message goes is Orvida's configuration's choice (ovSmsSettings): the spool, one
-// file per message in the data folder for another program to pick up, or a command
-// run with the destination as its last argument and the text on its standard input,
-// whose exit status says whether the message went.
+// file per message in the data folder for another program to pick up, a command run
+// with the destination as its last argument and the text on its standard input, whose
+// exit status says whether the message went, or ModemManager, whose messages keep a
+// record of what became of them (ovSmsRecords) that followDeliveries brings up to date.
 #include "base/ovFixedText.h"
 #include "base/ovResult.h"
 #include "services/sms/ovSmsSettings.h"
@@ -36,7 +37,14 @@ struct ovSmsProviderData {
 };
 static_assert(sizeof(ovSmsProviderData) == 688);
 
-enum class ovSmsCode { badSettings = 1, unknownProvider, badAddress, cannotWrite, commandFailed };
+enum class ovSmsCode {
+    badSettings = 1,
+    unknownProvider,
+    badAddress,
+    cannotWrite,
+    commandFailed,
+    modemFailed
+};
 
 struct ovSmsFolders {
     std::string configDir; // empty: $XDG_CONFIG_HOME/orvida
@@ -62,6 +70,12 @@ public:
     const ovSmsSettings& settings() const { return settings_; }
     static std::string spoolFolder(const std::string& dataDir);
 
+    // Asks ModemManager what became of the messages it took that are not yet delivered
+    // or failed, and records the answers; waits up to waitMs for delivery reports to
+    // come (0: asks once). A report that never comes leaves a message "sent". Safe to
+    // call from any thread; it shares nothing with a sender.
+    static ovResult<> followDeliveries(const std::string& dataDir, int waitMs);
+
 private:
     ovSmsService(ovSmsSettings settings, std::string dataDir)
         : settings_(std::move(settings)), dataDir_(std::move(dataDir)) {}
@@ -69,6 +83,8 @@ private:
                          uint32_t messageClass);
     ovResult<void> runCommand(const std::string& smsc, const std::string& to, const std::string& text,
                               bool report);
+    ovResult<void> sendThroughModem(const std::string& smsc, const std::string& to, const std::string& text,
+                                    bool report);
 
     ovSmsSettings settings_;
     std::string dataDir_;

@@ -58,12 +58,15 @@ ovSmsSettings ovParseSmsSettings(std::string_view text, const std::string& fileN
         const std::string& key = setting.key;
         const std::string& value = setting.value;
         if (key == "provider") {
+            s.providerGiven = true;
             if (value == "spool")
                 s.provider = ovSmsSettings::Provider::spool;
             else if (value == "command")
                 s.provider = ovSmsSettings::Provider::command;
+            else if (value == "modemmanager")
+                s.provider = ovSmsSettings::Provider::modemmanager;
             else
-                problem("the SMS provider is 'spool' or 'command', not '" + value + "'");
+                problem("the SMS provider is 'spool', 'command' or 'modemmanager', not '" + value + "'");
         } else if (key == "command") {
             std::vector<std::string> words;
             if (!ovSplitCommandLine(value, words))
