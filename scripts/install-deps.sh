@@ -16,8 +16,8 @@ packages=(
   xfonts-base
   python3-aiosmtpd sqlite3
   libcurl4-openssl-dev openssl
-  # reminders: the notification call, and the session bus and service the tests start
-  libdbus-1-dev dbus-daemon python3-dbus
+  # reminders and SMS: the D-Bus calls, and the buses and stand-in services the tests start
+  libdbus-1-dev dbus-daemon python3-dbus python3-gi
   # iCalendar files
   libical-dev
   # judges of the calendars and cards that export writes

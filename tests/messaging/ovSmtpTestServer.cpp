@@ -1,56 +1,27 @@
 #include "messaging/ovSmtpTestServer.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 ovSmtpTestServer::ovSmtpTestServer(const fs::path& folder, const Options& options) : folder_(folder) {
     fs::create_directories(folder_);
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
-        return;
     std::vector<std::string> args = {ORVIDA_PYTHON, ORVIDA_SOURCE_DIR "/tests/messaging/ovSmtpTestServer.py",
                                      folder_.string()};
     if (!options.certFile.empty())
         args.insert(args.end(), {"--cert", options.certFile, "--key", options.keyFile});
     if (!options.refuse.empty())
         args.insert(args.end(), {"--refuse", options.refuse});
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    input_ = in[1];
-    // The port comes as the first line once the server listens.
-    std::string line;
-    pollfd p{out[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && poll(&p, 1, 20000) > 0) {
-        char buffer[64];
-        const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        line.append(buffer, static_cast<size_t>(n));
-    }
-    close(out[0]);
-    port_ = std::atoi(line.c_str());
+    // The port comes as the first line once the server listens; it ends when its input closes.
+    server_ = std::make_unique<ovPeerProcess>(std::move(args));
+    port_ = std::atoi(server_->firstLine().c_str());
 }
 
 ovSmtpTestServer::~ovSmtpTestServer() {
@@ -58,20 +29,7 @@ ovSmtpTestServer::~ovSmtpTestServer() {
 }
 
 void ovSmtpTestServer::stop() {
-    if (input_ >= 0)
-        close(input_);
-    input_ = -1;
-    if (pid_ > 0) {
-        // The server ends when its input closes; one that does not is ended.
-        int status = 0;
-        for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-            usleep(10000);
-        if (waitpid(pid_, &status, WNOHANG) == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
-    }
-    pid_ = -1;
+    server_.reset();
     port_ = 0;
 }
 

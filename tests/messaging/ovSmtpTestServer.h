@@ -2,7 +2,10 @@
 // The recording mail server of ovSmtpTestServer.py, run by Debian's own interpreter
 // (the first python3 on PATH may be one that cannot see Debian's aiosmtpd) on a free
 // port of 127.0.0.1, and stopped when the object goes.
+#include "support/ovPeerProcess.h"
+
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +29,7 @@ public:
 
 private:
     std::filesystem::path folder_;
-    int pid_ = -1;
-    int input_ = -1;
+    std::unique_ptr<ovPeerProcess> server_;
     int port_ = 0;
 };
 
