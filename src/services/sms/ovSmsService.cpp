@@ -1,7 +1,7 @@
 #include "services/sms/ovSmsService.h"
 
 #include "services/sms/ovModemManagerSms.h"
-#include "services/sms/ovSmsRecord.h"
+#include "services/sms/ovSmsRecords.h"
 
 #include "system/ovDurableFile.h"
 #include "system/ovPaths.h"

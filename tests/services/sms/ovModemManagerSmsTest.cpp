@@ -1,7 +1,7 @@
 // Text messages through ModemManager, against a stand-in that answers on a private bus
 // as the real service does on the system bus.
 #include "services/sms/ovModemManagerStandIn.h"
-#include "services/sms/ovSmsRecord.h"
+#include "services/sms/ovSmsRecords.h"
 #include "services/sms/ovSmsService.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "services/sms/ovSmsRecord.h"
+#include "services/sms/ovSmsRecords.h"
 
 #include "system/ovDurableFile.h"
 #include "system/ovPaths.h"
