@@ -809,6 +809,7 @@ ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement,
 }
 
 ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
+    item.moveOutOfClockGap();
     if (item.uid_.empty())
         item.uid_ = ovPimNewUid();
     if (ovResult<> r = beginChange(); !r)

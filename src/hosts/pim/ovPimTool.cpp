@@ -57,6 +57,11 @@ std::string jsonString(const std::u16string& text) {
     return ovJsonString(ovToUtf8(text));
 }
 
+std::string isoDate(double date) {
+    ovSystemTime st;
+    return ovVariantTimeToSystemTime(date, st) ? ovFormatIsoLocal(st) : std::string();
+}
+
 std::string jsonDate(double date) {
     ovSystemTime st;
     if (!ovVariantTimeToSystemTime(date, st))
@@ -336,6 +341,7 @@ private:
 
 class AddAppointmentCommand : public Command {
 public:
+    explicit AddAppointmentCommand(std::ostream& err) : err_(err) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (ovResult<> f = options_.parseWithSpan(args, first, "--start", start_, "--end", end_); !f)
             return f;
@@ -366,12 +372,18 @@ public:
             r = a->setReminderMinutesBeforeStart(*reminder_);
         a->setSubject(options_.text16("--subject"));
         a->setLocation(options_.text16("--location"));
+        if (r && a->moveOutOfClockGap())
+            err_ << "orvida pim: the clocks skip "
+                 << options_.text(a->start() != start_ ? "--start" : "--end")
+                 << " here (they go forward); the appointment is moved to " << isoDate(a->start()) << " - "
+                 << isoDate(a->end()) << "\n";
         if (r)
             r = a->save();
         return r ? ovResult<>() : storeFailure(r);
     }
 
 private:
+    std::ostream& err_;
     Options options_{{"--start", "--end", "--subject", "--location", "--reminder"}, {"--start", "--end"}};
     double start_ = 0, end_ = 0;
     std::optional<int> reminder_;
@@ -644,7 +656,7 @@ std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err)
     if (name == "add-contact")
         return std::make_unique<AddContactCommand>();
     if (name == "add-appointment")
-        return std::make_unique<AddAppointmentCommand>();
+        return std::make_unique<AddAppointmentCommand>(err);
     if (name == "add-task")
         return std::make_unique<AddTaskCommand>();
     return nullptr;
