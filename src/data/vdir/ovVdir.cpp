@@ -550,8 +550,8 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             pieceStart = std::chrono::steady_clock::now();
             takenBefore = taken;
         }
-        if (progress_)
-            progress_(filesRead, files.size());
+        if (progress_ && !progress_(filesRead, files.size()))
+            return ovFail("the sync was stopped before its end");
         ++filesRead;
         seen.insert(listed.path);
         // An item that left the store some other way is brought back by its file.
@@ -573,7 +573,7 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     }
 
     if (progress_)
-        progress_(files.size(), files.size());
+        (void)progress_(files.size(), files.size());
 
     // Files gone since the last sync take their items with them. A file another process
     // wrote between two pieces is not in the listing but is there: it stays.

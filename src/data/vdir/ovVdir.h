@@ -54,7 +54,9 @@ public:
     // fails; files that cannot be taken in are the report's problems.
     ovResult<ovVdirSyncReport> sync(ovPimStore& store);
     // Told before each listed file a sync looks at, and once at the end (done == total).
-    using Progress = std::function<void(size_t done, size_t total)>;
+    // Answering false stops the sync there: what it took in so far stays, in whole files,
+    // and the sync fails saying it was stopped.
+    using Progress = std::function<bool(size_t done, size_t total)>;
     void setProgress(Progress progress) { progress_ = std::move(progress); }
 
     ovResult<> beforeSave(ovPimStore& store, const ovPimItem& item) override;

@@ -1,5 +1,7 @@
 #include "hosts/pim/ovPimTool.h"
 
+#include "hosts/pim/ovTerminalProgress.h"
+
 #include "data/formats/ovICalendarCodec.h"
 #include "data/formats/ovOccurrences.h"
 #include "data/formats/ovVCardCodec.h"
@@ -447,7 +449,7 @@ private:
 // Brings the store in line with the vdir's files; the vdir is opened by the tool itself.
 class SyncCommand : public Command {
 public:
-    explicit SyncCommand(std::ostream& err) : err_(err) {}
+    SyncCommand(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (first < args.size())
             return ovFail(kBadUsage, "unexpected " + args[first]);
@@ -458,7 +460,16 @@ public:
             return ovFail(kStoreFailed,
                           "there is nothing to sync: orvida.conf (in --config DIR, else "
                           "$XDG_CONFIG_HOME/orvida) has no [vdir] section with 'path = FOLDER'");
-        const ovResult<ovVdirSyncReport> synced = vdir->sync(*app.store());
+        ovResult<ovVdirSyncReport> synced = ovFail("the sync did not run");
+        {
+            ovTerminalProgress shown(err_, progress_, "sync: files");
+            vdir->setProgress([&shown](size_t done, size_t total) {
+                shown.update(done, total);
+                return true;
+            });
+            synced = vdir->sync(*app.store());
+            vdir->setProgress({});
+        }
         if (!synced)
             return storeFailure(synced.error());
         out << ovVdirCounts(synced.value()) << "\n";
@@ -477,6 +488,7 @@ public:
 
 private:
     std::ostream& err_;
+    bool progress_;
 };
 
 // The text of a file, or why it cannot be had.
@@ -517,7 +529,7 @@ FileKind kindOf(std::string_view text) {
 // and makes the exit code 1, the rest still imported.
 class ImportCommand : public Command {
 public:
-    explicit ImportCommand(std::ostream& err) : err_(err) {}
+    ImportCommand(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         files_.assign(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
         if (files_.empty())
@@ -560,14 +572,19 @@ private:
             return false;
         }
         int added = 0, updated = 0;
-        for (std::unique_ptr<ovPimItem>& item : decoded.items) {
-            const ovResult<bool> r = store.addOrReplaceByUid(*item);
-            if (!r) {
-                err_ << file << ": " << item->uid() << ": " << r.reason() << "\n";
-                whole = false;
-                continue;
+        {
+            ovTerminalProgress shown(err_, progress_, file + ": items");
+            for (size_t i = 0; i < decoded.items.size(); ++i) {
+                shown.update(i, decoded.items.size());
+                ovPimItem& item = *decoded.items[i];
+                const ovResult<bool> r = store.addOrReplaceByUid(item);
+                if (!r) {
+                    err_ << file << ": " << item.uid() << ": " << r.reason() << "\n";
+                    whole = false;
+                    continue;
+                }
+                ++(r.value() ? updated : added);
             }
-            ++(r.value() ? updated : added);
         }
         if (ovResult<> r = store.commitBatch(); !r) {
             err_ << file << ": nothing of the file was imported: " << r.reason() << "\n";
@@ -580,6 +597,7 @@ private:
     }
 
     std::ostream& err_;
+    bool progress_;
     std::vector<std::string> files_;
 };
 
@@ -644,11 +662,11 @@ private:
     std::optional<std::string> out_;
 };
 
-std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err) {
+std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err, bool progress) {
     if (name == "sync")
-        return std::make_unique<SyncCommand>(err);
+        return std::make_unique<SyncCommand>(err, progress);
     if (name == "import")
-        return std::make_unique<ImportCommand>(err);
+        return std::make_unique<ImportCommand>(err, progress);
     if (name == "export")
         return std::make_unique<ExportCommand>();
     if (name == "list")
@@ -671,7 +689,7 @@ int fail(std::ostream& err, const ovResult<>& f) {
 
 } // namespace
 
-int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
     std::string dataFolder;
     std::string configFolder;
     size_t i = 1;
@@ -702,7 +720,7 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (i >= args.size())
         return fail(err, ovFail(kBadUsage, "no command given"));
-    std::unique_ptr<Command> command = makeCommand(args[i], err);
+    std::unique_ptr<Command> command = makeCommand(args[i], err, progress);
     if (!command)
         return fail(err, ovFail(kBadUsage, "unknown command " + args[i]));
     if (ovResult<> f = command->parse(args, i + 1); !f)
@@ -727,5 +745,5 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
 int ovRunPimTool(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
-    return ovRunPimTool(args, std::cout, std::cerr);
+    return ovRunPimTool(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

@@ -419,7 +419,10 @@ TEST_F(Vdir, AWriterBesideALongSyncGetsInBetweenItsPiecesNotAfterTheWhole) {
 
     std::atomic<size_t> reached{0};
     std::atomic<bool> finished{false};
-    vdir->setProgress([&](size_t done, size_t) { reached = done; });
+    vdir->setProgress([&](size_t done, size_t) {
+        reached = done;
+        return true;
+    });
     ovResult<ovVdirSyncReport> synced = ovFail("not run");
     std::thread syncing([&] {
         synced = vdir->sync(*store);
