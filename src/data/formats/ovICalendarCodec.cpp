@@ -48,7 +48,9 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
         }
         const int calendarLine = lines[i].line;
         ++i;
-        std::string header;
+        // The calendar's own lines, and those of them every calendar has (not its name,
+        // colour or any X- line of its own).
+        std::string header, plainHeader;
         std::vector<std::pair<std::string, std::string>> zones; // TZID, text
         std::vector<ItemText> found;
         bool closed = false;
@@ -71,6 +73,8 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
             }
             if (q.name != "BEGIN") {
                 header += lines[i].raw;
+                if (q.name == "VERSION" || q.name == "PRODID" || q.name == "CALSCALE" || q.name == "METHOD")
+                    plainHeader += lines[i].raw;
                 ++i;
                 continue;
             }
@@ -139,8 +143,13 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
         }
         if (!closed)
             problems.push_back({calendarLine, "the calendar has no END:VCALENDAR"});
+        // An item keeps its own text and the time zones it names. The calendar's other lines
+        // stay with the only item of a file (written back, the file keeps them); copied into
+        // each of many items they would make the store as many times the file's size, and a
+        // file of several items is never written back.
+        const std::string& kept = found.size() == 1 ? header : plainHeader;
         for (ItemText& item : found) {
-            item.source = "BEGIN:VCALENDAR\r\n" + header;
+            item.source = "BEGIN:VCALENDAR\r\n" + kept;
             for (const auto& [tzid, zone] : zones)
                 if (!tzid.empty() && item.body.find("TZID=" + tzid) != std::string::npos)
                     item.source += zone;
