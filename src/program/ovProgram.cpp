@@ -4,6 +4,8 @@
 
 #include "data/ovUserData.h"
 #include "data/pim/ovPimStore.h"
+#include "data/vdir/ovVdirSyncThread.h"
+#include "home/ovHomeScreen.h"
 #include "shell/ovErrorBox.h"
 #include "system/ovPaths.h"
 #include "system/ovSystem.h"
@@ -20,7 +22,7 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
                      session_->openError() +
                          "\nOrvida runs without its store: nothing will be saved until this is mended.");
     if (session_->hasStore())
-        openVdir(folders.configDir);
+        openVdir(folders.configDir, folders.syncBeside);
     mail_ = std::make_unique<ovMailManager>(
         system, folders.configDir, folders.dataDir.empty() ? ovDefaultDataFolder() : folders.dataDir);
     app_ = std::make_unique<ovApp>(system, assembly != nullptr ? *assembly : ovProgramAssembly());
@@ -31,6 +33,7 @@ ovProgram::ovProgram(ovSystem& system, ovShellHost& host, const std::string& sto
 }
 
 ovProgram::~ovProgram() {
+    firstSync_.reset();
     reminders_.reset();
     shell_.reset();
     fonts_.reset();
@@ -39,17 +42,36 @@ ovProgram::~ovProgram() {
     session_.reset();
 }
 
-void ovProgram::openVdir(const std::string& configDir) {
-    ovUserData data = ovOpenUserData(*session_->application()->store(), configDir, true);
+void ovProgram::openVdir(const std::string& configDir, bool syncBeside) {
+    ovUserData data = ovOpenUserData(*session_->application()->store(), configDir, !syncBeside);
     if (!data.settingsProblem.empty()) {
         showErrorBox(system_, data.settingsProblem +
                                   "\nOrvida keeps your items in its own store until this is mended.");
         return;
     }
     vdir_ = std::move(data.vdir);
-    if (!vdir_ || !data.synced)
+    if (vdir_ && syncBeside)
+        firstSync_ =
+            std::make_unique<ovVdirSyncThread>(session_->application()->store()->file(), vdir_->settings());
+    if (vdir_ && data.synced)
+        tellSync(*data.synced);
+}
+
+void ovProgram::checkFirstSync() {
+    if (!firstSync_ || !firstSync_->finished())
         return;
-    const ovResult<ovVdirSyncReport>& synced = *data.synced;
+    const ovResult<ovVdirSyncReport> synced = firstSync_->result();
+    firstSync_.reset();
+    session_->invalidateCache();
+    if (app_ && app_->navigator) {
+        if (auto* home = dynamic_cast<ovHomeScreen*>(app_->navigator->findById(ovHomeScreenId)))
+            home->queryPending = true;
+        app_->needsRepaint = true;
+    }
+    tellSync(synced);
+}
+
+void ovProgram::tellSync(const ovResult<ovVdirSyncReport>& synced) {
     if (!synced) {
         showErrorBox(system_, "The calendar folder " + vdir_->settings().root +
                                   " could not be read into the store: " + synced.reason());
@@ -99,6 +121,7 @@ void ovProgram::startReminders(ovNotifier& notifier, ovReminderScheduler::FiredH
 }
 
 void ovProgram::onTimer() {
+    checkFirstSync();
     if (shell_)
         shell_->onTimer();
     tickReminders();

@@ -15,12 +15,18 @@
 
 class ovSystem;
 class ovVdir;
+class ovVdirSyncThread;
+struct ovVdirSyncReport;
 
 // Where the program keeps its settings (--config) and its data (--data); empty: the
 // XDG folders.
 struct ovProgramFolders {
     std::string configDir;
     std::string dataDir;
+    // The window's host sets it: the first sync of a vdir runs beside the window, which
+    // comes first and answers touches; the screens fill in when it ends. Otherwise the
+    // program starts on a store already in line with the files.
+    bool syncBeside = false;
 };
 
 class ovProgram {
@@ -52,6 +58,8 @@ public:
     void onTimer();
     // The reminders, once started and when there is a store; else null.
     ovReminderScheduler* reminders() { return reminders_.get(); }
+    // The first sync runs beside the window (see ovProgramFolders::syncBeside).
+    bool syncing() const { return firstSync_ != nullptr; }
 
     ovApp& app() { return *app_; }
     ovShell& shell() { return *shell_; }
@@ -63,12 +71,17 @@ private:
     void tickReminders();
     // When orvida.conf names a vdir: its files become the store's contents and every save
     // writes its file.
-    void openVdir(const std::string& configDir);
+    void openVdir(const std::string& configDir, bool syncBeside);
+    // Says what a sync could not do: a failure, or the files it left as they are.
+    void tellSync(const ovResult<ovVdirSyncReport>& synced);
+    // Once the first sync beside the window has ended: its word, and the screens refilled.
+    void checkFirstSync();
 
     ovSystem& system_;
     float lastTickSeconds_;
     std::unique_ptr<ovPoomSession> session_;
     std::shared_ptr<ovVdir> vdir_;
+    std::unique_ptr<ovVdirSyncThread> firstSync_;
     std::unique_ptr<ovMailManager> mail_;
     std::unique_ptr<ovApp> app_;
     std::unique_ptr<ovFontSet> fonts_;

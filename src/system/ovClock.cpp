@@ -29,6 +29,13 @@ std::time_t ovTimeFromLocal(const ovSystemTime& st) {
     return std::mktime(&tm);
 }
 
+ovSystemTime ovExistingLocalTime(const ovSystemTime& st) {
+    const std::time_t seconds = ovTimeFromLocal(st);
+    if (seconds == static_cast<std::time_t>(-1))
+        return st;
+    return ovLocalTimeFrom(seconds, st.milliseconds);
+}
+
 namespace {
 int64_t steadyMs() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();

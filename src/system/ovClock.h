@@ -45,3 +45,6 @@ private:
 ovSystemTime ovLocalTimeFrom(std::time_t seconds, unsigned milliseconds);
 // The POSIX time stamp of a local date-time record (mktime, DST chosen by the system).
 std::time_t ovTimeFromLocal(const ovSystemTime& st);
+// The local time itself when the clocks show it; one they skip (02:30 on the night they go
+// from 02:00 to 03:00) moved forward by the gap, as mktime reads it (03:30).
+ovSystemTime ovExistingLocalTime(const ovSystemTime& st);

@@ -7,12 +7,14 @@
 #include "hosts/remind/ovRemindTool.h"
 #include "services/notify/ovRecordingNotifier.h"
 #include "system/ovPaths.h"
+#include "system/ovUtf.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -189,4 +191,63 @@ TEST_F(ovReminderHostTest, RemindRefusesBadArgumentsAndStoresThatAreNotOurs) {
     EXPECT_EQ(ovRunRemindTool({"remind", "--data", data}, notifier, out, err2), 1);
     EXPECT_NE(err2.str().find("not an Orvida store"), std::string::npos);
     EXPECT_EQ(notifier.notifications().size(), 0u);
+}
+
+TEST_F(ovReminderHostTest, RemindRunsAtOnceBesideASyncTakeTurnsAndFireEachReminderOnce) {
+    // Due reminders in the store and in a vdir that no sync has read yet.
+    constexpr int kStored = 400, kFiled = 200, kRuns = 6;
+    {
+        ovPimApplication app;
+        ASSERT_TRUE(app.logOn(ovPimStoreFileIn(data)));
+        ASSERT_TRUE(app.beginBatch());
+        for (int i = 0; i < kStored; ++i) {
+            ovPimAppointment a(app.store());
+            ASSERT_TRUE(a.setStart(dateOf("2026-12-09T09:30:00") + i / 86400.0));
+            a.setSubject(u"stored " + ovToUtf16(std::to_string(i)));
+            ASSERT_TRUE(a.save());
+        }
+        ASSERT_TRUE(app.commitBatch());
+    }
+    const std::string config = root_ + "/config";
+    fs::create_directories(root_ + "/vdir/calendar");
+    fs::create_directories(config);
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    for (int i = 0; i < kFiled; ++i)
+        std::ofstream(root_ + "/vdir/calendar/e" + std::to_string(i) + ".ics")
+            << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:filed-" << i
+            << "\r\nDTSTART:20261209T093000\r\nDTEND:20261209T103000\r\nSUMMARY:filed " << i
+            << "\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+               "END:VEVENT\r\nEND:VCALENDAR\r\n";
+
+    // Real processes, as cron and a desktop's timer start them; no desktop to show them on.
+    const std::string orvida = ORVIDA_BIN_DIR "/orvida";
+    std::string script = "export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent; cd '" + root_ + "'; ";
+    script +=
+        "(" + orvida + " pim --data data --config config sync >sync.out 2>sync.err; echo $? >sync.rc) & ";
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string n = std::to_string(i);
+        script += "(" + orvida + " remind --data data --config config --now 2026-12-09T12:00:00 >r" + n +
+                  ".out 2>r" + n + ".err; echo $? >r" + n + ".rc) & ";
+    }
+    script += "wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+
+    auto read = [&](const std::string& name) {
+        std::ifstream in(root_ + "/" + name);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    EXPECT_EQ(read("sync.rc"), "0\n") << read("sync.err");
+    std::map<std::string, int> fired;
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(read("r" + n + ".rc"), "0\n") << read("r" + n + ".err");
+        std::istringstream lines(read("r" + n + ".out"));
+        for (std::string line; std::getline(lines, line);)
+            ++fired[line.substr(0, line.find(':'))];
+    }
+    EXPECT_EQ(fired.size(), static_cast<size_t>(kStored + kFiled));
+    for (const auto& [subject, times] : fired)
+        EXPECT_EQ(times, 1) << subject;
 }

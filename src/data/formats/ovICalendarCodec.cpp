@@ -48,7 +48,9 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
         }
         const int calendarLine = lines[i].line;
         ++i;
-        std::string header;
+        // The calendar's own lines, and those of them every calendar has (not its name,
+        // colour or any X- line of its own).
+        std::string header, plainHeader;
         std::vector<std::pair<std::string, std::string>> zones; // TZID, text
         std::vector<ItemText> found;
         bool closed = false;
@@ -71,6 +73,8 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
             }
             if (q.name != "BEGIN") {
                 header += lines[i].raw;
+                if (q.name == "VERSION" || q.name == "PRODID" || q.name == "CALSCALE" || q.name == "METHOD")
+                    plainHeader += lines[i].raw;
                 ++i;
                 continue;
             }
@@ -139,8 +143,13 @@ void splitItems(std::string_view text, std::vector<ItemText>& items, std::vector
         }
         if (!closed)
             problems.push_back({calendarLine, "the calendar has no END:VCALENDAR"});
+        // An item keeps its own text and the time zones it names. The calendar's other lines
+        // stay with the only item of a file (written back, the file keeps them); copied into
+        // each of many items they would make the store as many times the file's size, and a
+        // file of several items is never written back.
+        const std::string& kept = found.size() == 1 ? header : plainHeader;
         for (ItemText& item : found) {
-            item.source = "BEGIN:VCALENDAR\r\n" + header;
+            item.source = "BEGIN:VCALENDAR\r\n" + kept;
             for (const auto& [tzid, zone] : zones)
                 if (!tzid.empty() && item.body.find("TZID=" + tzid) != std::string::npos)
                     item.source += zone;
@@ -166,7 +175,9 @@ ovSystemTime fromTm(const std::tm& tm) {
 }
 
 // A DATE or DATE-TIME property as a local store date; the problem when it cannot be one.
-std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, bool& isDate) {
+// `instant` is the moment itself, for a time in UTC or in a named zone.
+std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, bool& isDate,
+                     std::optional<time_t>* instant = nullptr) {
     const char* name = icalproperty_get_property_name(prop);
     icalvalue* value = icalproperty_get_value(prop);
     if (value == nullptr)
@@ -214,6 +225,8 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
         if (localtime_r(&seconds, &tm) == nullptr)
             return std::string(name) + " is outside the dates the calendar holds";
         st = fromTm(tm);
+        if (instant != nullptr)
+            *instant = seconds;
     }
     if (!toDate(st, out))
         return std::string(name) + " is outside the dates the calendar holds (years 100 to 9999)";
@@ -266,12 +279,18 @@ std::string readEvent(icalcomponent* calendar, icalcomponent* event, EventFields
     icalproperty* dtstart = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
     if (dtstart == nullptr)
         return "the event has no DTSTART" + libicalError(event, "DTSTART");
-    if (std::string problem = readTime(calendar, dtstart, f.start, f.allDay); !problem.empty())
+    std::optional<time_t> startInstant, endInstant;
+    if (std::string problem = readTime(calendar, dtstart, f.start, f.allDay, &startInstant); !problem.empty())
         return problem;
     if (icalproperty* dtend = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
         bool endIsDate = false;
-        if (std::string problem = readTime(calendar, dtend, f.end, endIsDate); !problem.empty())
+        if (std::string problem = readTime(calendar, dtend, f.end, endIsDate, &endInstant); !problem.empty())
             return problem;
+        // In the hour the clocks repeat in autumn, a later moment can read as an earlier
+        // local time (02:30 summer time, then 02:00 winter time). The store keeps local
+        // times, so such an event keeps its real length from its start.
+        if (f.end < f.start && startInstant && endInstant && *endInstant >= *startInstant)
+            f.end = f.start + static_cast<double>(*endInstant - *startInstant) * kSecond;
     } else if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
         f.end = f.start + icaldurationtype_as_int(icalproperty_get_duration(duration)) * kSecond;
     } else if (libicalError(event, "DTEND").empty() && libicalError(event, "DURATION").empty()) {

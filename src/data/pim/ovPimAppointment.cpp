@@ -1,6 +1,8 @@
 #include "data/pim/ovPimAppointment.h"
 
 #include "data/pim/ovPimStore.h"
+#include "system/ovClock.h"
+#include "system/ovDateTime.h"
 
 #include <cmath>
 #include <string>
@@ -53,6 +55,32 @@ ovResult<> ovPimAppointment::setReminderMinutesBeforeStart(int minutes) {
                                                       std::to_string(minutes) + " minutes before it)");
     reminderMinutes_ = minutes;
     return ovResult<>::success();
+}
+
+namespace {
+// How far the date must move to be a local time that exists: 0 for most.
+double clockGapShift(double date) {
+    ovSystemTime st;
+    if (!ovVariantTimeToSystemTime(date, st))
+        return 0;
+    const ovSystemTime existing = ovExistingLocalTime(st);
+    double moved = 0;
+    if (existing == st || !ovSystemTimeToVariantTime(existing, moved) || !ovPimIsValidDate(moved))
+        return 0;
+    return moved - date;
+}
+} // namespace
+
+bool ovPimAppointment::moveOutOfClockGap() {
+    const double startShift = clockGapShift(start_);
+    if (startShift > 0 && ovPimIsValidDate(end_ + startShift)) {
+        start_ += startShift;
+        end_ += startShift;
+    }
+    const double endShift = clockGapShift(end_);
+    if (endShift > 0)
+        end_ += endShift;
+    return startShift > 0 || endShift > 0;
 }
 
 ovResult<> ovPimAppointment::saveTo(ovPimStore& store) {

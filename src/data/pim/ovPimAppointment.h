@@ -42,6 +42,11 @@ public:
     void setReminderSet(bool on) { reminderSet_ = on; }
     // Refused below 0.
     ovResult<> setReminderMinutesBeforeStart(int minutes);
+    // A start or end the local clocks skip (02:30 on the night they go from 02:00 to
+    // 03:00) names no moment; it moves forward by the gap, as mktime reads it. A moved start
+    // takes the end with it, so the length stays. Tells whether anything moved. The store
+    // does this on every save; callers that want to say so call it first.
+    bool moveOutOfClockGap();
 
 protected:
     ovResult<> saveTo(ovPimStore& store) override;

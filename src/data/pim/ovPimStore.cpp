@@ -4,6 +4,7 @@
 #include "data/pim/ovPimContact.h"
 #include "data/pim/ovPimTask.h"
 #include "system/ovFileDescriptor.h"
+#include "system/ovFolderLock.h"
 #include "system/ovPaths.h"
 #include "system/ovUtf.h"
 
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -239,29 +239,6 @@ ovResult<> openFailure(const ovSqliteDatabase& db, const std::string& file) {
     return ovFail(ovPimCode::storeError, file + ": " + what + " (" + db.errorText() + ")" + kLeftUnchanged);
 }
 
-// Processes that open a store at the same moment take turns at recognising and setting it
-// up, through a lock on its folder. Where the folder cannot be locked (a file system without
-// flock), SQLite's own locks and the re-check under BEGIN IMMEDIATE still keep it whole.
-class SetUpLock {
-public:
-    explicit SetUpLock(const std::string& folder)
-        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (!fd_.valid())
-            return;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
-                fd_.reset();
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-
-private:
-    ovFileDescriptor fd_;
-};
-
 bool fileExists(const std::string& file) {
     struct stat st;
     return ::lstat(file.c_str(), &st) == 0;
@@ -296,7 +273,10 @@ ovResult<> ovPimStore::openFile(const std::string& file) {
         return ovFail(r.code<ovPathCode>() == ovPathCode::nameTooLong ? ovPimCode::invalidArgument
                                                                       : ovPimCode::storeError,
                       r.reason());
-    const SetUpLock setUp(folder);
+    // Processes that open a store at the same moment take turns at recognising and setting
+    // it up. Where the folder cannot be locked, SQLite's own locks and the re-check under
+    // BEGIN IMMEDIATE still keep it whole.
+    const ovFolderLock setUp(folder, std::chrono::seconds(10));
     bool isNew = false;
     if (ovResult<> r = checkFileHeader(file, isNew); !r)
         return r;
@@ -734,14 +714,40 @@ ovResult<> ovPimStore::reminders(double from, double to, size_t limit, std::vect
 }
 
 ovResult<bool> ovPimStore::claimReminder(const ovPimReminder& reminder, double firedAt) {
-    ovSqliteStatement::ResetOnExit done(claimReminder_);
-    claimReminder_.bindInt(1, static_cast<int>(reminder.kind));
-    claimReminder_.bindInt(2, reminder.itemId);
-    claimReminder_.bindDouble(3, reminder.due);
-    claimReminder_.bindDouble(4, firedAt);
-    if (claimReminder_.step() != ovSqliteStatement::Step::done)
-        return db_.failure("cannot note the reminder as fired").error();
-    return ovResult<bool>(db_.changes() == 1);
+    std::vector<bool> claimed;
+    if (ovResult<> r = claimReminders({reminder}, firedAt, claimed); !r)
+        return r.error();
+    return ovResult<bool>(claimed.front());
+}
+
+ovResult<> ovPimStore::claimReminders(const std::vector<ovPimReminder>& reminders, double firedAt,
+                                      std::vector<bool>& claimed) {
+    claimed.assign(reminders.size(), false);
+    if (reminders.empty())
+        return ovResult<>::success();
+    // The write lock is taken first, through the busy handler: a claim that read first and
+    // wrote second could find the store moved on under it and fail at once.
+    if (ovResult<> r = beginChange(); !r)
+        return r;
+    for (size_t i = 0; i < reminders.size(); ++i) {
+        ovSqliteStatement::ResetOnExit done(claimReminder_);
+        claimReminder_.bindInt(1, static_cast<int>(reminders[i].kind));
+        claimReminder_.bindInt(2, reminders[i].itemId);
+        claimReminder_.bindDouble(3, reminders[i].due);
+        claimReminder_.bindDouble(4, firedAt);
+        if (claimReminder_.step() != ovSqliteStatement::Step::done) {
+            ovResult<> failed = db_.failure("cannot note the reminder as fired");
+            undoChange();
+            claimed.assign(reminders.size(), false);
+            return failed;
+        }
+        claimed[i] = db_.changes() == 1;
+    }
+    if (ovResult<> r = commitChange(); !r) {
+        claimed.assign(reminders.size(), false);
+        return r;
+    }
+    return ovResult<>::success();
 }
 
 ovResult<uint64_t> ovPimStore::changeStamp() {
@@ -809,6 +815,7 @@ ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement,
 }
 
 ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
+    item.moveOutOfClockGap();
     if (item.uid_.empty())
         item.uid_ = ovPimNewUid();
     if (ovResult<> r = beginChange(); !r)

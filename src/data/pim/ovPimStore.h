@@ -66,6 +66,11 @@ public:
     // Notes the reminder as fired at firedAt. True when this call noted it; false when it
     // had fired already (another process may have fired it a moment before).
     ovResult<bool> claimReminder(const ovPimReminder& reminder, double firedAt);
+    // The same for several reminders in one transaction: `claimed` tells, per reminder,
+    // whether this call noted it. Nothing is noted when it fails. Several processes
+    // firing at once take turns here rather than fail.
+    ovResult<> claimReminders(const std::vector<ovPimReminder>& reminders, double firedAt,
+                              std::vector<bool>& claimed);
     // Changes whenever the store's contents may have changed, through this connection
     // or another process.
     ovResult<uint64_t> changeStamp();

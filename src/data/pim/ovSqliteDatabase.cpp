@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <thread>
+
 ovSqliteDatabase::~ovSqliteDatabase() {
     close();
 }
@@ -19,10 +21,25 @@ ovResult<> ovSqliteDatabase::open(const std::string& file) {
         return result;
     }
     sqlite3_extended_result_codes(db_, 1);
-    // The store tool may write while the program reads; wait for each other briefly
-    // rather than fail at once.
-    sqlite3_busy_timeout(db_, 5000);
+    // The window, the store tool, reminder runs and syncs share the store and take turns
+    // at writing; each turn is short (a save, a batch of reminders, a piece of a sync), so
+    // a writer waits for the others rather than fail, however many there are.
+    // SQLite's own timeout sleeps longer and longer between tries (up to 100 ms), and a
+    // sync that pauses a moment between its pieces would mostly find the sleepers asleep;
+    // trying every millisecond lets them in.
+    sqlite3_busy_handler(db_, &ovSqliteDatabase::waitWhileBusy, this);
     return ovResult<>::success();
+}
+
+int ovSqliteDatabase::waitWhileBusy(void* self, int tries) {
+    auto& db = *static_cast<ovSqliteDatabase*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (tries == 0)
+        db.busySince_ = now;
+    if (now - db.busySince_ > kBusyWait)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
 }
 
 void ovSqliteDatabase::close() {

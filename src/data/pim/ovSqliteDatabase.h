@@ -4,6 +4,7 @@
 #include "data/pim/ovPimCode.h"
 #include "data/pim/ovSqliteStatement.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -45,6 +46,11 @@ public:
     ovResult<> failure(const std::string& what, ovPimCode code = ovPimCode::storeError) const;
 
 private:
+    // Writers wait this long for each other before a write fails as busy.
+    static constexpr std::chrono::seconds kBusyWait{20};
+    static int waitWhileBusy(void* self, int tries);
+
     sqlite3* db_ = nullptr;
     std::string file_;
+    std::chrono::steady_clock::time_point busySince_;
 };

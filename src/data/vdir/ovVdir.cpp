@@ -8,6 +8,7 @@
 #include "data/pim/ovPimTask.h"
 #include "data/vdir/ovFileSnapshot.h"
 #include "system/ovDurableFile.h"
+#include "system/ovFolderLock.h"
 #include "system/ovPaths.h"
 
 #include <algorithm>
@@ -17,11 +18,18 @@
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+// How long one piece of a sync that takes items in holds the store's write lock (at most
+// one file more), how many items it takes in at most, and how long it leaves the store to
+// others before the next.
+constexpr auto kSyncPiece = std::chrono::milliseconds(100);
+constexpr int kSyncPieceItems = 256;
+constexpr auto kSyncPause = std::chrono::milliseconds(10);
 constexpr ovPimItemType kKinds[] = {ovPimItemType::appointment, ovPimItemType::task, ovPimItemType::contact};
 
 bool endsWith(const std::string& text, std::string_view end) {
@@ -470,9 +478,16 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
 
 ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     ovVdirSyncReport report;
-    // One write transaction for the whole sync: a save in another process (which writes
-    // its file inside its own transaction) comes wholly before or wholly after it, never
-    // between the listing and the index; and a sync cut short leaves the store as it was.
+    // The sync writes in pieces of whole files, each its own transaction, so that a save or
+    // a reminder in another process waits for one piece, not for the whole folder. A save
+    // in another process (which writes its file inside its own transaction) lands whole
+    // between two pieces; the files read after it see it, and a sync cut short leaves
+    // whole files' items behind, which the next sync finds in step with their files.
+    //
+    // One sync at a time over a vdir: runs at once (a reminder run beside the window's start)
+    // would each read every file and hold the store in turns; the later one waits here and
+    // then finds the files taken in already.
+    const ovFolderLock turn(settings_.root, std::chrono::minutes(2));
     if (ovResult<> r = store.beginBatch(); !r)
         return r.error();
     syncing_ = true;
@@ -519,7 +534,25 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     listFolders(files, unlistedFolders, report);
 
     std::set<std::string> seen;
+    auto pieceStart = std::chrono::steady_clock::now();
+    int takenBefore = 0; // items taken in before this piece
+    size_t filesRead = 0;
     for (const Listed& listed : files) {
+        const int taken = report.added + report.changed;
+        if (taken - takenBefore >= kSyncPieceItems ||
+            (taken != takenBefore && std::chrono::steady_clock::now() - pieceStart > kSyncPiece)) {
+            if (ovResult<> r = store.commitBatch(); !r)
+                return r.error();
+            // A moment for the writers waiting on the store to take their turn.
+            std::this_thread::sleep_for(kSyncPause);
+            if (ovResult<> r = store.beginBatch(); !r)
+                return r.error();
+            pieceStart = std::chrono::steady_clock::now();
+            takenBefore = taken;
+        }
+        if (progress_ && !progress_(filesRead, files.size()))
+            return ovFail("the sync was stopped before its end");
+        ++filesRead;
         seen.insert(listed.path);
         // An item that left the store some other way is brought back by its file.
         size_t rows = 0, lost = 0;
@@ -539,10 +572,16 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             return r.error();
     }
 
-    // Files gone since the last sync take their items with them.
+    if (progress_)
+        (void)progress_(files.size(), files.size());
+
+    // Files gone since the last sync take their items with them. A file another process
+    // wrote between two pieces is not in the listing but is there: it stays.
     std::vector<ovPimVdirFile> gone;
     for (const auto& [path, row] : byPath_) {
         if (seen.count(path) != 0)
+            continue;
+        if (struct stat st{}; ::lstat(absolute(path).c_str(), &st) == 0)
             continue;
         const std::string folder = path.substr(0, path.find('/'));
         if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())

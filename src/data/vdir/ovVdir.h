@@ -23,6 +23,7 @@
 #include "data/pim/ovPimVdirFile.h"
 #include "data/vdir/ovVdirSettings.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,6 +53,11 @@ public:
     // Brings the store in line with the files. Fails only when the store itself
     // fails; files that cannot be taken in are the report's problems.
     ovResult<ovVdirSyncReport> sync(ovPimStore& store);
+    // Told before each listed file a sync looks at, and once at the end (done == total).
+    // Answering false stops the sync there: what it took in so far stays, in whole files,
+    // and the sync fails saying it was stopped.
+    using Progress = std::function<bool(size_t done, size_t total)>;
+    void setProgress(Progress progress) { progress_ = std::move(progress); }
 
     ovResult<> beforeSave(ovPimStore& store, const ovPimItem& item) override;
     ovResult<> beforeRemove(ovPimStore& store, ovPimItemType kind, int64_t id) override;
@@ -94,6 +100,7 @@ private:
     std::multimap<std::string, ovPimVdirFile> byPath_;
     std::unique_ptr<Reading> reading_;
     bool keepFileOnRemove_ = false;
+    Progress progress_;
 };
 
 // The vdir that the [vdir] section of orvida.conf names, in the configuration folder

@@ -1,5 +1,7 @@
 #include "hosts/pim/ovPimTool.h"
 
+#include "hosts/pim/ovTerminalProgress.h"
+
 #include "data/formats/ovICalendarCodec.h"
 #include "data/formats/ovOccurrences.h"
 #include "data/formats/ovVCardCodec.h"
@@ -55,6 +57,11 @@ constexpr char kUsage[] =
 
 std::string jsonString(const std::u16string& text) {
     return ovJsonString(ovToUtf8(text));
+}
+
+std::string isoDate(double date) {
+    ovSystemTime st;
+    return ovVariantTimeToSystemTime(date, st) ? ovFormatIsoLocal(st) : std::string();
 }
 
 std::string jsonDate(double date) {
@@ -336,6 +343,7 @@ private:
 
 class AddAppointmentCommand : public Command {
 public:
+    explicit AddAppointmentCommand(std::ostream& err) : err_(err) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (ovResult<> f = options_.parseWithSpan(args, first, "--start", start_, "--end", end_); !f)
             return f;
@@ -366,12 +374,18 @@ public:
             r = a->setReminderMinutesBeforeStart(*reminder_);
         a->setSubject(options_.text16("--subject"));
         a->setLocation(options_.text16("--location"));
+        if (r && a->moveOutOfClockGap())
+            err_ << "orvida pim: the clocks skip "
+                 << options_.text(a->start() != start_ ? "--start" : "--end")
+                 << " here (they go forward); the appointment is moved to " << isoDate(a->start()) << " - "
+                 << isoDate(a->end()) << "\n";
         if (r)
             r = a->save();
         return r ? ovResult<>() : storeFailure(r);
     }
 
 private:
+    std::ostream& err_;
     Options options_{{"--start", "--end", "--subject", "--location", "--reminder"}, {"--start", "--end"}};
     double start_ = 0, end_ = 0;
     std::optional<int> reminder_;
@@ -435,7 +449,7 @@ private:
 // Brings the store in line with the vdir's files; the vdir is opened by the tool itself.
 class SyncCommand : public Command {
 public:
-    explicit SyncCommand(std::ostream& err) : err_(err) {}
+    SyncCommand(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         if (first < args.size())
             return ovFail(kBadUsage, "unexpected " + args[first]);
@@ -446,7 +460,16 @@ public:
             return ovFail(kStoreFailed,
                           "there is nothing to sync: orvida.conf (in --config DIR, else "
                           "$XDG_CONFIG_HOME/orvida) has no [vdir] section with 'path = FOLDER'");
-        const ovResult<ovVdirSyncReport> synced = vdir->sync(*app.store());
+        ovResult<ovVdirSyncReport> synced = ovFail("the sync did not run");
+        {
+            ovTerminalProgress shown(err_, progress_, "sync: files");
+            vdir->setProgress([&shown](size_t done, size_t total) {
+                shown.update(done, total);
+                return true;
+            });
+            synced = vdir->sync(*app.store());
+            vdir->setProgress({});
+        }
         if (!synced)
             return storeFailure(synced.error());
         out << ovVdirCounts(synced.value()) << "\n";
@@ -465,6 +488,7 @@ public:
 
 private:
     std::ostream& err_;
+    bool progress_;
 };
 
 // The text of a file, or why it cannot be had.
@@ -505,7 +529,7 @@ FileKind kindOf(std::string_view text) {
 // and makes the exit code 1, the rest still imported.
 class ImportCommand : public Command {
 public:
-    explicit ImportCommand(std::ostream& err) : err_(err) {}
+    ImportCommand(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
     ovResult<> parse(const std::vector<std::string>& args, size_t first) override {
         files_.assign(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
         if (files_.empty())
@@ -548,14 +572,19 @@ private:
             return false;
         }
         int added = 0, updated = 0;
-        for (std::unique_ptr<ovPimItem>& item : decoded.items) {
-            const ovResult<bool> r = store.addOrReplaceByUid(*item);
-            if (!r) {
-                err_ << file << ": " << item->uid() << ": " << r.reason() << "\n";
-                whole = false;
-                continue;
+        {
+            ovTerminalProgress shown(err_, progress_, file + ": items");
+            for (size_t i = 0; i < decoded.items.size(); ++i) {
+                shown.update(i, decoded.items.size());
+                ovPimItem& item = *decoded.items[i];
+                const ovResult<bool> r = store.addOrReplaceByUid(item);
+                if (!r) {
+                    err_ << file << ": " << item.uid() << ": " << r.reason() << "\n";
+                    whole = false;
+                    continue;
+                }
+                ++(r.value() ? updated : added);
             }
-            ++(r.value() ? updated : added);
         }
         if (ovResult<> r = store.commitBatch(); !r) {
             err_ << file << ": nothing of the file was imported: " << r.reason() << "\n";
@@ -568,6 +597,7 @@ private:
     }
 
     std::ostream& err_;
+    bool progress_;
     std::vector<std::string> files_;
 };
 
@@ -632,11 +662,11 @@ private:
     std::optional<std::string> out_;
 };
 
-std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err) {
+std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err, bool progress) {
     if (name == "sync")
-        return std::make_unique<SyncCommand>(err);
+        return std::make_unique<SyncCommand>(err, progress);
     if (name == "import")
-        return std::make_unique<ImportCommand>(err);
+        return std::make_unique<ImportCommand>(err, progress);
     if (name == "export")
         return std::make_unique<ExportCommand>();
     if (name == "list")
@@ -644,7 +674,7 @@ std::unique_ptr<Command> makeCommand(const std::string& name, std::ostream& err)
     if (name == "add-contact")
         return std::make_unique<AddContactCommand>();
     if (name == "add-appointment")
-        return std::make_unique<AddAppointmentCommand>();
+        return std::make_unique<AddAppointmentCommand>(err);
     if (name == "add-task")
         return std::make_unique<AddTaskCommand>();
     return nullptr;
@@ -659,7 +689,7 @@ int fail(std::ostream& err, const ovResult<>& f) {
 
 } // namespace
 
-int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
     std::string dataFolder;
     std::string configFolder;
     size_t i = 1;
@@ -690,7 +720,7 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (i >= args.size())
         return fail(err, ovFail(kBadUsage, "no command given"));
-    std::unique_ptr<Command> command = makeCommand(args[i], err);
+    std::unique_ptr<Command> command = makeCommand(args[i], err, progress);
     if (!command)
         return fail(err, ovFail(kBadUsage, "unknown command " + args[i]));
     if (ovResult<> f = command->parse(args, i + 1); !f)
@@ -715,5 +745,5 @@ int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
 int ovRunPimTool(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
-    return ovRunPimTool(args, std::cout, std::cerr);
+    return ovRunPimTool(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

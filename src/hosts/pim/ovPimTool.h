@@ -27,5 +27,7 @@
 
 // argv[0] is "pim"; prints to standard output and standard error.
 int ovRunPimTool(int argc, char** argv);
-// The same with the arguments (args[0] == "pim") and the two streams given.
-int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same with the arguments (args[0] == "pim") and the two streams given. progress: a
+// long sync or import shows how far it is on err (which is then a terminal).
+int ovRunPimTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 bool progress = false);

@@ -394,7 +394,8 @@ int ovRunWindow(const ovOptions& options) {
     case ovSingleInstance::Role::Primary:
         break;
     }
-    ovSdlHost host(system, ovStoreFileFor(options), ovProgramFolders{options.configDir, options.dataDir});
+    ovSdlHost host(system, ovStoreFileFor(options),
+                   ovProgramFolders{options.configDir, options.dataDir, true});
     if (host.program().refused())
         return host.exitCode();
 

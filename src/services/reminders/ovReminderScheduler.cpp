@@ -90,14 +90,17 @@ ovResult<int> ovReminderScheduler::fireDue(double now) {
             planned_ = true;
             return r.error();
         }
-        for (const ovPimReminder& reminder : due) {
-            ovResult<bool> claimed = store_->claimReminder(reminder, now);
-            if (!claimed) {
-                nextDue_ = now + kRetryDays;
-                planned_ = true;
-                return claimed.error();
-            }
-            if (!claimed.value())
+        // A batch is claimed in one transaction and shown once it is on disk: many runs at
+        // once take short turns, and a claim that did not reach the disk shows nothing.
+        std::vector<bool> claimed;
+        if (ovResult<> r = store_->claimReminders(due, now, claimed); !r) {
+            nextDue_ = now + kRetryDays;
+            planned_ = true;
+            return r.error();
+        }
+        for (size_t i = 0; i < due.size(); ++i) {
+            const ovPimReminder& reminder = due[i];
+            if (!claimed[i])
                 continue; // another process fired it
             ++fired;
             ++fired_;

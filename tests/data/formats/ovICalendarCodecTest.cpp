@@ -265,3 +265,34 @@ TEST_F(ovICalendarCodecTest, ImpossibleDatesAreNamedNotMovedToTheNextDayOrMonth)
         EXPECT_NE(d.problems[i].problem.find(named[i]), std::string::npos) << d.problems[i].problem;
     }
 }
+
+TEST_F(ovICalendarCodecTest, TheCalendarsOwnLinesAreNotCopiedIntoEachOfManyItems) {
+    // A large calendar-level line (a picture, a long description of the calendar) in a
+    // calendar of many events: the items together stay about the file's size.
+    const std::string big = "X-WR-CALDESC:" + std::string(20000, 'x') + "\r\n";
+    std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nX-WR-CALNAME:Work\r\n" + big;
+    for (int i = 0; i < 200; ++i)
+        text += "BEGIN:VEVENT\r\nUID:e" + std::to_string(i) +
+                "\r\nDTSTART:20261210T090000Z\r\nDTEND:20261210T100000Z\r\nEND:VEVENT\r\n";
+    text += "END:VCALENDAR\r\n";
+    const ovDecoded many = ovDecodeICalendar(text);
+    ASSERT_EQ(many.items.size(), 200u);
+    size_t stored = 0;
+    for (const auto& item : many.items)
+        stored += item->sourceText().size();
+    EXPECT_LT(stored, 2 * text.size());
+    EXPECT_NE(many.items[0]->sourceText().find("PRODID:-//t//EN"), std::string::npos);
+
+    // The only item of a file keeps them: written back, the file keeps what it held.
+    const ovDecoded one = ovDecodeICalendar("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
+                                            "X-WR-CALNAME:Work\r\nBEGIN:VEVENT\r\nUID:only\r\n"
+                                            "DTSTART:20261210T090000Z\r\nSUMMARY:Old\r\nEND:VEVENT\r\n"
+                                            "END:VCALENDAR\r\n");
+    ASSERT_EQ(one.items.size(), 1u);
+    auto changed =
+        std::unique_ptr<ovPimAppointment>(static_cast<ovPimAppointment*>(one.items[0]->clone().release()));
+    changed->setSubject(u"New");
+    const std::string written = ovEncodeAppointment(*changed);
+    EXPECT_NE(written.find("X-WR-CALNAME:Work"), std::string::npos) << written;
+    EXPECT_NE(written.find("SUMMARY:New"), std::string::npos) << written;
+}

@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -402,4 +404,39 @@ TEST_F(Vdir, AChangeThatKeepsSizeAndModificationTimeIsStillSeen) {
     struct stat st {};
     ASSERT_EQ(::stat(file("calendar/dentist.ics").c_str(), &st), 0);
     EXPECT_EQ(row.ctimeNs, static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec);
+}
+
+TEST_F(Vdir, AWriterBesideALongSyncGetsInBetweenItsPiecesNotAfterTheWhole) {
+    // A reminder run or a save in another process beside the first sync of a large vdir.
+    attach();
+    constexpr size_t kFiles = 1000;
+    fs::create_directories(folder / "vdir" / "calendar");
+    for (size_t i = 0; i < kFiles; ++i)
+        std::ofstream(folder / "vdir" / "calendar" / ("e" + std::to_string(i) + ".ics"))
+            << event("e" + std::to_string(i), "Event " + std::to_string(i));
+    std::shared_ptr<ovPimStore> other;
+    ASSERT_TRUE(ovPimStore::open((folder / "data" / "orvida.sqlite").string(), other));
+
+    std::atomic<size_t> reached{0};
+    std::atomic<bool> finished{false};
+    vdir->setProgress([&](size_t done, size_t) {
+        reached = done;
+        return true;
+    });
+    ovResult<ovVdirSyncReport> synced = ovFail("not run");
+    std::thread syncing([&] {
+        synced = vdir->sync(*store);
+        finished = true;
+    });
+    while (reached < 10 && !finished)
+        std::this_thread::yield();
+    ovPimAppointment a(other);
+    a.setSubject(u"Saved beside the sync");
+    const ovResult<> saved = a.save();
+    const size_t savedAt = reached;
+    syncing.join();
+    ASSERT_TRUE(synced) << synced.reason();
+    EXPECT_TRUE(saved) << saved.reason();
+    EXPECT_LT(savedAt, kFiles);
+    EXPECT_EQ(synced.value().added, static_cast<int>(kFiles));
 }

@@ -212,3 +212,48 @@ TEST_F(ovPimImportExportTest, ExportWritesThroughALinkIntoAPipeAndReplacesOnlyAR
     EXPECT_TRUE(fs::is_fifo(pipe));
     EXPECT_NE(streamed.find("SUMMARY:Dentist"), std::string::npos) << streamed;
 }
+
+TEST_F(ovPimImportExportTest, AroundTheClockChangesEventsKeepTheirMomentsAndASkippedTimeMovesForward) {
+    // Berlin's clocks go forward on 29 March 2026 (02:00 -> 03:00) and back on 25 October (03:00 -> 02:00).
+    const char* const was = std::getenv("TZ");
+    const std::string saved = was != nullptr ? was : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    struct Restore {
+        const char* was;
+        std::string saved;
+        ~Restore() {
+            if (was != nullptr)
+                setenv("TZ", saved.c_str(), 1);
+            else
+                unsetenv("TZ");
+            tzset();
+        }
+    } restore{was, saved};
+
+    // Half an hour inside the repeated hour: 02:30 summer time to 02:00 winter time.
+    const std::string repeated =
+        file("repeated.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
+                             "BEGIN:VEVENT\r\nUID:repeated-hour\r\n"
+                             "DTSTART:20261025T003000Z\r\nDTEND:20261025T010000Z\r\n"
+                             "SUMMARY:Night shift\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_EQ(run({"import", repeated}), 0) << errors;
+    ASSERT_EQ(run({"list", "appointments"}), 0) << errors;
+    EXPECT_NE(output.find("\"duration\":30"), std::string::npos) << output;
+
+    // 02:30 on the night the clocks skip from 02:00 to 03:00: moved to 03:30, said, and still an hour long.
+    ASSERT_EQ(run({"add-appointment", "--start", "2026-03-29T02:30:00", "--end", "2026-03-29T03:30:00",
+                   "--subject", "Early train"}),
+              0)
+        << errors;
+    EXPECT_NE(errors.find("2026-03-29T02:30:00"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("2026-03-29T03:30:00"), std::string::npos) << errors;
+
+    const std::string out = root + "/out.ics";
+    ASSERT_EQ(run({"export", "--appointments", "--out", out}), 0) << errors;
+    const std::string text = read(out);
+    EXPECT_NE(text.find("DTSTART:20261025T003000Z"), std::string::npos) << text;
+    EXPECT_NE(text.find("DTEND:20261025T010000Z"), std::string::npos) << text;
+    EXPECT_NE(text.find("DTSTART:20260329T013000Z"), std::string::npos) << text;
+    EXPECT_NE(text.find("DTEND:20260329T023000Z"), std::string::npos) << text;
+}
