@@ -155,6 +155,7 @@ public:
         const ZonedTime rid =
             timeOf(calendar_, icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY));
         overridden_[uid].insert(instanceKey(rid.time, rid.zone));
+        repeats_ = true;
         if (isCancelled(event))
             return;
         const std::optional<Span> span = spanOf(calendar_, event);
@@ -176,6 +177,7 @@ public:
                 emit(event, uid, *span, span->start.time, std::nullopt);
             return;
         }
+        repeats_ = true;
         const Excluded excluded = exclusionsOf(event, uid);
         std::set<std::string> seen;
         auto instance = [&](const icaltimetype& at) {
@@ -206,6 +208,8 @@ public:
              p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY))
             expandRule(icalproperty_get_rrule(p), *span, instance);
     }
+
+    bool repeats() const { return repeats_; }
 
     std::vector<ovOccurrence> take() {
         std::stable_sort(out_.begin(), out_.end(), [](const ovOccurrence& a, const ovOccurrence& b) {
@@ -289,12 +293,15 @@ private:
     Window window_;
     std::map<std::string, std::set<std::string>> overridden_;
     std::vector<ovOccurrence> out_;
+    bool repeats_ = false;
 };
 
 } // namespace
 
-ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from,
-                                                        double to) {
+ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
+                                                        bool* repeats) {
+    if (repeats != nullptr)
+        *repeats = false;
     const std::string copy(calendarText);
     ComponentPtr root(icalparser_parse_string(copy.c_str()));
     if (!root)
@@ -317,5 +324,7 @@ ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calenda
     }
     for (auto& [event, uid] : masters)
         expander.addMaster(event, uid);
+    if (repeats != nullptr)
+        *repeats = expander.repeats();
     return expander.take();
 }

@@ -111,7 +111,9 @@ TEST_F(ovPimStoreUidTest, AVersionTwoStoreIsUpgradedKeepingItsItemsWhichGetAUidW
     ASSERT_TRUE(c.save());
     store.reset();
     // Make the file what the previous version of the store wrote.
-    rawSql(file, "DROP TABLE vdir_files; DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; "
+    rawSql(file, "DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE occurrence_window; "
+                 "ALTER TABLE appointments DROP COLUMN repeats; "
+                 "DROP TABLE vdir_files; DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; "
                  "DROP INDEX tasks_by_uid; ALTER TABLE contacts DROP COLUMN uid; "
                  "ALTER TABLE contacts DROP COLUMN source; ALTER TABLE appointments DROP COLUMN uid; "
                  "ALTER TABLE appointments DROP COLUMN source; ALTER TABLE tasks DROP COLUMN uid; "
