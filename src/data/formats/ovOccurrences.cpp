@@ -7,6 +7,7 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <set>
@@ -249,6 +250,7 @@ private:
         IteratorPtr it(icalrecur_iterator_new(rule, start));
         if (!it)
             return;
+        skipToWindow(it.get(), rule, span, start);
         for (int n = 0; n < kMaxInstances; ++n) {
             icaltimetype at = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(at))
@@ -259,6 +261,48 @@ private:
                 return;
             instance(at);
         }
+    }
+
+    // A rule without a count may start counting near the window rather than at DTSTART:
+    // a weekly meeting years old is then not walked week by week to reach today. The step
+    // back covers the instance's length and any difference between local time and the
+    // event's zone.
+    void skipToWindow(icalrecur_iterator* it, const icalrecurrencetype& rule, const Span& span,
+                      const icaltimetype& start) const {
+        if (rule.count != 0)
+            return;
+        const double back = icaldurationtype_as_int(span.length) / 86400.0 + 2.0;
+        ovSystemTime st;
+        if (!ovVariantTimeToSystemTime(window_.from - back, st))
+            return;
+        icaltimetype at = icaltime_null_time();
+        if (span.start.zone == nullptr) {
+            at.year = st.year;
+            at.month = st.month;
+            at.day = st.day;
+            at.hour = st.hour;
+            at.minute = st.minute;
+            at.second = st.second;
+        } else {
+            std::tm tm{};
+            tm.tm_year = st.year - 1900;
+            tm.tm_mon = st.month - 1;
+            tm.tm_mday = st.day;
+            tm.tm_hour = st.hour;
+            tm.tm_min = st.minute;
+            tm.tm_sec = st.second;
+            tm.tm_isdst = -1;
+            const time_t seconds = std::mktime(&tm);
+            if (seconds == static_cast<time_t>(-1))
+                return;
+            at = icaltime_from_timet_with_zone(seconds, 0, span.start.zone);
+        }
+        at.is_date = start.is_date;
+        if (at.is_date)
+            at.hour = at.minute = at.second = 0;
+        at.zone = start.zone;
+        if (icaltime_compare(at, start) > 0)
+            (void)icalrecur_iterator_set_start(it, at);
     }
 
     void emit(icalcomponent* event, const std::string& uid, const Span& span, const icaltimetype& at,
