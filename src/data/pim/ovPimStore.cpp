@@ -162,6 +162,7 @@ CREATE TABLE occurrences (
 );
 CREATE UNIQUE INDEX occurrences_by_item ON occurrences(item_id, start_time, ifnull(recurrence_id, -1));
 CREATE INDEX occurrences_by_due ON occurrences(due) WHERE due IS NOT NULL;
+CREATE INDEX appointments_repeating ON appointments(id) WHERE repeats = 1;
 CREATE VIRTUAL TABLE occurrence_spans USING rtree(id, start_min, end_max);
 CREATE TRIGGER occurrence_spans_insert AFTER INSERT ON occurrences BEGIN
     INSERT INTO occurrence_spans VALUES (new.id, new.start_time, new.end_time);
@@ -206,7 +207,7 @@ constexpr char kNotFired[] =
 // of a series.
 constexpr char kAppointmentColumns[] =
     "SELECT a.id, a.start_time, a.end_time, a.subject, a.location, a.reminder_set, a.reminder_minutes, "
-    "a.uid, a.source, a.repeats, NULL, 0 ";
+    "a.uid, NULL, a.repeats, NULL, 0 ";
 constexpr char kOccurrenceColumns[] =
     "SELECT o.item_id, o.start_time, o.end_time, o.subject, o.location, a.reminder_set, a.reminder_minutes, "
     "a.uid, '', 1, o.recurrence_id, 1 "
@@ -215,9 +216,9 @@ constexpr char kOccurrenceColumns[] =
     "WHERE os.start_min <= ?2 AND os.end_max >= ?1 AND o.start_time <= ?2 AND o.end_time >= ?1 ";
 constexpr char kContactColumns[] =
     "SELECT id, file_as, first_name, home_phone, mobile_phone, business_phone, "
-    "business_fax, email1, uid, source FROM contacts ";
+    "business_fax, email1, uid, NULL FROM contacts ";
 constexpr char kTaskColumns[] = "SELECT id, subject, importance, start_date, due_date, reminder_set, "
-                                "reminder_time, uid, source FROM tasks ";
+                                "reminder_time, uid, NULL FROM tasks ";
 
 const char* tableOf(ovPimItemType kind) {
     switch (kind) {
@@ -594,8 +595,12 @@ ovResult<> ovPimStore::prepareStatements() {
         {removeOccurrences_, "DELETE FROM occurrences WHERE item_id = ?1"},
         {repeatingAppointments_,
          "SELECT id, source, reminder_set, reminder_minutes FROM appointments WHERE repeats = 1"},
+        {anySeries_, "SELECT 1 FROM appointments WHERE repeats = 1 LIMIT 1"},
         {unreadAppointments_, "SELECT id, source FROM appointments WHERE repeats IS NULL"},
         {setRepeats_, "UPDATE appointments SET repeats = ?2 WHERE id = ?1"},
+        {appointmentSource_, "SELECT source FROM appointments WHERE id = ?1"},
+        {contactSource_, "SELECT source FROM contacts WHERE id = ?1"},
+        {taskSource_, "SELECT source FROM tasks WHERE id = ?1"},
         {appointmentReminders_, appointmentReminders.c_str()},
         {taskReminders_, taskReminders.c_str()},
         {claimReminder_, "INSERT OR IGNORE INTO fired_reminders (kind, item_id, due, fired_at) "
@@ -661,7 +666,7 @@ ovResult<> ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& 
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderMinutes_ = static_cast<int>(statement.columnInt(6));
         item->uid_ = statement.columnText(7);
-        item->sourceText_ = statement.columnText(8);
+        item->readSource(statement, 8);
         item->repeats_ = statement.columnInt(9) == 1;
         if (!statement.columnIsNull(10))
             item->recurrenceId_ = statement.columnDouble(10);
@@ -741,7 +746,7 @@ ovResult<> ovPimStore::indexOccurrences(const ovPimAppointment& item, bool& repe
     repeats = false;
     if (ovResult<> r = removeOccurrencesOf(item.id_); !r)
         return r;
-    if (!occurrenceSource_ || !mayRepeat(item.sourceText_))
+    if (!occurrenceSource_ || !mayRepeat(item.sourceText()))
         return ovResult<>::success();
     double from = 0, to = 0;
     ovResult<bool> window = readOccurrenceWindow(from, to);
@@ -752,7 +757,7 @@ ovResult<> ovPimStore::indexOccurrences(const ovPimAppointment& item, bool& repe
     if (!window.value())
         from = to = item.start_;
     std::vector<ovPimOccurrence> found;
-    repeats = occurrenceSource_->expand(item.sourceText_, from, to, found);
+    repeats = occurrenceSource_->expand(item.sourceText(), from, to, found);
     if (!repeats)
         return ovResult<>::success();
     return putOccurrences(item.id_, item.reminderSet_, item.reminderMinutes_, found);
@@ -816,6 +821,15 @@ ovResult<> ovPimStore::keepOccurrences(double from, double to) {
         return window.error();
     if (window.value() && keptFrom < from && to < keptTo)
         return ovResult<>::success();
+    // A store without series has nothing to keep, and a query on it writes nothing.
+    {
+        ovSqliteStatement::ResetOnExit done(anySeries_);
+        const ovSqliteStatement::Step step = anySeries_.step();
+        if (step == ovSqliteStatement::Step::error)
+            return db_.failure("cannot read the repeating appointments");
+        if (step == ovSqliteStatement::Step::done)
+            return ovResult<>::success();
+    }
     if (ovResult<> r = beginChange(); !r)
         return r;
     // Another process may have grown the window meanwhile.
@@ -896,7 +910,7 @@ ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out)
         item->businessFax_ = ovToUtf16(statement.columnText(6));
         item->email1_ = ovToUtf16(statement.columnText(7));
         item->uid_ = statement.columnText(8);
-        item->sourceText_ = statement.columnText(9);
+        item->readSource(statement, 9);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -947,7 +961,7 @@ ovResult<> ovPimStore::readTasks(ovSqliteStatement& statement, ItemList& out) {
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderTime_ = statement.columnDouble(6);
         item->uid_ = statement.columnText(7);
-        item->sourceText_ = statement.columnText(8);
+        item->readSource(statement, 8);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -1124,11 +1138,11 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindInt(6, item.reminderMinutes_);
     s.bindText(7, item.uid_);
-    s.bindText(8, item.sourceText_);
+    s.bindText(8, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(9, item.id_);
     // Settled below once the row has its id; a text that cannot repeat is settled now.
-    if (mayRepeat(item.sourceText_))
+    if (mayRepeat(item.sourceText()))
         s.bindDouble(10, std::nan(""));
     else
         s.bindInt(10, 0);
@@ -1136,7 +1150,7 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
         bool repeats = false;
         if (ovResult<> r = indexOccurrences(item, repeats); !r)
             return r;
-        if (occurrenceSource_ && mayRepeat(item.sourceText_)) {
+        if (occurrenceSource_ && mayRepeat(item.sourceText())) {
             ovSqliteStatement::ResetOnExit done(setRepeats_);
             setRepeats_.bindInt(1, item.id_);
             setRepeats_.bindInt(2, repeats ? 1 : 0);
@@ -1164,7 +1178,7 @@ ovResult<> ovPimStore::saveContact(ovPimContact& item) {
     s.bindText(8, contactKey(item.fileAs_));
     s.bindText(9, contactKey(item.firstName_));
     s.bindText(10, item.uid_);
-    s.bindText(11, item.sourceText_);
+    s.bindText(11, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(12, item.id_);
     return finishSave(item, s, "contact");
@@ -1183,7 +1197,7 @@ ovResult<> ovPimStore::saveTask(ovPimTask& item) {
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindDouble(6, item.reminderTime_);
     s.bindText(7, item.uid_);
-    s.bindText(8, item.sourceText_);
+    s.bindText(8, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(9, item.id_);
     return finishSave(item, s, "task");
@@ -1217,6 +1231,23 @@ ovResult<bool> ovPimStore::findOne(ovPimItemType kind, ovSqliteStatement* const 
         return ovResult<bool>(false);
     out = std::move(found.front());
     return ovResult<bool>(true);
+}
+
+ovResult<> ovPimStore::sourceTextOf(ovPimItemType kind, int64_t id, std::string& out) {
+    ovSqliteStatement* const statements[3] = {&appointmentSource_, &contactSource_, &taskSource_};
+    ovSqliteStatement& s = *statements[kindIndex(kind)];
+    ovSqliteStatement::ResetOnExit done(s);
+    s.bindInt(1, id);
+    switch (s.step()) {
+    case ovSqliteStatement::Step::row:
+        out = s.columnText(0);
+        return ovResult<>::success();
+    case ovSqliteStatement::Step::done:
+        return ovFail(ovPimCode::storeError, db_.file() + ": item " + std::to_string(id) + " of " +
+                                                 tableOf(kind) + " is no longer in the store");
+    default:
+        return db_.failure("cannot read the text an item was read from");
+    }
 }
 
 ovResult<bool> ovPimStore::findByUid(ovPimItemType kind, std::string_view uid,
@@ -1262,6 +1293,8 @@ ovResult<> ovPimStore::removeItem(ovPimItemType kind, int64_t id) {
 }
 
 ovResult<> ovPimStore::add(ovPimItem& item) {
+    // The text comes along from the store the item was listed from, before it is cut off.
+    (void)item.sourceText();
     item.store_ = weak_from_this();
     item.id_ = 0;
     return item.saveTo(*this);
@@ -1270,6 +1303,7 @@ ovResult<> ovPimStore::add(ovPimItem& item) {
 ovResult<bool> ovPimStore::addOrReplaceByUid(ovPimItem& item) {
     std::unique_ptr<ovPimItem> existing;
     bool found = false;
+    (void)item.sourceText();
     if (!item.uid_.empty()) {
         ovResult<bool> f = findByUid(item.itemType(), item.uid_, existing);
         if (!f)

@@ -85,6 +85,9 @@ public:
     // The item of the kind with that uid (the first added when, against the rule, two
     // have it): true and `out` set when there is one, false and `out` null when not.
     ovResult<bool> findByUid(ovPimItemType kind, std::string_view uid, std::unique_ptr<ovPimItem>& out);
+    // The iCalendar or vCard text of the item of the kind with that id. The lists and
+    // finds above leave it out; an item reads it through here when it is first asked for.
+    ovResult<> sourceTextOf(ovPimItemType kind, int64_t id, std::string& out);
     // The item of the kind with that id, the same way.
     ovResult<bool> findById(ovPimItemType kind, int64_t id, std::unique_ptr<ovPimItem>& out);
     // Deletes the item with its fired reminders and its vdir_files row; fails when it is
@@ -183,7 +186,11 @@ private:
     ovSqliteStatement removeOccurrences_;
     ovSqliteStatement repeatingAppointments_;
     ovSqliteStatement unreadAppointments_;
+    ovSqliteStatement anySeries_;
     ovSqliteStatement setRepeats_;
+    ovSqliteStatement appointmentSource_;
+    ovSqliteStatement contactSource_;
+    ovSqliteStatement taskSource_;
     std::shared_ptr<ovPimSaveHook> saveHook_;
     std::shared_ptr<ovPimOccurrenceSource> occurrenceSource_;
 };
