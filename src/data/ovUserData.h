@@ -1,5 +1,6 @@
 #pragma once
-// The user's data as every part of Orvida opens it: the store, and when orvida.conf names
+// The user's data as every part of Orvida opens it: the store, reading repeating
+// appointments' rules, and when orvida.conf names
 // a vdir, that vdir installed as the store's save hook (so that every save writes its
 // item's file) and, when asked, read into the store once. The window, `orvida pim` and
 // `orvida remind` all come through here.

@@ -108,6 +108,9 @@ void ovPoomSession::releaseCache() {
         releaseAppointments();
     calendarCache_.clear();
     cacheIndex_.clear();
+    occurrenceCache_.clear();
+    occurrenceIndex_.clear();
+    occurrencesValid_ = false;
 }
 
 ovResult<> ovPoomSession::searchContacts(std::u16string_view text) {
@@ -201,7 +204,7 @@ ovResult<> ovPoomSession::loadCache() {
         ends.reserve(static_cast<size_t>(count));
         for (int index = 1; index <= count; ++index) {
             std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
-            if (!item)
+            if (!item || item->repeats())
                 continue;
             const double start = item->start();
             const double end = item->end();
@@ -220,18 +223,69 @@ ovResult<> ovPoomSession::loadCache() {
     return result;
 }
 
+ovResult<> ovPoomSession::loadOccurrences(double from, double to) {
+    // A month on either side, so that paging through the date picker reloads rarely.
+    constexpr double kMarginDays = 62.0;
+    std::unique_ptr<ovPimFolder> folder;
+    std::unique_ptr<ovPimItems> items;
+    ovResult<> r = application_->getDefaultFolder(ovPimFolderCalendar, folder);
+    if (r)
+        r = folder->occurrencesOverlapping(from - kMarginDays, to + kMarginDays, items);
+    if (!r)
+        return r;
+    occurrenceCache_.clear();
+    const int count = items->count();
+    occurrenceCache_.reserve(count);
+    std::vector<double> starts, ends;
+    for (int index = 1; index <= count; ++index) {
+        std::unique_ptr<ovPimAppointment> item = items->takeAs<ovPimAppointment>(index);
+        if (!item)
+            continue;
+        const double start = item->start(), end = item->end();
+        if (occurrenceCache_.add(std::move(item)) == nullptr)
+            return ovFail(ovPimCode::storeError, "out of memory while loading the calendar");
+        starts.push_back(start);
+        ends.push_back(end);
+    }
+    occurrenceIndex_.build(std::move(starts), std::move(ends));
+    occurrenceFrom_ = from - kMarginDays;
+    occurrenceTo_ = to + kMarginDays;
+    occurrencesValid_ = true;
+    return ovResult<>::success();
+}
+
 ovResult<> ovPoomSession::queryCached(double from, double to) {
     ovResult<> loaded;
     if (!cacheValid_)
         loaded = loadCache();
+    const double lo = std::min(from, to), hi = std::max(from, to);
+    if (!occurrencesValid_ || lo < occurrenceFrom_ || hi > occurrenceTo_) {
+        // A failure keeps the instances loaded before; the next query tries again.
+        if (ovResult<> r = loadOccurrences(lo, hi); !r && loaded)
+            loaded = r;
+    }
 
     releaseAppointments();
     // The index offers every cached appointment that starts no later than the range's end
     // and ends no earlier than its start, from the last to the first; the exact test
     // decides, as it does for a direct query.
-    cacheIndex_.findOverlapping(std::min(from, to), std::max(from, to), scratch_);
+    cacheIndex_.findOverlapping(lo, hi, scratch_);
+    occurrenceIndex_.findOverlapping(lo, hi, occurrenceScratch_);
+    merged_.clear();
+    // Both lists run from the latest start to the earliest; merged, they still do.
+    size_t o = 0;
+    auto takeOccurrencesFrom = [&](double start) {
+        for (; o < occurrenceScratch_.size() && occurrenceCache_[occurrenceScratch_[o]]->start() >= start;
+             ++o)
+            merged_.push_back(occurrenceCache_[occurrenceScratch_[o]]);
+    };
     for (int position : scratch_) {
         ovPimAppointment* item = calendarCache_[position];
+        takeOccurrencesFrom(item->start());
+        merged_.push_back(item);
+    }
+    takeOccurrencesFrom(-1e300);
+    for (ovPimAppointment* item : merged_) {
         if (classifyAppointment(item->start(), item->end(), from, to) != classifyInclude)
             continue;
         if (appointments_.append(item) != ovS_OK) {

@@ -62,6 +62,8 @@ public:
 
     const ovPtrArray<ovPimContact>& contacts() const { return contacts_.items(); }
     const ovPtrArray<ovPimAppointment>& appointments() const { return appointments_; }
+    // Every appointment but the repeating series, whose instances the cached queries take
+    // from a span of their own kept beside it.
     const ovPtrArray<ovPimAppointment>& calendarCache() const { return calendarCache_.items(); }
     // The text of the last search that reached the store, exactly as it was given.
     const std::u16string& searchText() const { return searchText_; }
@@ -103,6 +105,8 @@ private:
     ovResult<> queryDirect(double from, double to);
     ovResult<> queryCached(double from, double to);
     ovResult<> loadCache();
+    // The instances of repeating series for a span around from..to, kept beside the cache.
+    ovResult<> loadOccurrences(double from, double to);
     void releaseContacts();
     void releaseAppointments();
     void releaseCache();
@@ -121,5 +125,14 @@ private:
     bool cacheValid_ = false;
     bool appointmentsFromCache_ = false;
     ovSpanIndex cacheIndex_;
+    // The cached query's instances of repeating series (the cache holds every other
+    // appointment), for occurrenceFrom_..occurrenceTo_; reloaded when a query leaves it.
+    ovOwningList<ovPimAppointment> occurrenceCache_;
+    ovSpanIndex occurrenceIndex_;
+    double occurrenceFrom_ = 0.0;
+    double occurrenceTo_ = 0.0;
+    bool occurrencesValid_ = false;
     std::vector<int> scratch_; // positions found in the cache, kept to spare an allocation per query
+    std::vector<int> occurrenceScratch_;
+    std::vector<ovPimAppointment*> merged_;
 };

@@ -3,9 +3,13 @@
 #include "data/pim/ovPimApplication.h"
 #include "data/pim/ovPimAppointment.h"
 #include "data/pim/ovPimTask.h"
+#include "home/ovHomeLayout.h"
+#include "home/ovHomeScreen.h"
 #include "hosts/headless/ovHeadlessHost.h"
 #include "hosts/remind/ovRemindTool.h"
 #include "services/notify/ovRecordingNotifier.h"
+#include "shell/ovBackBuffer.h"
+#include "shell/ovScreenGeometry.h"
 #include "system/ovPaths.h"
 #include "system/ovUtf.h"
 
@@ -55,8 +59,9 @@ protected:
         ASSERT_TRUE(t.save());
     }
 
-    std::unique_ptr<ovHeadlessHost> start(const char* now) {
+    std::unique_ptr<ovHeadlessHost> start(const char* now, const std::string& config = {}) {
         ovOptions o;
+        o.configDir = config;
         o.headless = true;
         o.screenWidth = 240;
         o.screenHeight = 320;
@@ -172,6 +177,44 @@ TEST_F(ovReminderHostTest, RemindReadsTheVdirFirstSoAnEventAnotherProgramAddedRe
               0)
         << err.str();
     EXPECT_NE(out.str().find("Dentist: 09:30"), std::string::npos) << out.str() << err.str();
+}
+
+TEST_F(ovReminderHostTest, AWeeklyMeetingFromAMonthAgoShowsTodayAndRemindsOnceAcrossARestart) {
+    // Another program put it in the vdir; its first instance was four weeks ago.
+    const std::string config = root_ + "/config";
+    fs::create_directories(root_ + "/vdir/calendar");
+    fs::create_directories(config);
+    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    std::ofstream(root_ + "/vdir/calendar/weekly.ics")
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:weekly-1\r\n"
+           "DTSTAMP:20261101T100000Z\r\nDTSTART:20261111T100000\r\nDTEND:20261111T110000\r\n"
+           "RRULE:FREQ=WEEKLY\r\nSUMMARY:Weekly sync\r\nLOCATION:Room 4\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+           "DESCRIPTION:Weekly sync\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    {
+        auto host = start("2026-12-09T09:00:00", config);
+        wait(*host, 10);
+        // Today's instance is on the time line and is the next appointment.
+        const ovPtrArray<ovPimAppointment>& shown = host->program().session().appointments();
+        const int next = ovHomeScreen::chooseNext(shown, dateOf("2026-12-09T09:00:00"));
+        ASSERT_GE(next, 0);
+        EXPECT_EQ(shown[next]->start(), dateOf("2026-12-09T10:00:00"));
+        EXPECT_EQ(shown[next]->subject(), u"Weekly sync");
+        // Its bar on the strip, 10:30 being 25.5 hours from the strip's left edge, yellow.
+        const ovHomeLayout::Area& strip = ovHomeLayout::timeLine;
+        const int left = fracWidth(strip.left), right = fracWidth(strip.right);
+        const int x = left + static_cast<int>((right - left) * 25.5 / 48.0);
+        const int y = (fracHeight(strip.top) + fracHeight(strip.bottom)) / 2;
+        EXPECT_EQ(host->program().app().backBuffer().frame().pixel(x, y), 0x00FFFFu);
+
+        wait(*host, 44 * kMinute);
+        EXPECT_EQ(host->notifications().notifications().size(), 0u);
+        wait(*host, kMinute);
+        ASSERT_EQ(host->notifications().notifications().size(), 1u);
+        EXPECT_EQ(host->notifications().lastText(), "Weekly sync: 10:00, Room 4");
+    }
+    auto again = start("2026-12-09T09:50:00", config);
+    wait(*again, kMinute);
+    EXPECT_EQ(again->notifications().notifications().size(), 0u);
 }
 
 TEST_F(ovReminderHostTest, RemindRefusesBadArgumentsAndStoresThatAreNotOurs) {

@@ -1,7 +1,9 @@
 #include "store/ovPoomSession.h"
 
+#include "data/formats/ovOccurrencesSource.h"
 #include "data/pim/ovPimFolder.h"
 #include "data/pim/ovPimItems.h"
+#include "data/pim/ovPimStore.h"
 #include "data/pim/ovPimTask.h"
 #include "system/ovHeadlessSystem.h"
 
@@ -242,6 +244,33 @@ TEST_F(ovPoomSessionTest, DirectAndCachedQueriesAgreeWithAFullScan) {
             for (ovPimAppointment* item : session->appointments())
                 found.push_back(item->id());
             EXPECT_EQ(found, expected) << "query " << q << (useCache ? " cached" : " direct");
+        }
+    }
+}
+
+TEST_F(ovPoomSessionTest, ARepeatingSeriesShowsItsInstanceOfTheDayInCachedAndDirectQueries) {
+    open();
+    session->application()->store()->setOccurrenceSource(std::make_shared<ovOccurrencesSource>());
+    // Every Wednesday at 09:00 from 15 March 2023 (a Wednesday), and one single appointment.
+    ovPimAppointment series(session->application()->store());
+    ASSERT_TRUE(series.setStart(dateOf(at(9, 0))));
+    series.setSubject(u"Series");
+    series.setSourceText("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                         "UID:series-1\r\nDTSTART:20230315T090000\r\nDTEND:20230315T100000\r\n"
+                         "SUMMARY:Series\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_TRUE(series.save());
+    add(u"Single", 8 * 60, 120, 20);
+    // The date picker pages through months; the day bars of each see that week's instance.
+    for (int month : {3, 11, 12, 4}) {
+        for (const bool useCache : {true, false}) {
+            ovSystemTime from = at(0, 0, 0, 20), to = at(23, 59, 59, 20);
+            from.month = to.month = static_cast<uint16_t>(month);
+            // 20 March 2023 is a Monday; the 22nd of those months falls on other days, so
+            // look at the whole week from the 20th.
+            to.day = 26;
+            const Strings found = query(from, to, useCache);
+            EXPECT_EQ(std::count(found.begin(), found.end(), u"Series"), 1) << month << " " << useCache;
+            EXPECT_EQ(std::count(found.begin(), found.end(), u"Single"), month == 3 ? 1 : 0) << month;
         }
     }
 }

@@ -20,4 +20,7 @@ struct ovDecoded {
     std::vector<std::unique_ptr<ovPimItem>> items;
     // One per item left out; the others are still decoded.
     std::vector<ovDecodeProblem> problems;
+    // Items read with a guess the user should know of (a time zone nobody knows, read as
+    // local time), one per guess and item.
+    std::vector<ovDecodeProblem> warnings;
 };

@@ -201,8 +201,13 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
         return std::string(name) + " " + when + " is no real " + (isDate ? "date" : "date and time");
     }
     ovSystemTime st;
-    if (isDate ||
-        (!icaltime_is_utc(t) && icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER) == nullptr)) {
+    icalparameter* tzid = icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER);
+    icaltimezone* zone = icaltime_is_utc(t)          ? icaltimezone_get_utc_timezone()
+                         : isDate || tzid == nullptr ? nullptr
+                                                     : ovZoneNamed(calendar, icalparameter_get_tzid(tzid));
+    // A zone nobody knows is read as local time (the decoder warns of it), as the
+    // occurrences are.
+    if (isDate || zone == nullptr) {
         st.year = static_cast<uint16_t>(t.year);
         st.month = static_cast<uint16_t>(t.month);
         st.day = static_cast<uint16_t>(t.day);
@@ -212,14 +217,6 @@ std::string readTime(icalcomponent* calendar, icalproperty* prop, double& out, b
             st.second = static_cast<uint16_t>(t.second);
         }
     } else {
-        icaltimezone* zone = icaltimezone_get_utc_timezone();
-        if (!icaltime_is_utc(t)) {
-            icalparameter* tzid = icalproperty_get_first_parameter(prop, ICAL_TZID_PARAMETER);
-            zone = ovZoneNamed(calendar, icalparameter_get_tzid(tzid));
-            if (zone == nullptr)
-                return std::string(name) + ": the time zone " + icalparameter_get_tzid(tzid) +
-                       " is not known";
-        }
         const time_t seconds = icaltime_as_timet_with_zone(t, zone);
         std::tm tm{};
         if (localtime_r(&seconds, &tm) == nullptr)
@@ -556,6 +553,28 @@ std::string written(icalcomponent* calendar) {
 
 } // namespace
 
+namespace {
+// The TZIDs of the item's times (its overrides' and alarms' too) that name no zone known
+// here or in the file.
+std::vector<std::string> unknownZones(icalcomponent* calendar, icalcomponent* c) {
+    std::vector<std::string> out;
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_ANY_PROPERTY); p != nullptr;
+         p = icalcomponent_get_next_property(c, ICAL_ANY_PROPERTY)) {
+        icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+        const char* name = tzid != nullptr ? icalparameter_get_tzid(tzid) : nullptr;
+        if (name != nullptr && ovZoneNamed(calendar, name) == nullptr &&
+            std::find(out.begin(), out.end(), name) == out.end())
+            out.emplace_back(name);
+    }
+    for (icalcomponent* sub = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); sub != nullptr;
+         sub = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
+        for (std::string& name : unknownZones(calendar, sub))
+            if (std::find(out.begin(), out.end(), name) == out.end())
+                out.push_back(std::move(name));
+    return out;
+}
+} // namespace
+
 ovDecoded ovDecodeICalendar(std::string_view input) {
     ovDecoded out;
     std::vector<ItemText> items;
@@ -611,8 +630,13 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
                 out.items.push_back(std::move(t));
             }
         }
-        if (!problem.empty())
+        if (!problem.empty()) {
             out.problems.push_back({item.line, problem});
+            continue;
+        }
+        for (const std::string& zone : unknownZones(calendar.get(), calendar.get()))
+            out.warnings.push_back({item.line, "the time zone " + ovPrintable(zone) +
+                                                   " is not known; its times are read as local time"});
     }
     for (ovDecodeProblem& p : out.problems)
         p.problem = ovPrintable(p.problem);

@@ -7,6 +7,7 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <set>
@@ -155,6 +156,7 @@ public:
         const ZonedTime rid =
             timeOf(calendar_, icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY));
         overridden_[uid].insert(instanceKey(rid.time, rid.zone));
+        repeats_ = true;
         if (isCancelled(event))
             return;
         const std::optional<Span> span = spanOf(calendar_, event);
@@ -176,6 +178,7 @@ public:
                 emit(event, uid, *span, span->start.time, std::nullopt);
             return;
         }
+        repeats_ = true;
         const Excluded excluded = exclusionsOf(event, uid);
         std::set<std::string> seen;
         auto instance = [&](const icaltimetype& at) {
@@ -206,6 +209,8 @@ public:
              p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY))
             expandRule(icalproperty_get_rrule(p), *span, instance);
     }
+
+    bool repeats() const { return repeats_; }
 
     std::vector<ovOccurrence> take() {
         std::stable_sort(out_.begin(), out_.end(), [](const ovOccurrence& a, const ovOccurrence& b) {
@@ -245,6 +250,7 @@ private:
         IteratorPtr it(icalrecur_iterator_new(rule, start));
         if (!it)
             return;
+        skipToWindow(it.get(), rule, span, start);
         for (int n = 0; n < kMaxInstances; ++n) {
             icaltimetype at = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(at))
@@ -255,6 +261,48 @@ private:
                 return;
             instance(at);
         }
+    }
+
+    // A rule without a count may start counting near the window rather than at DTSTART:
+    // a weekly meeting years old is then not walked week by week to reach today. The step
+    // back covers the instance's length and any difference between local time and the
+    // event's zone.
+    void skipToWindow(icalrecur_iterator* it, const icalrecurrencetype& rule, const Span& span,
+                      const icaltimetype& start) const {
+        if (rule.count != 0)
+            return;
+        const double back = icaldurationtype_as_int(span.length) / 86400.0 + 2.0;
+        ovSystemTime st;
+        if (!ovVariantTimeToSystemTime(window_.from - back, st))
+            return;
+        icaltimetype at = icaltime_null_time();
+        if (span.start.zone == nullptr) {
+            at.year = st.year;
+            at.month = st.month;
+            at.day = st.day;
+            at.hour = st.hour;
+            at.minute = st.minute;
+            at.second = st.second;
+        } else {
+            std::tm tm{};
+            tm.tm_year = st.year - 1900;
+            tm.tm_mon = st.month - 1;
+            tm.tm_mday = st.day;
+            tm.tm_hour = st.hour;
+            tm.tm_min = st.minute;
+            tm.tm_sec = st.second;
+            tm.tm_isdst = -1;
+            const time_t seconds = std::mktime(&tm);
+            if (seconds == static_cast<time_t>(-1))
+                return;
+            at = icaltime_from_timet_with_zone(seconds, 0, span.start.zone);
+        }
+        at.is_date = start.is_date;
+        if (at.is_date)
+            at.hour = at.minute = at.second = 0;
+        at.zone = start.zone;
+        if (icaltime_compare(at, start) > 0)
+            (void)icalrecur_iterator_set_start(it, at);
     }
 
     void emit(icalcomponent* event, const std::string& uid, const Span& span, const icaltimetype& at,
@@ -289,12 +337,15 @@ private:
     Window window_;
     std::map<std::string, std::set<std::string>> overridden_;
     std::vector<ovOccurrence> out_;
+    bool repeats_ = false;
 };
 
 } // namespace
 
-ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from,
-                                                        double to) {
+ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
+                                                        bool* repeats) {
+    if (repeats != nullptr)
+        *repeats = false;
     const std::string copy(calendarText);
     ComponentPtr root(icalparser_parse_string(copy.c_str()));
     if (!root)
@@ -317,5 +368,7 @@ ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calenda
     }
     for (auto& [event, uid] : masters)
         expander.addMaster(event, uid);
+    if (repeats != nullptr)
+        *repeats = expander.repeats();
     return expander.take();
 }

@@ -25,6 +25,7 @@ struct ovOccurrence {
 };
 
 // The occurrences that overlap [from, to) (an instant one counts when it begins inside),
-// ordered by start. Fails only for text that is not a calendar.
-ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from,
-                                                        double to);
+// ordered by start. Fails only for text that is not a calendar. `repeats`, when given, is
+// set when the text holds a rule, extra dates or an override, whatever the window.
+ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
+                                                        bool* repeats = nullptr);

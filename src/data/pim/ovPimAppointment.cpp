@@ -84,5 +84,9 @@ bool ovPimAppointment::moveOutOfClockGap() {
 }
 
 ovResult<> ovPimAppointment::saveTo(ovPimStore& store) {
+    // Saving an instance would put its times on the whole series and drop the rule.
+    if (occurrence_)
+        return ovFail(ovPimCode::invalidArgument,
+                      "one occurrence of a repeating appointment cannot be saved on its own");
     return store.saveAppointment(*this);
 }

@@ -7,6 +7,7 @@
 // defaultReminderMinutes before the start; callers that set neither get these.
 #include "data/pim/ovPimItem.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,15 @@ public:
     const std::u16string& location() const { return location_; }
     bool reminderSet() const { return reminderSet_; }
     int reminderMinutesBeforeStart() const { return reminderMinutes_; }
+    // A repeating series read from a file: its own start and end are its first instance,
+    // and the calendar's range queries show its instances instead.
+    bool repeats() const { return repeats_; }
+    // One instance of a repeating series, as a range query hands it out: start, end,
+    // subject and location are the instance's, the id and uid the series'. It cannot be
+    // saved on its own.
+    bool isOccurrence() const { return occurrence_; }
+    // The instance's original start, for an instance of a series.
+    std::optional<double> recurrenceId() const { return recurrenceId_; }
 
     // Keeps the length; refused when the start or the moved end is not a valid date.
     ovResult<> setStart(double date);
@@ -59,4 +69,7 @@ private:
     std::u16string location_;
     bool reminderSet_ = true;
     int reminderMinutes_ = defaultReminderMinutes;
+    bool repeats_ = false;
+    bool occurrence_ = false;
+    std::optional<double> recurrenceId_;
 };

@@ -39,6 +39,16 @@ ovResult<> ovPimFolder::items(std::unique_ptr<ovPimItems>& out) const {
 }
 
 ovResult<> ovPimFolder::itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const {
+    return calendarRange(from, to, false, out);
+}
+
+ovResult<> ovPimFolder::occurrencesOverlapping(double from, double to,
+                                               std::unique_ptr<ovPimItems>& out) const {
+    return calendarRange(from, to, true, out);
+}
+
+ovResult<> ovPimFolder::calendarRange(double from, double to, bool onlyOccurrences,
+                                      std::unique_ptr<ovPimItems>& out) const {
     out.reset();
     if (folderId_ != ovPimFolderCalendar)
         return ovFail(ovPimCode::invalidArgument, "only the calendar has appointments");
@@ -46,7 +56,9 @@ ovResult<> ovPimFolder::itemsOverlapping(double from, double to, std::unique_ptr
     if (ovResult<> r = lockStore(store); !r)
         return r;
     ovPimStore::ItemList list;
-    ovResult<> r = store->appointmentsOverlapping(std::min(from, to), std::max(from, to), list);
+    const double a = std::min(from, to), b = std::max(from, to);
+    ovResult<> r = onlyOccurrences ? store->occurrencesOverlapping(a, b, list)
+                                   : store->appointmentsOverlapping(a, b, list);
     if (r)
         out = std::make_unique<ovPimItems>(std::move(list));
     return r;

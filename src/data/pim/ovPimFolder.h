@@ -23,13 +23,18 @@ public:
     ovResult<> items(std::unique_ptr<ovPimItems>& out) const;
     // Calendar only: the appointments that overlap from..to, edges included (for from
     // after to, those that overlap to..from).
+    // A repeating series comes as its instances there.
     ovResult<> itemsOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const;
+    // Calendar only: just the instances of repeating series among them.
+    ovResult<> occurrencesOverlapping(double from, double to, std::unique_ptr<ovPimItems>& out) const;
     // Contacts only: the contacts whose file-as name or first name begins with the text
     // in any letter case.
     ovResult<> itemsWithNamePrefix(std::u16string_view text, std::unique_ptr<ovPimItems>& out) const;
 
 private:
     ovResult<> lockStore(std::shared_ptr<ovPimStore>& out) const;
+    ovResult<> calendarRange(double from, double to, bool onlyOccurrences,
+                             std::unique_ptr<ovPimItems>& out) const;
 
     std::weak_ptr<ovPimStore> store_;
     int folderId_;

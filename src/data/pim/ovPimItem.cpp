@@ -1,5 +1,7 @@
 #include "data/pim/ovPimItem.h"
 
+#include "data/pim/ovPimStore.h"
+
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -14,6 +16,19 @@ ovResult<> ovPimItem::save() {
     if (!store)
         return ovFail(ovPimCode::noStore, "the item cannot be saved: its store is closed");
     return saveTo(*store);
+}
+
+const std::string& ovPimItem::sourceText() const {
+    if (!sourceLoaded_ && id_ != 0) {
+        if (const std::shared_ptr<ovPimStore> store = store_.lock()) {
+            std::string text;
+            if (store->sourceTextOf(itemType(), id_, text)) {
+                sourceText_ = std::move(text);
+                sourceLoaded_ = true;
+            }
+        }
+    }
+    return sourceText_;
 }
 
 std::string ovPimNewUid() {

@@ -42,8 +42,13 @@ public:
     void setUid(std::string uid) { uid_ = std::move(uid); }
     // The iCalendar or vCard text the item was read from (UTF-8), or empty. Writing the
     // item out again starts from it, so the properties the store has no field for survive.
-    const std::string& sourceText() const { return sourceText_; }
-    void setSourceText(std::string text) { sourceText_ = std::move(text); }
+    // An item listed by the store reads it from there the first time it is asked for, so
+    // that lists do not carry every item's text; empty when the store is closed by then.
+    const std::string& sourceText() const;
+    void setSourceText(std::string text) {
+        sourceText_ = std::move(text);
+        sourceLoaded_ = true;
+    }
 
 protected:
     ovPimItem() = default;
@@ -58,7 +63,16 @@ private:
     std::weak_ptr<ovPimStore> store_;
     int64_t id_ = 0;
     std::string uid_;
-    std::string sourceText_;
+    // Read when first asked for (see sourceText).
+    mutable std::string sourceText_;
+    mutable bool sourceLoaded_ = true;
+
+    // Sets the text from a store row whose column holds it, or notes it to be read later
+    // when the column is NULL.
+    template <class Row> void readSource(const Row& row, int column) {
+        sourceLoaded_ = !row.columnIsNull(column);
+        sourceText_ = sourceLoaded_ ? std::string(row.columnText(column)) : std::string();
+    }
 };
 
 // A new random UID in the UUID form (version 4, lower-case hex).

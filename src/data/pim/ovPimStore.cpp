@@ -9,6 +9,7 @@
 #include "system/ovUtf.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -138,18 +139,86 @@ ALTER TABLE vdir_files_v4 RENAME TO vdir_files;
 CREATE INDEX vdir_files_by_path ON vdir_files(path);
 )sql";
 
+// Store version 5: the instances of repeating appointments. A series keeps its row (the
+// first instance, and the text its rule is read from); its instances are kept in
+// `occurrences` for one span of dates, `occurrence_window`, which grows when a query
+// reaches past it. `repeats` is NULL for a row not yet looked at (a store upgraded from
+// an earlier version, or saved by a program that could not read rules); only a text that
+// names a rule, extra dates or an override can repeat. An instance's reminder is kept
+// with it (`due`), so the next reminder is found by its index as for a single one.
+constexpr char kSchemaOccurrences[] = R"sql(
+ALTER TABLE appointments ADD COLUMN repeats INTEGER;
+UPDATE appointments SET repeats = 0 WHERE source NOT LIKE '%RRULE%' AND source NOT LIKE '%RDATE%'
+    AND source NOT LIKE '%RECURRENCE-ID%';
+CREATE TABLE occurrences (
+    id INTEGER PRIMARY KEY,
+    item_id INTEGER NOT NULL,
+    start_time REAL NOT NULL,
+    end_time REAL NOT NULL,
+    subject TEXT NOT NULL DEFAULT '',
+    location TEXT NOT NULL DEFAULT '',
+    recurrence_id REAL,
+    due REAL
+);
+CREATE UNIQUE INDEX occurrences_by_item ON occurrences(item_id, start_time, ifnull(recurrence_id, -1));
+CREATE INDEX occurrences_by_due ON occurrences(due) WHERE due IS NOT NULL;
+CREATE INDEX appointments_repeating ON appointments(id) WHERE repeats = 1;
+CREATE VIRTUAL TABLE occurrence_spans USING rtree(id, start_min, end_max);
+CREATE TRIGGER occurrence_spans_insert AFTER INSERT ON occurrences BEGIN
+    INSERT INTO occurrence_spans VALUES (new.id, new.start_time, new.end_time);
+END;
+CREATE TRIGGER occurrence_spans_delete AFTER DELETE ON occurrences BEGIN
+    DELETE FROM occurrence_spans WHERE id = old.id;
+END;
+CREATE TABLE occurrence_window (
+    id INTEGER PRIMARY KEY CHECK (id = 1),
+    from_date REAL NOT NULL,
+    to_date REAL NOT NULL
+);
+)sql";
+
+// A query past the kept instances keeps this many days more on the side it went past, so
+// that paging through the date picker does not expand every series at every month.
+constexpr double kOccurrenceMarginDays = 92.0;
+// Past this span the kept instances start again around the query rather than fill the gap.
+constexpr double kLongestOccurrenceWindowDays = 20 * 366.0;
+// The reminders look this far ahead among the instances; a series' later reminders are
+// found when the window moves on.
+constexpr double kReminderLookAheadDays = 31.0;
+
+// Whether a text may describe a series; false for most items, which are then never parsed.
+bool mayRepeat(std::string_view text) {
+    static const std::string_view words[] = {"RRULE", "RDATE", "RECURRENCE-ID"};
+    for (std::string_view word : words) {
+        auto found = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+            return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
+        });
+        if (found != text.end())
+            return true;
+    }
+    return false;
+}
+
 constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
 constexpr char kNotFired[] =
     "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
 
+// Rows of the calendar: an item's (NULL recurrence id, not an instance) or one instance
+// of a series.
 constexpr char kAppointmentColumns[] =
     "SELECT a.id, a.start_time, a.end_time, a.subject, a.location, a.reminder_set, a.reminder_minutes, "
-    "a.uid, a.source ";
+    "a.uid, NULL, a.repeats, NULL, 0 ";
+constexpr char kOccurrenceColumns[] =
+    "SELECT o.item_id, o.start_time, o.end_time, o.subject, o.location, a.reminder_set, a.reminder_minutes, "
+    "a.uid, '', 1, o.recurrence_id, 1 "
+    "FROM occurrence_spans os CROSS JOIN occurrences o ON o.id = os.id CROSS JOIN appointments a ON a.id = "
+    "o.item_id "
+    "WHERE os.start_min <= ?2 AND os.end_max >= ?1 AND o.start_time <= ?2 AND o.end_time >= ?1 ";
 constexpr char kContactColumns[] =
     "SELECT id, file_as, first_name, home_phone, mobile_phone, business_phone, "
-    "business_fax, email1, uid, source FROM contacts ";
+    "business_fax, email1, uid, NULL FROM contacts ";
 constexpr char kTaskColumns[] = "SELECT id, subject, importance, start_date, due_date, reminder_set, "
-                                "reminder_time, uid, source FROM tasks ";
+                                "reminder_time, uid, NULL FROM tasks ";
 
 const char* tableOf(ovPimItemType kind) {
     switch (kind) {
@@ -412,6 +481,8 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec(kSchemaMultiItemFiles);
     if (r)
+        r = db_.exec(kSchemaOccurrences);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
@@ -439,6 +510,8 @@ ovResult<> ovPimStore::upgradeSchema() {
         r = db_.exec(kSchemaFormats);
     if (r && version < 4)
         r = db_.exec(kSchemaMultiItemFiles);
+    if (r && version < 5)
+        r = db_.exec(kSchemaOccurrences);
     if (r && version < schemaVersion)
         r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
     if (r)
@@ -454,8 +527,10 @@ ovResult<> ovPimStore::prepareStatements() {
     const std::string overlapping = std::string(kAppointmentColumns) +
                                     "FROM appointment_spans s CROSS JOIN appointments a ON a.id = s.id "
                                     "WHERE s.start_min <= ?2 AND s.end_max >= ?1 "
-                                    "AND a.start_time <= ?2 AND a.end_time >= ?1 "
-                                    "ORDER BY a.start_time, a.id";
+                                    "AND a.start_time <= ?2 AND a.end_time >= ?1 AND a.repeats IS NOT 1 "
+                                    "UNION ALL " +
+                                    kOccurrenceColumns + "ORDER BY 2, 1";
+    const std::string occurrencesOnly = std::string(kOccurrenceColumns) + "ORDER BY 2, 1";
     const std::string all =
         std::string(kAppointmentColumns) + "FROM appointments a ORDER BY a.start_time, a.id";
     const std::string contactsAll = std::string(kContactColumns) + "ORDER BY file_as_key, id";
@@ -465,7 +540,7 @@ ovResult<> ovPimStore::prepareStatements() {
         "ORDER BY file_as_key, id";
     const std::string appointmentReminders =
         std::string("SELECT id, ") + kAppointmentReminderDue + ", subject, location, start_time " +
-        "FROM appointments WHERE reminder_set = 1 AND " + kAppointmentReminderDue +
+        "FROM appointments WHERE reminder_set = 1 AND repeats IS NOT 1 AND " + kAppointmentReminderDue +
         " BETWEEN ?1 AND ?2 AND " + kNotFired + kAppointmentReminderDue + ") ORDER BY " +
         kAppointmentReminderDue + ", id";
     const std::string allTasks = std::string(kTaskColumns) + "ORDER BY id";
@@ -481,10 +556,31 @@ ovResult<> ovPimStore::prepareStatements() {
         std::string("SELECT id, reminder_time, subject, '', reminder_time FROM tasks ") +
         "WHERE reminder_set = 1 AND reminder_time > 0 AND reminder_time BETWEEN ?1 AND ?2 AND " + kNotFired +
         "reminder_time) ORDER BY reminder_time, id";
+    const std::string occurrenceReminders =
+        std::string("SELECT o.item_id, o.due, o.subject, o.location, o.start_time FROM occurrences o ") +
+        "WHERE o.due IS NOT NULL AND o.due BETWEEN ?1 AND ?2 AND NOT EXISTS (SELECT 1 FROM fired_reminders f "
+        "WHERE f.kind = ?3 AND f.item_id = o.item_id AND f.due = o.due) ORDER BY o.due, o.item_id";
     struct {
         ovSqliteStatement& statement;
         const char* sql;
     } const statements[] = {
+        {occurrenceReminders_, occurrenceReminders.c_str()},
+        {occurrencesOverlapping_, occurrencesOnly.c_str()},
+        {readOccurrenceWindow_, "SELECT from_date, to_date FROM occurrence_window WHERE id = 1"},
+        {putOccurrenceWindow_,
+         "INSERT OR REPLACE INTO occurrence_window (id, from_date, to_date) VALUES (1, ?1, ?2)"},
+        {insertOccurrence_,
+         "INSERT OR IGNORE INTO occurrences (item_id, start_time, end_time, subject, location, "
+         "recurrence_id, due) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
+        {removeOccurrences_, "DELETE FROM occurrences WHERE item_id = ?1"},
+        {repeatingAppointments_,
+         "SELECT id, source, reminder_set, reminder_minutes FROM appointments WHERE repeats = 1"},
+        {anySeries_, "SELECT 1 FROM appointments WHERE repeats = 1 LIMIT 1"},
+        {unreadAppointments_, "SELECT id, source FROM appointments WHERE repeats IS NULL"},
+        {setRepeats_, "UPDATE appointments SET repeats = ?2 WHERE id = ?1"},
+        {appointmentSource_, "SELECT source FROM appointments WHERE id = ?1"},
+        {contactSource_, "SELECT source FROM contacts WHERE id = ?1"},
+        {taskSource_, "SELECT source FROM tasks WHERE id = ?1"},
         {appointmentReminders_, appointmentReminders.c_str()},
         {taskReminders_, taskReminders.c_str()},
         {claimReminder_, "INSERT OR IGNORE INTO fired_reminders (kind, item_id, due, fired_at) "
@@ -493,10 +589,10 @@ ovResult<> ovPimStore::prepareStatements() {
         {overlappingAppointments_, overlapping.c_str()},
         {insertAppointment_,
          "INSERT INTO appointments (start_time, end_time, subject, location, reminder_set, "
-         "reminder_minutes, uid, source) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
+         "reminder_minutes, uid, source, repeats) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?10)"},
         {updateAppointment_,
          "UPDATE appointments SET start_time = ?1, end_time = ?2, subject = ?3, location = ?4, "
-         "reminder_set = ?5, reminder_minutes = ?6, uid = ?7, source = ?8 WHERE id = ?9"},
+         "reminder_set = ?5, reminder_minutes = ?6, uid = ?7, source = ?8, repeats = ?10 WHERE id = ?9"},
         {allContacts_, contactsAll.c_str()},
         {contactsByPrefix_, contactsPrefix.c_str()},
         {insertContact_,
@@ -550,7 +646,11 @@ ovResult<> ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& 
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderMinutes_ = static_cast<int>(statement.columnInt(6));
         item->uid_ = statement.columnText(7);
-        item->sourceText_ = statement.columnText(8);
+        item->readSource(statement, 8);
+        item->repeats_ = statement.columnInt(9) == 1;
+        if (!statement.columnIsNull(10))
+            item->recurrenceId_ = statement.columnDouble(10);
+        item->occurrence_ = statement.columnInt(11) != 0;
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -566,10 +666,214 @@ ovResult<> ovPimStore::appointments(ItemList& out) {
 }
 
 ovResult<> ovPimStore::appointmentsOverlapping(double from, double to, ItemList& out) {
+    if (ovResult<> r = keepOccurrences(from, to); !r)
+        return r;
     ovSqliteStatement::ResetOnExit done(overlappingAppointments_);
     overlappingAppointments_.bindDouble(1, from);
     overlappingAppointments_.bindDouble(2, to);
     return readAppointments(overlappingAppointments_, out);
+}
+
+ovResult<> ovPimStore::occurrencesOverlapping(double from, double to, ItemList& out) {
+    if (ovResult<> r = keepOccurrences(from, to); !r)
+        return r;
+    ovSqliteStatement::ResetOnExit done(occurrencesOverlapping_);
+    occurrencesOverlapping_.bindDouble(1, from);
+    occurrencesOverlapping_.bindDouble(2, to);
+    return readAppointments(occurrencesOverlapping_, out);
+}
+
+ovResult<bool> ovPimStore::readOccurrenceWindow(double& from, double& to) {
+    ovSqliteStatement::ResetOnExit done(readOccurrenceWindow_);
+    switch (readOccurrenceWindow_.step()) {
+    case ovSqliteStatement::Step::row:
+        from = readOccurrenceWindow_.columnDouble(0);
+        to = readOccurrenceWindow_.columnDouble(1);
+        return true;
+    case ovSqliteStatement::Step::done:
+        return false;
+    default:
+        return db_.failure("cannot read the repeating appointments").error();
+    }
+}
+
+ovResult<> ovPimStore::putOccurrences(int64_t itemId, bool reminderSet, int reminderMinutes,
+                                      const std::vector<ovPimOccurrence>& occurrences) {
+    for (const ovPimOccurrence& o : occurrences) {
+        ovSqliteStatement::ResetOnExit done(insertOccurrence_);
+        insertOccurrence_.bindInt(1, itemId);
+        insertOccurrence_.bindDouble(2, o.start);
+        insertOccurrence_.bindDouble(3, o.end);
+        insertOccurrence_.bindText(4, o.subject);
+        insertOccurrence_.bindText(5, o.location);
+        insertOccurrence_.bindDouble(6, o.recurrenceId ? *o.recurrenceId : std::nan(""));
+        insertOccurrence_.bindDouble(7, reminderSet ? o.start - reminderMinutes / 1440.0 : std::nan(""));
+        if (insertOccurrence_.step() != ovSqliteStatement::Step::done)
+            return db_.failure("cannot keep the occurrences of a repeating appointment");
+    }
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::removeOccurrencesOf(int64_t itemId) {
+    ovSqliteStatement::ResetOnExit done(removeOccurrences_);
+    removeOccurrences_.bindInt(1, itemId);
+    if (removeOccurrences_.step() != ovSqliteStatement::Step::done)
+        return db_.failure("cannot drop the occurrences of a repeating appointment");
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::indexOccurrences(const ovPimAppointment& item, bool& repeats) {
+    repeats = false;
+    if (ovResult<> r = removeOccurrencesOf(item.id_); !r)
+        return r;
+    if (!occurrenceSource_ || !mayRepeat(item.sourceText()))
+        return ovResult<>::success();
+    double from = 0, to = 0;
+    ovResult<bool> window = readOccurrenceWindow(from, to);
+    if (!window)
+        return window.error();
+    // Without a window yet, an empty span only tells whether the text repeats; the first
+    // range query expands it with the others.
+    if (!window.value())
+        from = to = item.start_;
+    std::vector<ovPimOccurrence> found;
+    repeats = occurrenceSource_->expand(item.sourceText(), from, to, found);
+    if (!repeats)
+        return ovResult<>::success();
+    return putOccurrences(item.id_, item.reminderSet_, item.reminderMinutes_, found);
+}
+
+void ovPimStore::setOccurrenceSource(std::shared_ptr<ovPimOccurrenceSource> source) {
+    occurrenceSource_ = std::move(source);
+    if (occurrenceSource_)
+        (void)readUnreadAppointments();
+}
+
+ovResult<> ovPimStore::readUnreadAppointments() {
+    // Rows another program saved without reading their rules, or kept from an earlier
+    // store version: whether they repeat is settled once, here.
+    struct Unread {
+        int64_t id;
+        std::string source;
+    };
+    std::vector<Unread> unread;
+    {
+        ovSqliteStatement::ResetOnExit done(unreadAppointments_);
+        while (unreadAppointments_.step() == ovSqliteStatement::Step::row)
+            unread.push_back(
+                {unreadAppointments_.columnInt(0), std::string(unreadAppointments_.columnText(1))});
+    }
+    if (unread.empty())
+        return ovResult<>::success();
+    if (ovResult<> r = beginChange(); !r)
+        return r;
+    double from = 0, to = 0;
+    ovResult<bool> window = readOccurrenceWindow(from, to);
+    ovResult<> r = window ? ovResult<>::success() : ovResult<>(window.error());
+    for (const Unread& u : unread) {
+        if (!r)
+            break;
+        std::vector<ovPimOccurrence> found;
+        const bool repeats = mayRepeat(u.source) && occurrenceSource_->expand(u.source, 0, 0, found);
+        {
+            ovSqliteStatement::ResetOnExit done(setRepeats_);
+            setRepeats_.bindInt(1, u.id);
+            setRepeats_.bindInt(2, repeats ? 1 : 0);
+            if (setRepeats_.step() != ovSqliteStatement::Step::done)
+                r = db_.failure("cannot note a repeating appointment");
+        }
+    }
+    // The window is filled afresh with every series at the next query.
+    if (r && window.value())
+        r = db_.exec("DELETE FROM occurrence_window; DELETE FROM occurrences");
+    if (r)
+        return commitChange();
+    undoChange();
+    return r;
+}
+
+ovResult<> ovPimStore::keepOccurrences(double from, double to) {
+    if (!occurrenceSource_)
+        return ovResult<>::success();
+    double keptFrom = 0, keptTo = 0;
+    ovResult<bool> window = readOccurrenceWindow(keptFrom, keptTo);
+    if (!window)
+        return window.error();
+    if (window.value() && keptFrom < from && to < keptTo)
+        return ovResult<>::success();
+    // A store without series has nothing to keep, and a query on it writes nothing.
+    {
+        ovSqliteStatement::ResetOnExit done(anySeries_);
+        const ovSqliteStatement::Step step = anySeries_.step();
+        if (step == ovSqliteStatement::Step::error)
+            return db_.failure("cannot read the repeating appointments");
+        if (step == ovSqliteStatement::Step::done)
+            return ovResult<>::success();
+    }
+    if (ovResult<> r = beginChange(); !r)
+        return r;
+    // Another process may have grown the window meanwhile.
+    window = readOccurrenceWindow(keptFrom, keptTo);
+    if (!window) {
+        undoChange();
+        return window.error();
+    }
+    if (window.value() && keptFrom < from && to < keptTo)
+        return commitChange();
+    const double wantFrom = from - kOccurrenceMarginDays, wantTo = to + kOccurrenceMarginDays;
+    std::vector<std::pair<double, double>> pieces;
+    double newFrom = wantFrom, newTo = wantTo;
+    ovResult<> r = ovResult<>::success();
+    if (!window.value() ||
+        std::max(wantTo, keptTo) - std::min(wantFrom, keptFrom) > kLongestOccurrenceWindowDays) {
+        r = db_.exec("DELETE FROM occurrences");
+        pieces.emplace_back(wantFrom, wantTo);
+    } else {
+        newFrom = std::min(wantFrom, keptFrom);
+        newTo = std::max(wantTo, keptTo);
+        if (newFrom < keptFrom)
+            pieces.emplace_back(newFrom, keptFrom);
+        if (newTo > keptTo)
+            pieces.emplace_back(keptTo, newTo);
+    }
+    struct Series {
+        int64_t id;
+        std::string source;
+        bool reminderSet;
+        int reminderMinutes;
+    };
+    std::vector<Series> series;
+    if (r) {
+        ovSqliteStatement::ResetOnExit done(repeatingAppointments_);
+        ovSqliteStatement::Step step;
+        while ((step = repeatingAppointments_.step()) == ovSqliteStatement::Step::row)
+            series.push_back({repeatingAppointments_.columnInt(0),
+                              std::string(repeatingAppointments_.columnText(1)),
+                              repeatingAppointments_.columnInt(2) != 0,
+                              static_cast<int>(repeatingAppointments_.columnInt(3))});
+        if (step == ovSqliteStatement::Step::error)
+            r = db_.failure("cannot read the repeating appointments");
+    }
+    std::vector<ovPimOccurrence> found;
+    for (const Series& one : series) {
+        for (const auto& [a, b] : pieces) {
+            if (!r)
+                break;
+            occurrenceSource_->expand(one.source, a, b, found);
+            r = putOccurrences(one.id, one.reminderSet, one.reminderMinutes, found);
+        }
+    }
+    if (r) {
+        ovSqliteStatement::ResetOnExit done(putOccurrenceWindow_);
+        putOccurrenceWindow_.bindDouble(1, newFrom);
+        putOccurrenceWindow_.bindDouble(2, newTo);
+        if (putOccurrenceWindow_.step() != ovSqliteStatement::Step::done)
+            r = db_.failure("cannot note the span of repeating appointments");
+    }
+    if (r)
+        return commitChange();
+    undoChange();
+    return r;
 }
 
 ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out) {
@@ -586,7 +890,7 @@ ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out)
         item->businessFax_ = ovToUtf16(statement.columnText(6));
         item->email1_ = ovToUtf16(statement.columnText(7));
         item->uid_ = statement.columnText(8);
-        item->sourceText_ = statement.columnText(9);
+        item->readSource(statement, 9);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -637,7 +941,7 @@ ovResult<> ovPimStore::readTasks(ovSqliteStatement& statement, ItemList& out) {
         item->reminderSet_ = statement.columnInt(5) != 0;
         item->reminderTime_ = statement.columnDouble(6);
         item->uid_ = statement.columnText(7);
-        item->sourceText_ = statement.columnText(8);
+        item->readSource(statement, 8);
         out.push_back(std::move(item));
     }
     if (step == ovSqliteStatement::Step::error) {
@@ -705,6 +1009,16 @@ ovResult<> ovPimStore::reminders(double from, double to, size_t limit, std::vect
     if (ovResult<> r = readReminders(taskReminders_, ovPimItemType::task, from, to, limit, out); !r) {
         out.clear();
         return r;
+    }
+    if (occurrenceSource_) {
+        const double until = std::min(to, from + kReminderLookAheadDays);
+        ovResult<> r = keepOccurrences(from, until);
+        if (r)
+            r = readReminders(occurrenceReminders_, ovPimItemType::appointment, from, until, limit, out);
+        if (!r) {
+            out.clear();
+            return r;
+        }
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const ovPimReminder& a, const ovPimReminder& b) { return a.due < b.due; });
@@ -783,7 +1097,8 @@ void ovPimStore::undoChange() {
     }
 }
 
-ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what) {
+ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what,
+                                  const std::function<ovResult<>()>& alsoKeep) {
     const bool isNew = item.id_ == 0;
     {
         ovSqliteStatement::ResetOnExit done(statement);
@@ -800,7 +1115,9 @@ ovResult<> ovPimStore::finishSave(ovPimItem& item, ovSqliteStatement& statement,
                           db_.file() + ": cannot save the " + what + ": it is no longer in the store");
         }
     }
-    ovResult<> r = saveHook_ ? saveHook_->beforeSave(*this, item) : ovResult<>::success();
+    ovResult<> r = alsoKeep ? alsoKeep() : ovResult<>::success();
+    if (r && saveHook_)
+        r = saveHook_->beforeSave(*this, item);
     if (r)
         r = commitChange();
     else
@@ -828,10 +1145,28 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindInt(6, item.reminderMinutes_);
     s.bindText(7, item.uid_);
-    s.bindText(8, item.sourceText_);
+    s.bindText(8, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(9, item.id_);
-    return finishSave(item, s, "appointment");
+    // Settled below once the row has its id; a text that cannot repeat is settled now.
+    if (mayRepeat(item.sourceText()))
+        s.bindDouble(10, std::nan(""));
+    else
+        s.bindInt(10, 0);
+    return finishSave(item, s, "appointment", [this, &item]() -> ovResult<> {
+        bool repeats = false;
+        if (ovResult<> r = indexOccurrences(item, repeats); !r)
+            return r;
+        if (occurrenceSource_ && mayRepeat(item.sourceText())) {
+            ovSqliteStatement::ResetOnExit done(setRepeats_);
+            setRepeats_.bindInt(1, item.id_);
+            setRepeats_.bindInt(2, repeats ? 1 : 0);
+            if (setRepeats_.step() != ovSqliteStatement::Step::done)
+                return db_.failure("cannot note a repeating appointment");
+        }
+        item.repeats_ = repeats;
+        return ovResult<>::success();
+    });
 }
 
 ovResult<> ovPimStore::saveContact(ovPimContact& item) {
@@ -850,7 +1185,7 @@ ovResult<> ovPimStore::saveContact(ovPimContact& item) {
     s.bindText(8, contactKey(item.fileAs_));
     s.bindText(9, contactKey(item.firstName_));
     s.bindText(10, item.uid_);
-    s.bindText(11, item.sourceText_);
+    s.bindText(11, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(12, item.id_);
     return finishSave(item, s, "contact");
@@ -869,7 +1204,7 @@ ovResult<> ovPimStore::saveTask(ovPimTask& item) {
     s.bindInt(5, item.reminderSet_ ? 1 : 0);
     s.bindDouble(6, item.reminderTime_);
     s.bindText(7, item.uid_);
-    s.bindText(8, item.sourceText_);
+    s.bindText(8, item.sourceText());
     if (item.id_ != 0)
         s.bindInt(9, item.id_);
     return finishSave(item, s, "task");
@@ -905,6 +1240,23 @@ ovResult<bool> ovPimStore::findOne(ovPimItemType kind, ovSqliteStatement* const 
     return ovResult<bool>(true);
 }
 
+ovResult<> ovPimStore::sourceTextOf(ovPimItemType kind, int64_t id, std::string& out) {
+    ovSqliteStatement* const statements[3] = {&appointmentSource_, &contactSource_, &taskSource_};
+    ovSqliteStatement& s = *statements[kindIndex(kind)];
+    ovSqliteStatement::ResetOnExit done(s);
+    s.bindInt(1, id);
+    switch (s.step()) {
+    case ovSqliteStatement::Step::row:
+        out = s.columnText(0);
+        return ovResult<>::success();
+    case ovSqliteStatement::Step::done:
+        return ovFail(ovPimCode::storeError, db_.file() + ": item " + std::to_string(id) + " of " +
+                                                 tableOf(kind) + " is no longer in the store");
+    default:
+        return db_.failure("cannot read the text an item was read from");
+    }
+}
+
 ovResult<bool> ovPimStore::findByUid(ovPimItemType kind, std::string_view uid,
                                      std::unique_ptr<ovPimItem>& out) {
     ovSqliteStatement* const statements[3] = {&appointmentByUid_, &contactByUid_, &taskByUid_};
@@ -931,6 +1283,8 @@ ovResult<> ovPimStore::removeItem(ovPimItemType kind, int64_t id) {
     }
     if (r)
         r = db_.exec(("DELETE FROM fired_reminders WHERE kind = " + k + " AND item_id = " + n).c_str());
+    if (r && kind == ovPimItemType::appointment)
+        r = removeOccurrencesOf(id);
     // The hook is told while the item's vdir_files row still says which file to remove.
     if (r && saveHook_)
         r = saveHook_->beforeRemove(*this, kind, id);
@@ -946,6 +1300,8 @@ ovResult<> ovPimStore::removeItem(ovPimItemType kind, int64_t id) {
 }
 
 ovResult<> ovPimStore::add(ovPimItem& item) {
+    // The text comes along from the store the item was listed from, before it is cut off.
+    (void)item.sourceText();
     item.store_ = weak_from_this();
     item.id_ = 0;
     return item.saveTo(*this);
@@ -954,6 +1310,7 @@ ovResult<> ovPimStore::add(ovPimItem& item) {
 ovResult<bool> ovPimStore::addOrReplaceByUid(ovPimItem& item) {
     std::unique_ptr<ovPimItem> existing;
     bool found = false;
+    (void)item.sourceText();
     if (!item.uid_.empty()) {
         ovResult<bool> f = findByUid(item.itemType(), item.uid_, existing);
         if (!f)

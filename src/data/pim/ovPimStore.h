@@ -8,6 +8,7 @@
 // is refused with a message naming it, and left exactly as it was.
 #include "data/pim/ovPimCode.h"
 #include "data/pim/ovPimItem.h"
+#include "data/pim/ovPimOccurrenceSource.h"
 #include "data/pim/ovPimReminder.h"
 #include "data/pim/ovPimSaveHook.h"
 #include "data/pim/ovPimVdirFile.h"
@@ -15,6 +16,7 @@
 #include "data/pim/ovSqliteStatement.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,7 +30,7 @@ class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
 public:
     // Kept in the file's user_version; a file with a larger number is refused.
     // Older stores are upgraded in place when opened.
-    static constexpr int schemaVersion = 4;
+    static constexpr int schemaVersion = 5;
     // Kept in the file's application_id: "Orvd".
     static constexpr int32_t applicationId = 0x4F727664;
 
@@ -44,8 +46,14 @@ public:
 
     // The calendar in ascending start order (ties in the order they were added).
     ovResult<> appointments(ItemList& out);
-    // Every appointment with start <= to and end >= from, in the calendar's order.
+    // Every appointment with start <= to and end >= from, in the calendar's order: a
+    // repeating series as its instances (isOccurrence) rather than itself.
     ovResult<> appointmentsOverlapping(double from, double to, ItemList& out);
+    // Only the instances of repeating series among them.
+    ovResult<> occurrencesOverlapping(double from, double to, ItemList& out);
+    // Lets the store read repeating appointments' rules (see ovPimOccurrenceSource); rows
+    // not yet read are settled at once.
+    void setOccurrenceSource(std::shared_ptr<ovPimOccurrenceSource> source);
     // Contacts by file-as name, compared case-folded, ties in the order they were added.
     ovResult<> contacts(ItemList& out);
     // Every contact whose case-folded file-as name or first name begins with the
@@ -82,6 +90,9 @@ public:
     // The item of the kind with that uid (the first added when, against the rule, two
     // have it): true and `out` set when there is one, false and `out` null when not.
     ovResult<bool> findByUid(ovPimItemType kind, std::string_view uid, std::unique_ptr<ovPimItem>& out);
+    // The iCalendar or vCard text of the item of the kind with that id. The lists and
+    // finds above leave it out; an item reads it through here when it is first asked for.
+    ovResult<> sourceTextOf(ovPimItemType kind, int64_t id, std::string& out);
     // The item of the kind with that id, the same way.
     ovResult<bool> findById(ovPimItemType kind, int64_t id, std::unique_ptr<ovPimItem>& out);
     // Deletes the item with its fired reminders and its vdir_files row; fails when it is
@@ -121,7 +132,19 @@ private:
     ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out);
     ovResult<> readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
                              size_t limit, std::vector<ovPimReminder>& out);
-    ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what);
+    // alsoKeep writes what goes with the item's row (an appointment's instances) before the
+    // save hook is told and the change commits.
+    ovResult<> finishSave(ovPimItem& item, ovSqliteStatement& statement, const char* what,
+                          const std::function<ovResult<>()>& alsoKeep = {});
+    // The instances of every series are kept for a window of dates that covers from..to
+    // with a margin; this grows it (or moves it) when they are not.
+    ovResult<> keepOccurrences(double from, double to);
+    ovResult<bool> readOccurrenceWindow(double& from, double& to);
+    ovResult<> putOccurrences(int64_t itemId, bool reminderSet, int reminderMinutes,
+                              const std::vector<ovPimOccurrence>& occurrences);
+    ovResult<> removeOccurrencesOf(int64_t itemId);
+    ovResult<> indexOccurrences(const ovPimAppointment& item, bool& repeats);
+    ovResult<> readUnreadAppointments();
     // A transaction of its own, or a savepoint inside an open batch.
     ovResult<> beginChange();
     ovResult<> commitChange();
@@ -160,5 +183,19 @@ private:
     ovSqliteStatement vdirFilesUnder_;
     ovSqliteStatement putVdirFile_;
     ovSqliteStatement removeVdirFile_;
+    ovSqliteStatement occurrenceReminders_;
+    ovSqliteStatement occurrencesOverlapping_;
+    ovSqliteStatement readOccurrenceWindow_;
+    ovSqliteStatement putOccurrenceWindow_;
+    ovSqliteStatement insertOccurrence_;
+    ovSqliteStatement removeOccurrences_;
+    ovSqliteStatement repeatingAppointments_;
+    ovSqliteStatement unreadAppointments_;
+    ovSqliteStatement anySeries_;
+    ovSqliteStatement setRepeats_;
+    ovSqliteStatement appointmentSource_;
+    ovSqliteStatement contactSource_;
+    ovSqliteStatement taskSource_;
     std::shared_ptr<ovPimSaveHook> saveHook_;
+    std::shared_ptr<ovPimOccurrenceSource> occurrenceSource_;
 };

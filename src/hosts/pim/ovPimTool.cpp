@@ -565,6 +565,8 @@ private:
         ovDecoded decoded = kind == FileKind::calendar ? ovDecodeICalendar(text) : ovDecodeVCards(text);
         for (const ovDecodeProblem& p : decoded.problems)
             err_ << file << ":" << p.line << ": " << p.problem << "\n";
+        for (const ovDecodeProblem& w : decoded.warnings)
+            err_ << file << ":" << w.line << ": warning: " << w.problem << "\n";
         bool whole = decoded.problems.empty();
         // One transaction for the file: a large calendar imports in one write.
         if (ovResult<> r = store.beginBatch(); !r) {

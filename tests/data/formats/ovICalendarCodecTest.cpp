@@ -107,6 +107,22 @@ TEST_F(ovICalendarCodecTest, ZonedUtcFloatingAndAllDayTimesBecomeLocalTime) {
     EXPECT_EQ(iso(appointmentAt(moved, 0).end()), "2026-12-27T09:00:00");
 }
 
+TEST_F(ovICalendarCodecTest, AnUnknownZoneIsReadAsLocalTimeWithAWarningNamingTheLine) {
+    const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                             "BEGIN:VEVENT\r\nUID:plain\r\nDTSTART:20261210T080000\r\nEND:VEVENT\r\n"
+                             "BEGIN:VEVENT\r\nUID:mars\r\nDTSTART;TZID=Olympus Mons:20261210T090000\r\n"
+                             "DTEND;TZID=Olympus Mons:20261210T100000\r\nSUMMARY:Rover call\r\nEND:VEVENT\r\n"
+                             "END:VCALENDAR\r\n";
+    const ovDecoded d = ovDecodeICalendar(text);
+    ASSERT_TRUE(d.problems.empty()) << d.problems[0].problem;
+    ASSERT_EQ(d.items.size(), 2u);
+    EXPECT_EQ(iso(appointmentAt(d, 1).start()), "2026-12-10T09:00:00");
+    EXPECT_EQ(iso(appointmentAt(d, 1).end()), "2026-12-10T10:00:00");
+    ASSERT_EQ(d.warnings.size(), 1u);
+    EXPECT_EQ(d.warnings[0].line, 8);
+    EXPECT_NE(d.warnings[0].problem.find("Olympus Mons"), std::string::npos) << d.warnings[0].problem;
+}
+
 TEST_F(ovICalendarCodecTest, BrokenItemsAreNamedByTheirLineAndTheOthersAreStillRead) {
     const std::string text =
         "BEGIN:VCALENDAR\n"                                                            // 1
@@ -122,23 +138,26 @@ TEST_F(ovICalendarCodecTest, BrokenItemsAreNamedByTheirLineAndTheOthersAreStillR
         "END:VCALENDAR\n"                                                              // 32
         "BEGIN:VCALENDAR\nBEGIN:V\x1b[2JTODO\nEND:VCALENDAR\n";                        // 33-35
     const ovDecoded d = ovDecodeICalendar(text);
-    ASSERT_EQ(d.items.size(), 2u);
+    // An unknown zone is no longer a reason to leave an item out: e is read as local time.
+    ASSERT_EQ(d.items.size(), 3u);
     EXPECT_EQ(d.items[0]->uid(), "a");
-    EXPECT_EQ(d.items[1]->uid(), "f");
-    ASSERT_EQ(d.problems.size(), 6u);
+    EXPECT_EQ(d.items[1]->uid(), "e");
+    EXPECT_EQ(d.items[2]->uid(), "f");
+    ASSERT_EQ(d.warnings.size(), 1u);
+    EXPECT_EQ(d.warnings[0].line, 20);
+    EXPECT_NE(d.warnings[0].problem.find("Nowhere/Else"), std::string::npos);
+    ASSERT_EQ(d.problems.size(), 5u);
     EXPECT_EQ(d.problems[0].line, 7);
     EXPECT_NE(d.problems[0].problem.find("DTSTART"), std::string::npos);
     EXPECT_EQ(d.problems[1].line, 11);
     EXPECT_NE(d.problems[1].problem.find("ends before it starts"), std::string::npos);
     EXPECT_EQ(d.problems[2].line, 16);
     EXPECT_NE(d.problems[2].problem.find("DUE"), std::string::npos);
-    EXPECT_EQ(d.problems[3].line, 20);
-    EXPECT_NE(d.problems[3].problem.find("Nowhere/Else"), std::string::npos);
-    EXPECT_EQ(d.problems[4].line, 29);
-    EXPECT_NE(d.problems[4].problem.find("END:VEVENT"), std::string::npos);
+    EXPECT_EQ(d.problems[3].line, 29);
+    EXPECT_NE(d.problems[3].problem.find("END:VEVENT"), std::string::npos);
     // Bytes from the file that would work on a terminal are not echoed.
-    EXPECT_EQ(d.problems[5].line, 34);
-    EXPECT_EQ(d.problems[5].problem.find('\x1b'), std::string::npos) << d.problems[5].problem;
+    EXPECT_EQ(d.problems[4].line, 34);
+    EXPECT_EQ(d.problems[4].problem.find('\x1b'), std::string::npos) << d.problems[4].problem;
 }
 
 TEST_F(ovICalendarCodecTest, WritingBackKeepsWhatTheStoreDoesNotHold) {

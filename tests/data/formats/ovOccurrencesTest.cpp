@@ -190,3 +190,23 @@ TEST_F(ovOccurrencesTest, WindowRdateAndAllDayEvents) {
 }
 
 } // namespace
+
+TEST_F(ovOccurrencesTest, AWindowYearsAfterTheStartSeesWhatALongWindowSees) {
+    // Counting may begin near the window instead of at DTSTART; the phase of intervals,
+    // last weekdays, zones and all-day starts must come out the same.
+    const double from = ovLocalDate("2002-03-01T00:00:00"), to = ovLocalDate("2002-05-01T00:00:00");
+    for (const char* rule : {"RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU,TH", "RRULE:FREQ=MONTHLY;BYDAY=-1FR",
+                             "RRULE:FREQ=DAILY;INTERVAL=3"}) {
+        for (const char* start : {"DTSTART;TZID=America/New_York:19970902T090000", "DTSTART:19970902T233000",
+                                  "DTSTART;VALUE=DATE:19970902"}) {
+            const std::string text = calendar(event({"UID:x", start, rule}));
+            std::vector<std::string> expected;
+            for (const ovOccurrence& o : expand(text, "1997-01-01T00:00:00", "2003-01-01T00:00:00"))
+                if (o.start < to && (o.end > from || o.start >= from))
+                    expected.push_back(ovIsoDate(o.start));
+            EXPECT_FALSE(expected.empty()) << rule << " " << start;
+            EXPECT_EQ(starts(expand(text, "2002-03-01T00:00:00", "2002-05-01T00:00:00")), expected)
+                << rule << " " << start;
+        }
+    }
+}

@@ -111,7 +111,10 @@ TEST_F(ovPimStoreUidTest, AVersionTwoStoreIsUpgradedKeepingItsItemsWhichGetAUidW
     ASSERT_TRUE(c.save());
     store.reset();
     // Make the file what the previous version of the store wrote.
-    rawSql(file, "DROP TABLE vdir_files; DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; "
+    rawSql(file, "DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE occurrence_window; DROP "
+                 "INDEX appointments_repeating; "
+                 "ALTER TABLE appointments DROP COLUMN repeats; "
+                 "DROP TABLE vdir_files; DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; "
                  "DROP INDEX tasks_by_uid; ALTER TABLE contacts DROP COLUMN uid; "
                  "ALTER TABLE contacts DROP COLUMN source; ALTER TABLE appointments DROP COLUMN uid; "
                  "ALTER TABLE appointments DROP COLUMN source; ALTER TABLE tasks DROP COLUMN uid; "
@@ -232,4 +235,31 @@ TEST_F(ovPimStoreUidTest, ADetachedItemIsAddedOnceAndThenReplacedByItsUid) {
     ASSERT_TRUE(store->add(copy));
     EXPECT_NE(copy.id(), id);
     EXPECT_EQ(count(ovPimItemType::contact), 2u);
+}
+
+TEST_F(ovPimStoreUidTest, AListedItemKeepsItsTextWhenSavedOrAddedToAnotherStore) {
+    // Lists leave the text in the store until it is asked for; a save or a copy must not
+    // write the item back without it.
+    const std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nX-KEPT:yes\r\nEND:VCARD\r\n";
+    ovPimContact c(store);
+    c.setFileAs(u"Ann");
+    c.setSourceText(text);
+    ASSERT_TRUE(c.save());
+    ovPimStore::ItemList items;
+    ASSERT_TRUE(store->contacts(items));
+    ASSERT_EQ(items.size(), 1u);
+    auto* listed = ovPimItemCast<ovPimContact>(items[0].get());
+    listed->setFileAs(u"Ann B");
+    ASSERT_TRUE(listed->save());
+
+    std::shared_ptr<ovPimStore> other;
+    ASSERT_TRUE(ovPimStore::open(temp.file("other.sqlite"), other));
+    ASSERT_TRUE(store->contacts(items));
+    ASSERT_TRUE(other->add(*items[0]));
+    for (const auto& s : {store, other}) {
+        ASSERT_TRUE(s->contacts(items));
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(ovPimItemCast<ovPimContact>(items[0].get())->fileAs(), u"Ann B");
+        EXPECT_EQ(items[0]->sourceText(), text);
+    }
 }

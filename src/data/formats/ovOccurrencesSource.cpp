@@ -1,0 +1,17 @@
+#include "data/formats/ovOccurrencesSource.h"
+
+#include "data/formats/ovOccurrences.h"
+
+bool ovOccurrencesSource::expand(std::string_view text, double from, double to,
+                                 std::vector<ovPimOccurrence>& out) {
+    out.clear();
+    bool repeats = false;
+    ovResult<std::vector<ovOccurrence>> expanded = ovExpandOccurrences(text, from, to, &repeats);
+    if (!expanded || !repeats)
+        return false;
+    out.reserve(expanded.value().size());
+    for (ovOccurrence& o : expanded.value())
+        out.push_back(
+            ovPimOccurrence{o.start, o.end, std::move(o.subject), std::move(o.location), o.recurrenceId});
+    return true;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The store's reader of repeating events: expands an item's iCalendar text with
+// ovExpandOccurrences.
+#include "data/pim/ovPimOccurrenceSource.h"
+
+class ovOccurrencesSource final : public ovPimOccurrenceSource {
+public:
+    bool expand(std::string_view text, double from, double to, std::vector<ovPimOccurrence>& out) override;
+};
