@@ -162,9 +162,14 @@ ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_vi
         }
         ++sent;
     }
-    if (sent == 0)
+    if (sent == 0) {
+        // A refused configuration file is the likely reason the account is missing.
+        std::string why;
+        for (const std::string& p : session.value()->problems())
+            why += " " + p;
         return ovFail(ovMailCode::notFound, "There is no account named '" + ovToUtf8(accountName) +
-                                                "', so the message was not sent.");
+                                                "', so the message was not sent." + why);
+    }
     return {};
 }
 

@@ -25,6 +25,14 @@ ovSmtpTestServer::ovSmtpTestServer(const fs::path& folder, const Options& option
         args.insert(args.end(), {"--cert", options.certFile, "--key", options.keyFile});
     if (!options.refuse.empty())
         args.insert(args.end(), {"--refuse", options.refuse});
+    if (!options.defer.empty())
+        args.insert(args.end(), {"--defer", options.defer});
+    if (options.auth)
+        args.push_back("--auth");
+    if (options.noAuth)
+        args.push_back("--no-auth");
+    if (!options.holdFile.empty())
+        args.insert(args.end(), {"--hold", options.holdFile});
     pid_ = fork();
     if (pid_ == 0) {
         dup2(in[0], 0);
