@@ -31,6 +31,8 @@ ovSmtpTestServer::ovSmtpTestServer(const fs::path& folder, const Options& option
         args.push_back("--auth");
     if (options.noAuth)
         args.push_back("--no-auth");
+    if (options.port > 0)
+        args.insert(args.end(), {"--port", std::to_string(options.port)});
     if (!options.holdFile.empty())
         args.insert(args.end(), {"--hold", options.holdFile});
     pid_ = fork();

@@ -16,6 +16,7 @@ public:
         bool auth = false;    // takes the login me/secret (before STARTTLS only without TLS)
         bool noAuth = false;  // offers no login at all
         std::string holdFile; // each greeting waits until this file exists
+        int port = 0;         // 0: a free one
     };
     ovSmtpTestServer(const std::filesystem::path& folder, const Options& options);
     ~ovSmtpTestServer();

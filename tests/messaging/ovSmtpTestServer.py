@@ -5,7 +5,7 @@ in the given folder (envelope, decoded subject and body, whether the session was
 encrypted), and ends when its standard input closes.
 
   python3 ovSmtpTestServer.py FOLDER [--cert CERT --key KEY] [--refuse TEXT]
-      [--defer TEXT] [--auth | --no-auth] [--hold FILE]
+      [--defer TEXT] [--auth | --no-auth] [--hold FILE] [--port N]
 
 --refuse and --defer turn recipients containing TEXT away, for good (550) or for now
 (451). --auth takes the login me/secret (offered on plain connections too unless there
@@ -88,6 +88,7 @@ async def main():
     parser.add_argument("--auth", action="store_true")
     parser.add_argument("--no-auth", action="store_true")
     parser.add_argument("--hold")
+    parser.add_argument("--port", type=int, default=0)
     args = parser.parse_args()
 
     context = None
@@ -105,7 +106,7 @@ async def main():
     server = await loop.create_server(
         lambda: HeldSMTP(handler, hostname="localhost", tls_context=context,
                          require_starttls=context is not None, **extra),
-        host="127.0.0.1", port=0)
+        host="127.0.0.1", port=args.port)
     print(server.sockets[0].getsockname()[1], flush=True)
     await loop.run_in_executor(None, sys.stdin.read)
     server.close()
