@@ -1,6 +1,8 @@
 #include "messaging/ovMailManager.h"
 
+#include "services/mail/ovMailCourier.h"
 #include "services/mail/ovMailSession.h"
+#include "services/notify/ovNotifier.h"
 #include "services/sms/ovSmsService.h"
 #include "system/ovSystem.h"
 #include "system/ovUtf.h"
@@ -100,6 +102,60 @@ ovHResult ovMailManager::loadAccounts() {
 
 ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_view subject,
                                        std::u16string_view body, std::u16string_view accountName) {
+    return forEachStoreNamed(to, subject, body, accountName,
+                             [](ovMailMessage& message) { return message.submitMessage(0); });
+}
+
+ovResult<uint64_t> ovMailManager::queueMail(std::u16string_view to, std::u16string_view subject,
+                                            std::u16string_view body, std::u16string_view accountName) {
+    const uint64_t ticket = ++lastTicket_;
+    ovResult<void> queued =
+        forEachStoreNamed(to, subject, body, accountName, [&](ovMailMessage& message) -> ovResult<void> {
+            ovResult<ovOutboxClaim> kept = message.queue();
+            if (!kept)
+                return kept.error();
+            std::string recipients;
+            for (const std::string& r : message.envelope())
+                recipients += (recipients.empty() ? "" : ", ") + r;
+            if (!courier_)
+                courier_ = std::make_unique<ovMailCourier>();
+            courier_->post(
+                ovMailOutcome{
+                    ticket, message.store().account->name, recipients, ovToUtf8(message.subject()), {}},
+                *message.store().account, kept.take());
+            return {};
+        });
+    if (!queued)
+        return queued.error();
+    return ticket;
+}
+
+bool ovMailManager::sending() const {
+    return courier_ && !courier_->idle();
+}
+
+void ovMailManager::pollOutcomes() {
+    if (!courier_)
+        return;
+    for (const ovMailOutcome& o : courier_->takeOutcomes()) {
+        const bool sent = o.result.ok();
+        const std::string about = "'" + o.subject + "' to " + o.recipients + " through '" + o.account + "'";
+        const std::string text = sent ? "The message " + about + " was sent."
+                                      : "The message " + about + " was not sent: " + o.result.reason() +
+                                            (ovMailFailureMayPass(o.result.error().code)
+                                                 ? " It stays in the outbox and will be tried again."
+                                                 : " It stays in the outbox and will not be tried again.");
+        system_.debugOutput("Mail: " + text + "\n");
+        if (outcomeHandler_ && outcomeHandler_(o.ticket, sent, text))
+            continue;
+        if (notifier_ != nullptr)
+            (void)notifier_->notify({sent ? "Message sent" : "Message not sent", text});
+    }
+}
+
+ovResult<void> ovMailManager::forEachStoreNamed(std::u16string_view to, std::u16string_view subject,
+                                                std::u16string_view body, std::u16string_view accountName,
+                                                const std::function<ovResult<void>(ovMailMessage&)>& submit) {
     auto session = ovMailSession::logon({configDir_, dataDir_});
     if (!session) {
         OV_TRACE(session.error());
@@ -154,7 +210,7 @@ ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_vi
                                         ovToUtf8(accountName) + "': it could not be written (error " + code +
                                         ")");
         }
-        if (ovResult<void> submitted = message.value()->submitMessage(0); !submitted) {
+        if (ovResult<void> submitted = submit(*message.value()); !submitted) {
             OV_TRACE(submitted.error());
             return ovFail(submitted.error().code, "The message to " + ovToUtf8(to) +
                                                       " was not sent through '" + ovToUtf8(accountName) +

@@ -203,6 +203,13 @@ std::string ovMailMessage::rfc5322(const std::string& from, const std::vector<st
 }
 
 ovResult<void> ovMailMessage::submitMessage(uint32_t flags) {
+    ovResult<ovOutboxClaim> kept = queue();
+    if (!kept)
+        return kept.error();
+    return ovOutboxSender::deliver(*store_.account, kept.value(), std::time(nullptr));
+}
+
+ovResult<ovOutboxClaim> ovMailMessage::queue() {
     std::vector<std::string> to, cc, envelope;
     for (const ovMailRow& r : recipients_) {
         const std::string address = ovToUtf8(find(r, ovPR_EMAIL_ADDRESS_W)->text());
@@ -235,5 +242,6 @@ ovResult<void> ovMailMessage::submitMessage(uint32_t flags) {
     if (!kept)
         return ovFail(ovMailCode::diskError,
                       "the message could not be kept in the outbox, so it was not sent: " + kept.reason());
-    return ovOutboxSender::deliver(account, kept.value(), std::time(nullptr));
+    envelope_ = std::move(envelope);
+    return kept;
 }
