@@ -2,8 +2,10 @@
 
 #include "services/mail/ovMailCourier.h"
 #include "services/mail/ovMailSession.h"
+#include "services/mail/ovOutboxSender.h"
 #include "services/notify/ovNotifier.h"
 #include "services/sms/ovSmsService.h"
+#include "system/ovClock.h"
 #include "system/ovSystem.h"
 #include "system/ovUtf.h"
 
@@ -16,6 +18,13 @@ constexpr char kMissingEntryId[] = "Store missing PR_ENTRYID!";
 
 int32_t codeOf(const ovError& e) {
     return e.code != 0 ? e.code : static_cast<int32_t>(ovMailCode::callFailed);
+}
+
+std::string joined(const std::vector<std::string>& addresses) {
+    std::string text;
+    for (const std::string& a : addresses)
+        text += (text.empty() ? "" : ", ") + a;
+    return text;
 }
 
 bool hasEntryId(const ovMailRow& row) {
@@ -114,15 +123,13 @@ ovResult<uint64_t> ovMailManager::queueMail(std::u16string_view to, std::u16stri
             ovResult<ovOutboxClaim> kept = message.queue();
             if (!kept)
                 return kept.error();
-            std::string recipients;
-            for (const std::string& r : message.envelope())
-                recipients += (recipients.empty() ? "" : ", ") + r;
+            const std::string recipients = joined(message.envelope());
             if (!courier_)
                 courier_ = std::make_unique<ovMailCourier>();
             courier_->post(
                 ovMailOutcome{
                     ticket, message.store().account->name, recipients, ovToUtf8(message.subject()), {}},
-                *message.store().account, kept.take());
+                *message.store().account, kept.take(), now());
             return {};
         });
     if (!queued)
@@ -134,7 +141,31 @@ bool ovMailManager::sending() const {
     return courier_ && !courier_->idle();
 }
 
+int64_t ovMailManager::now() const {
+    return ovTimeFromLocal(system_.clock().localTime());
+}
+
 void ovMailManager::pollOutcomes() {
+    const int64_t time = now();
+    if (time >= nextRetryCheck_) {
+        // The first round, at start, tries every message that may go, whatever its
+        // pause: the program may have been away for long, or on another network.
+        const bool all = nextRetryCheck_ == 0;
+        nextRetryCheck_ = time + retryCheckSeconds;
+        if (!courier_)
+            courier_ = std::make_unique<ovMailCourier>();
+        // One round at a time; a slow server's round is not joined by another.
+        if (courier_->idle())
+            courier_->post(
+                [folders = ovMailFolders{configDir_, dataDir_}, time, all, courier = courier_.get()] {
+                    ovOutboxSender(folders).sendDue(
+                        time, all, [courier](const ovOutboxEntry& e, const ovResult<void>& r) {
+                            if (!r && ovMailFailureMayPass(r.error().code))
+                                return;
+                            courier->report(ovMailOutcome{0, e.account, joined(e.recipients), e.subject, r});
+                        });
+                });
+    }
     if (!courier_)
         return;
     for (const ovMailOutcome& o : courier_->takeOutcomes()) {

@@ -52,8 +52,13 @@ public:
     ovResult<uint64_t> queueMail(std::u16string_view to, std::u16string_view subject,
                                  std::u16string_view body, std::u16string_view accountName);
     // Called on the window's thread each frame: tells what became of the messages on
-    // their way since the last call.
+    // their way since the last call, and every retryCheckSeconds has the thread try
+    // the queued messages whose pause is over (the first time, at start, all of them).
+    // A retried message that goes, or is refused for good, is told as a notification;
+    // one that fails again waits for its next try.
     void pollOutcomes();
+    // How often the outbox is looked at for messages due again.
+    static constexpr int64_t retryCheckSeconds = 15;
     // Hears each outcome first: the ticket, whether the message went, and a sentence
     // saying so; returns true when it showed it to the user. Otherwise the outcome
     // becomes a notification (when there is a notifier) and a line of debug output.
@@ -89,7 +94,9 @@ private:
     ovPtrArray<AccountName> accounts_;
     std::vector<std::unique_ptr<AccountName>> names_;
     std::unique_ptr<ovMailCourier> courier_;
+    int64_t now() const;
     uint64_t lastTicket_ = 0;
+    int64_t nextRetryCheck_ = 0;
     OutcomeHandler outcomeHandler_;
     ovNotifier* notifier_ = nullptr;
 };

@@ -339,3 +339,52 @@ TEST_F(MessageWizard, ASlowServerNeverHoldsTheScreen) {
     EXPECT_EQ(server->received().size(), 2u);
     EXPECT_TRUE(outbox().empty());
 }
+
+// A message written while the server is away goes by itself once it is back: by the
+// running program after its pause, and by the program's next start; once each.
+TEST_F(MessageWizard, TheRunningProgramSendsWhatWaitsOnceTheServerIsBack) {
+    start();
+    ovSmtpTestServer::Options back;
+    back.port = server->port();
+    server->stop();
+    for (int i = 0; i < 2; ++i) {
+        toAccounts(john);
+        pickRow(work);
+        settle();
+        ASSERT_TRUE(display()->failed());
+        EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "will be tried again"))
+            << ovToUtf8(display()->shownText());
+        d->tapScreen();
+    }
+    ASSERT_EQ(outbox().size(), 2u);
+    server = std::make_unique<ovSmtpTestServer>(scratch / "received", back);
+    ASSERT_TRUE(server->running());
+
+    // Half a minute on, nothing is due yet; after the first pause the running program
+    // tries both again.
+    d->run("wait 30000");
+    settle();
+    EXPECT_TRUE(server->received().empty());
+    d->run("wait 50000");
+    settle();
+    EXPECT_EQ(server->received().size(), 2u);
+    EXPECT_TRUE(outbox().empty());
+    const auto& notes = d->program().host().notifications().notifications();
+    ASSERT_FALSE(notes.empty()) << d->program().system().debugText();
+    EXPECT_EQ(notes.back().summary, "Message sent");
+    d->run("wait 70000");
+    settle();
+    EXPECT_EQ(server->received().size(), 2u);
+
+    // Away again: the message waits for the program's next start.
+    server->stop();
+    toAccounts(john);
+    pickRow(work);
+    settle();
+    ASSERT_EQ(outbox().size(), 1u);
+    server = std::make_unique<ovSmtpTestServer>(scratch / "received2", back);
+    d->pim({"list", "contacts"});
+    settle();
+    EXPECT_EQ(server->received().size(), 1u);
+    EXPECT_TRUE(outbox().empty());
+}

@@ -2,8 +2,6 @@
 
 #include "services/mail/ovOutboxSender.h"
 
-#include <ctime>
-
 ovMailCourier::~ovMailCourier() {
     {
         std::lock_guard lock(mutex_);
@@ -15,12 +13,12 @@ ovMailCourier::~ovMailCourier() {
         thread_.join();
 }
 
-void ovMailCourier::post(ovMailOutcome about, ovMailAccount account, ovOutboxClaim claim) {
-    push(Job{std::move(about), std::move(account), std::move(claim), {}});
+void ovMailCourier::post(ovMailOutcome about, ovMailAccount account, ovOutboxClaim claim, int64_t now) {
+    push(Job{std::move(about), std::move(account), std::move(claim), now, {}});
 }
 
 void ovMailCourier::post(std::function<void()> work) {
-    push(Job{{}, {}, std::nullopt, std::move(work)});
+    push(Job{{}, {}, std::nullopt, 0, std::move(work)});
 }
 
 void ovMailCourier::push(Job job) {
@@ -64,7 +62,7 @@ void ovMailCourier::run() {
         if (job.work) {
             job.work();
         } else {
-            job.about.result = ovOutboxSender::deliver(job.account, *job.claim, std::time(nullptr));
+            job.about.result = ovOutboxSender::deliver(job.account, *job.claim, job.now);
             job.claim.reset();
             report(std::move(job.about));
         }

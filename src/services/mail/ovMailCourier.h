@@ -33,8 +33,9 @@ public:
     ovMailCourier(const ovMailCourier&) = delete;
     ovMailCourier& operator=(const ovMailCourier&) = delete;
 
-    // A claimed message for the thread to deliver; the claim travels with it.
-    void post(ovMailOutcome about, ovMailAccount account, ovOutboxClaim claim);
+    // A claimed message for the thread to deliver; the claim travels with it. now:
+    // the time of the try, seconds since the epoch, from which a failed try's pause runs.
+    void post(ovMailOutcome about, ovMailAccount account, ovOutboxClaim claim, int64_t now);
     // Work of another kind for the same thread (a round of retries); it reports what
     // became of each message through `report`, which may be called from the thread.
     void post(std::function<void()> work);
@@ -50,6 +51,7 @@ private:
         ovMailOutcome about;
         ovMailAccount account;
         std::optional<ovOutboxClaim> claim;
+        int64_t now = 0;
         std::function<void()> work;
     };
     void push(Job job);

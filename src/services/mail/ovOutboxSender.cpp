@@ -38,7 +38,7 @@ std::vector<ovOutboxEntry> ovOutboxSender::list() const {
     return entries;
 }
 
-ovOutboxRun ovOutboxSender::sendDue(int64_t now, bool all) const {
+ovOutboxRun ovOutboxSender::sendDue(int64_t now, bool all, const TriedHandler& tried) const {
     ovOutboxRun run;
     ovResult<std::unique_ptr<ovMailSession>> session = ovMailSession::logon(folders_);
     if (!session)
@@ -55,17 +55,16 @@ ovOutboxRun ovOutboxSender::sendDue(int64_t now, bool all) const {
         if (!claim)
             continue;
         const auto account = accountOf.find(ovParentFolder(entry.file));
-        if (account == accountOf.end()) {
+        ovResult<void> result =
+            ovFail(ovMailCode::networkError, "there is no account named '" + entry.account + "' any more");
+        if (account == accountOf.end())
             // The account may come back to the configuration; until then the message waits.
-            (void)ovOutbox::recordFailure(
-                entry.file, "there is no account named '" + entry.account + "' any more", true, now);
-            ++run.failed;
-            continue;
-        }
-        if (deliver(*account->second, *claim, now))
-            ++run.sent;
+            (void)ovOutbox::recordFailure(entry.file, result.reason(), true, now);
         else
-            ++run.failed;
+            result = deliver(*account->second, *claim, now);
+        ++(result ? run.sent : run.failed);
+        if (tried)
+            tried(entry, result);
     }
     return run;
 }

@@ -7,6 +7,7 @@
 #include "services/mail/ovOutbox.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct ovOutboxRun {
@@ -23,7 +24,9 @@ public:
     // Tries the messages due at `now` (seconds since the epoch), or every message that
     // may be tried when `all`. Messages refused for good and messages another sender
     // holds are left alone.
-    ovOutboxRun sendDue(int64_t now, bool all) const;
+    // tried, when given, hears of each message tried and what became of it.
+    using TriedHandler = std::function<void(const ovOutboxEntry&, const ovResult<void>&)>;
+    ovOutboxRun sendDue(int64_t now, bool all, const TriedHandler& tried = {}) const;
 
     // One claimed message through its account: taken out of the outbox when the server
     // accepted it, its failure recorded otherwise.
