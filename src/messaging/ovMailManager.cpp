@@ -10,6 +10,7 @@
 #include "system/ovUtf.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 ovMailManager* current = nullptr;
@@ -36,7 +37,8 @@ bool hasEntryId(const ovMailRow& row) {
 #define OV_TRACE(error) trace(codeOf(error), __LINE__)
 
 ovMailManager::ovMailManager(ovSystem& system, std::string configDir, std::string dataDir)
-    : system_(system), configDir_(std::move(configDir)), dataDir_(std::move(dataDir)) {
+    : system_(system), configDir_(std::move(configDir)), dataDir_(std::move(dataDir)),
+      outboxRoot_(ovOutbox::rootFor(dataDir_)) {
     current = this;
 }
 
@@ -152,10 +154,14 @@ void ovMailManager::pollOutcomes() {
         // pause: the program may have been away for long, or on another network.
         const bool all = nextRetryCheck_ == 0;
         nextRetryCheck_ = time + retryCheckSeconds;
-        if (!courier_)
+        // Without an outbox there is nothing to retry, and no thread is started for it;
+        // the window's thread asks only this, which costs no allocation.
+        struct stat st {};
+        const bool anything = stat(outboxRoot_.c_str(), &st) == 0;
+        if (anything && !courier_)
             courier_ = std::make_unique<ovMailCourier>();
         // One round at a time; a slow server's round is not joined by another.
-        if (courier_->idle())
+        if (anything && courier_->idle())
             courier_->post(
                 [folders = ovMailFolders{configDir_, dataDir_}, time, all, courier = courier_.get()] {
                     ovOutboxSender(folders).sendDue(

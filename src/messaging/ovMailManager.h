@@ -97,6 +97,7 @@ private:
     int64_t now() const;
     uint64_t lastTicket_ = 0;
     int64_t nextRetryCheck_ = 0;
+    std::string outboxRoot_; // looked at each round without a thread when nothing was ever queued
     OutcomeHandler outcomeHandler_;
     ovNotifier* notifier_ = nullptr;
 };

@@ -102,6 +102,10 @@ std::string ovOutbox::folderFor(const std::string& dataFolder, std::u16string_vi
     return outboxRoot(dataFolder) + name;
 }
 
+std::string ovOutbox::rootFor(const std::string& dataFolder) {
+    return outboxRoot(dataFolder);
+}
+
 ovResult<ovOutboxClaim> ovOutbox::put(const std::string& account, const std::string& subject,
                                       const std::vector<std::string>& envelope, const std::string& message) {
     if (ovResult<> made = ovMakeFolders(folder_); !made)

@@ -53,6 +53,8 @@ public:
     // The folder of a store's outbox under the data folder; any display name gives a
     // single, distinct folder name.
     static std::string folderFor(const std::string& dataFolder, std::u16string_view displayName);
+    // The folder that holds every store's outbox.
+    static std::string rootFor(const std::string& dataFolder);
     // Every store's outbox folder under the data folder, those of accounts since
     // removed from the configuration included.
     static std::vector<std::string> allFolders(const std::string& dataFolder);
