@@ -1,6 +1,7 @@
-// orvida: the program, its headless host, the store tool and the reminder run.
+// orvida: the program, its headless host, the store tool, the reminder run and the outbox.
 #include "hosts/common/ovOptions.h"
 #include "hosts/headless/ovHeadlessHost.h"
+#include "hosts/outbox/ovOutboxTool.h"
 #include "hosts/pim/ovPimTool.h"
 #include "hosts/remind/ovRemindTool.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
         return ovRunPimTool(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "remind") == 0)
         return ovRunRemindTool(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "outbox") == 0)
+        return ovRunOutboxTool(argc - 1, argv + 1);
 
     const ovResult<ovOptions> parsed = ovParseOptions(argc, argv);
     if (!parsed) {

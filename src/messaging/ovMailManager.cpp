@@ -1,11 +1,16 @@
 #include "messaging/ovMailManager.h"
 
+#include "services/mail/ovMailCourier.h"
 #include "services/mail/ovMailSession.h"
+#include "services/mail/ovOutboxSender.h"
+#include "services/notify/ovNotifier.h"
 #include "services/sms/ovSmsService.h"
+#include "system/ovClock.h"
 #include "system/ovSystem.h"
 #include "system/ovUtf.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 ovMailManager* current = nullptr;
@@ -14,6 +19,13 @@ constexpr char kMissingEntryId[] = "Store missing PR_ENTRYID!";
 
 int32_t codeOf(const ovError& e) {
     return e.code != 0 ? e.code : static_cast<int32_t>(ovMailCode::callFailed);
+}
+
+std::string joined(const std::vector<std::string>& addresses) {
+    std::string text;
+    for (const std::string& a : addresses)
+        text += (text.empty() ? "" : ", ") + a;
+    return text;
 }
 
 bool hasEntryId(const ovMailRow& row) {
@@ -25,7 +37,8 @@ bool hasEntryId(const ovMailRow& row) {
 #define OV_TRACE(error) trace(codeOf(error), __LINE__)
 
 ovMailManager::ovMailManager(ovSystem& system, std::string configDir, std::string dataDir)
-    : system_(system), configDir_(std::move(configDir)), dataDir_(std::move(dataDir)) {
+    : system_(system), configDir_(std::move(configDir)), dataDir_(std::move(dataDir)),
+      outboxRoot_(ovOutbox::rootFor(dataDir_)) {
     current = this;
 }
 
@@ -100,6 +113,86 @@ ovHResult ovMailManager::loadAccounts() {
 
 ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_view subject,
                                        std::u16string_view body, std::u16string_view accountName) {
+    return forEachStoreNamed(to, subject, body, accountName,
+                             [](ovMailMessage& message) { return message.submitMessage(0); });
+}
+
+ovResult<uint64_t> ovMailManager::queueMail(std::u16string_view to, std::u16string_view subject,
+                                            std::u16string_view body, std::u16string_view accountName) {
+    const uint64_t ticket = ++lastTicket_;
+    ovResult<void> queued =
+        forEachStoreNamed(to, subject, body, accountName, [&](ovMailMessage& message) -> ovResult<void> {
+            ovResult<ovOutboxClaim> kept = message.queue();
+            if (!kept)
+                return kept.error();
+            const std::string recipients = joined(message.envelope());
+            if (!courier_)
+                courier_ = std::make_unique<ovMailCourier>();
+            courier_->post(
+                ovMailOutcome{
+                    ticket, message.store().account->name, recipients, ovToUtf8(message.subject()), {}},
+                *message.store().account, kept.take(), now());
+            return {};
+        });
+    if (!queued)
+        return queued.error();
+    return ticket;
+}
+
+bool ovMailManager::sending() const {
+    return courier_ && !courier_->idle();
+}
+
+int64_t ovMailManager::now() const {
+    return ovTimeFromLocal(system_.clock().localTime());
+}
+
+void ovMailManager::pollOutcomes() {
+    const int64_t time = now();
+    if (time >= nextRetryCheck_) {
+        // The first round, at start, tries every message that may go, whatever its
+        // pause: the program may have been away for long, or on another network.
+        const bool all = nextRetryCheck_ == 0;
+        nextRetryCheck_ = time + retryCheckSeconds;
+        // Without an outbox there is nothing to retry, and no thread is started for it;
+        // the window's thread asks only this, which costs no allocation.
+        struct stat st {};
+        const bool anything = stat(outboxRoot_.c_str(), &st) == 0;
+        if (anything && !courier_)
+            courier_ = std::make_unique<ovMailCourier>();
+        // One round at a time; a slow server's round is not joined by another.
+        if (anything && courier_->idle())
+            courier_->post(
+                [folders = ovMailFolders{configDir_, dataDir_}, time, all, courier = courier_.get()] {
+                    ovOutboxSender(folders).sendDue(
+                        time, all, [courier](const ovOutboxEntry& e, const ovResult<void>& r) {
+                            if (!r && ovMailFailureMayPass(r.error().code))
+                                return;
+                            courier->report(ovMailOutcome{0, e.account, joined(e.recipients), e.subject, r});
+                        });
+                });
+    }
+    if (!courier_)
+        return;
+    for (const ovMailOutcome& o : courier_->takeOutcomes()) {
+        const bool sent = o.result.ok();
+        const std::string about = "'" + o.subject + "' to " + o.recipients + " through '" + o.account + "'";
+        const std::string text = sent ? "The message " + about + " was sent."
+                                      : "The message " + about + " was not sent: " + o.result.reason() +
+                                            (ovMailFailureMayPass(o.result.error().code)
+                                                 ? " It stays in the outbox and will be tried again."
+                                                 : " It stays in the outbox and will not be tried again.");
+        system_.debugOutput("Mail: " + text + "\n");
+        if (outcomeHandler_ && outcomeHandler_(o.ticket, sent, text))
+            continue;
+        if (notifier_ != nullptr)
+            (void)notifier_->notify({sent ? "Message sent" : "Message not sent", text});
+    }
+}
+
+ovResult<void> ovMailManager::forEachStoreNamed(std::u16string_view to, std::u16string_view subject,
+                                                std::u16string_view body, std::u16string_view accountName,
+                                                const std::function<ovResult<void>(ovMailMessage&)>& submit) {
     auto session = ovMailSession::logon({configDir_, dataDir_});
     if (!session) {
         OV_TRACE(session.error());
@@ -154,7 +247,7 @@ ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_vi
                                         ovToUtf8(accountName) + "': it could not be written (error " + code +
                                         ")");
         }
-        if (ovResult<void> submitted = message.value()->submitMessage(0); !submitted) {
+        if (ovResult<void> submitted = submit(*message.value()); !submitted) {
             OV_TRACE(submitted.error());
             return ovFail(submitted.error().code, "The message to " + ovToUtf8(to) +
                                                       " was not sent through '" + ovToUtf8(accountName) +
@@ -162,9 +255,14 @@ ovResult<void> ovMailManager::sendMail(std::u16string_view to, std::u16string_vi
         }
         ++sent;
     }
-    if (sent == 0)
+    if (sent == 0) {
+        // A refused configuration file is the likely reason the account is missing.
+        std::string why;
+        for (const std::string& p : session.value()->problems())
+            why += " " + p;
         return ovFail(ovMailCode::notFound, "There is no account named '" + ovToUtf8(accountName) +
-                                                "', so the message was not sent.");
+                                                "', so the message was not sent." + why);
+    }
     return {};
 }
 

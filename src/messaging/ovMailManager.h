@@ -9,6 +9,8 @@
 #include "base/ovPtrArray.h"
 #include "base/ovResult.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +18,8 @@
 
 class ovSystem;
 class ovMailMessage;
+class ovMailCourier;
+class ovNotifier;
 
 class ovMailManager {
 public:
@@ -41,6 +45,29 @@ public:
     // least one store took it and none failed.
     ovResult<void> sendMail(std::u16string_view to, std::u16string_view subject, std::u16string_view body,
                             std::u16string_view accountName);
+    // The same without waiting for any server: the message is checked and kept in the
+    // outbox at once, and a thread of the manager's own takes it to the server. Gives
+    // the ticket by which the outcome will be told (to the outcome handler, or else as
+    // a notification), or why the message could not even be kept.
+    ovResult<uint64_t> queueMail(std::u16string_view to, std::u16string_view subject,
+                                 std::u16string_view body, std::u16string_view accountName);
+    // Called on the window's thread each frame: tells what became of the messages on
+    // their way since the last call, and every retryCheckSeconds has the thread try
+    // the queued messages whose pause is over (the first time, at start, all of them).
+    // A retried message that goes, or is refused for good, is told as a notification;
+    // one that fails again waits for its next try.
+    void pollOutcomes();
+    // How often the outbox is looked at for messages due again.
+    static constexpr int64_t retryCheckSeconds = 15;
+    // Hears each outcome first: the ticket, whether the message went, and a sentence
+    // saying so; returns true when it showed it to the user. Otherwise the outcome
+    // becomes a notification (when there is a notifier) and a line of debug output.
+    using OutcomeHandler = std::function<bool(uint64_t ticket, bool sent, const std::string& text)>;
+    void setOutcomeHandler(OutcomeHandler handler) { outcomeHandler_ = std::move(handler); }
+    void setNotifier(ovNotifier* notifier) { notifier_ = notifier; }
+    // Messages queued and not yet known to have gone or failed.
+    bool sending() const;
+
     ovResult<void> sendSms(bool statusReport, bool noSmsc, std::u16string_view smscAddress,
                            std::u16string_view destination, std::u16string_view text);
 
@@ -54,6 +81,10 @@ public:
     static std::vector<std::u16string> splitAddresses(std::u16string_view text);
 
 private:
+    // Composes the message in every store named accountName and hands it to `submit`.
+    ovResult<void> forEachStoreNamed(std::u16string_view to, std::u16string_view subject,
+                                     std::u16string_view body, std::u16string_view accountName,
+                                     const std::function<ovResult<void>(ovMailMessage&)>& submit);
     void trace(int32_t code, int line);
     void emptyAccounts();
 
@@ -62,4 +93,11 @@ private:
     std::string dataDir_;
     ovPtrArray<AccountName> accounts_;
     std::vector<std::unique_ptr<AccountName>> names_;
+    std::unique_ptr<ovMailCourier> courier_;
+    int64_t now() const;
+    uint64_t lastTicket_ = 0;
+    int64_t nextRetryCheck_ = 0;
+    std::string outboxRoot_; // looked at each round without a thread when nothing was ever queued
+    OutcomeHandler outcomeHandler_;
+    ovNotifier* notifier_ = nullptr;
 };

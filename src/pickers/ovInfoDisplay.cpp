@@ -16,13 +16,21 @@ ovInfoDisplay::ovInfoDisplay() {
 }
 
 void ovInfoDisplay::showFailure(std::u16string_view text) {
-    failureText_ = text;
+    shownText_ = text;
+    replaced_ = true;
     failed_ = true;
+}
+
+void ovInfoDisplay::showNote(std::u16string_view text) {
+    shownText_ = text;
+    replaced_ = true;
+    failed_ = false;
 }
 
 void ovInfoDisplay::onEnter(ovNavigator& nav) {
     tag = ovFinishTag;
     failed_ = false;
+    replaced_ = false;
     // The owner commits here, once per visit; without an owner there is nothing to commit.
     if (owner != nullptr)
         owner->childFinished(this);

@@ -23,9 +23,12 @@ public:
     // Called by the owner while it commits (inside its childFinished): this visit
     // shows the text instead of `messageText`. Each entry starts without a failure.
     void showFailure(std::u16string_view text);
+    // This visit shows the text instead of `messageText`, as news rather than a failure
+    // (a message on its way, then sent); the owner may change it while it is shown.
+    void showNote(std::u16string_view text);
     bool failed() const { return failed_; }
     // What the screen shows on this visit.
-    std::u16string_view shownText() const { return failed_ ? failureText_.view() : messageText.view(); }
+    std::u16string_view shownText() const { return replaced_ ? shownText_.view() : messageText.view(); }
 
     void handleInput(ovNavigator& nav) override;
     void drawScreen(ovNavigator& nav, ovCanvas& dc) override;
@@ -33,6 +36,7 @@ public:
     void onEnter(ovNavigator& nav) override;
 
 private:
-    ovFixedText<1024> failureText_;
+    ovFixedText<1024> shownText_;
+    bool replaced_ = false;
     bool failed_ = false;
 };

@@ -105,6 +105,8 @@ bool ovProgram::start() {
 }
 
 void ovProgram::startReminders(ovNotifier& notifier, ovReminderScheduler::FiredHandler onFired) {
+    // What became of an e-mail once its screen is gone is told the same way.
+    mail_->setNotifier(&notifier);
     reminders_.reset();
     ovPimApplication* pim = session_->application();
     if (pim == nullptr || pim->store() == nullptr)
@@ -122,6 +124,7 @@ void ovProgram::startReminders(ovNotifier& notifier, ovReminderScheduler::FiredH
 
 void ovProgram::onTimer() {
     checkFirstSync();
+    mail_->pollOutcomes();
     if (shell_)
         shell_->onTimer();
     tickReminders();

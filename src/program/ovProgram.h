@@ -52,9 +52,11 @@ public:
 
     // Starts firing the store's reminders through the host's notifier, at once for
     // those due now or missed. onFired hears of each fired reminder after the click
-    // sound (when sounds are on). Without a store nothing is planned.
+    // sound (when sounds are on). Without a store nothing is planned. The notifier also
+    // tells what became of e-mail whose screen has gone.
     void startReminders(ovNotifier& notifier, ovReminderScheduler::FiredHandler onFired = {});
-    // The timer message: the shell's turn, then the reminders'.
+    // The timer message: the outcomes of e-mail on its way (so that this tick draws
+    // them), the shell's turn, then the reminders'.
     void onTimer();
     // The reminders, once started and when there is a store; else null.
     ovReminderScheduler* reminders() { return reminders_.get(); }

@@ -19,9 +19,29 @@ std::string nameOf(const ovPimContact& contact) {
 }
 } // namespace
 
-ovMessagingSystem::ovMessagingSystem(ovApp& app) : app_(app) {}
+ovMessagingSystem::ovMessagingSystem(ovApp& app) : app_(app) {
+    if (ovMailManager* mail = ovMailManager::instance())
+        mail->setOutcomeHandler([this](uint64_t ticket, bool sent, const std::string& text) {
+            return showOutcome(ticket, sent, text);
+        });
+}
 
-ovMessagingSystem::~ovMessagingSystem() {}
+ovMessagingSystem::~ovMessagingSystem() {
+    if (ovMailManager* mail = ovMailManager::instance())
+        mail->setOutcomeHandler({});
+}
+
+bool ovMessagingSystem::showOutcome(uint64_t ticket, bool sent, const std::string& text) {
+    if (ticket == 0 || ticket != ticket_ || app_.navigator->current != finish)
+        return false;
+    const std::u16string shown = ovToUtf16(text) + u"\n\nTap the screen to return to the Home screen.";
+    if (sent)
+        finish->showNote(shown);
+    else
+        finish->showFailure(shown);
+    app_.needsRepaint = true;
+    return true;
+}
 
 ovMessagingSystem* ovMessagingSystem::create(ovApp& app) {
     ovMessagingSystem* root = app.makeNode<ovMessagingSystem>(app);
@@ -57,12 +77,17 @@ void ovMessagingSystem::build() {
 void ovMessagingSystem::childFinished(ovHyperNode* finished) {
     if (finished->tag != ovFinishTag)
         return;
+    ticket_ = 0;
     std::string reason = send();
     if (!reason.empty() && reason.find(kNotSent) == std::string::npos)
         reason = "The message was not sent: " + reason;
-    // A message that did not go keeps everything typed, so the user can try again.
-    if (ovReportCommit(*finish, reason.empty(), reason))
-        reset(*app_.navigator);
+    // A message that did not go keeps everything typed, so the user can try again; one
+    // in the outbox is safe there.
+    if (!ovReportCommit(*finish, reason.empty(), reason))
+        return;
+    reset(*app_.navigator);
+    if (ticket_ != 0)
+        finish->showNote(onItsWay_);
 }
 
 std::string ovMessagingSystem::send() {
@@ -91,10 +116,16 @@ std::string ovMessagingSystem::send() {
     if (address.size() >= addressCapacity)
         return "the e-mail address of " + nameOf(contact) + " is too long, so the message was " + kNotSent +
                ".";
-    const ovResult<void> sent =
-        mail->sendMail(address, subjectKeyboard->inputText.view(), messageKeyboard->inputText.view(),
-                       accountPicker->chosenAccount.view());
-    return sent ? std::string() : sent.reason();
+    const ovResult<uint64_t> queued =
+        mail->queueMail(address, subjectKeyboard->inputText.view(), messageKeyboard->inputText.view(),
+                        accountPicker->chosenAccount.view());
+    if (!queued)
+        return queued.reason();
+    ticket_ = queued.value();
+    onItsWay_ = u"Your message to " + std::u16string(address) +
+                u" is on its way.\n\nTap the screen to return to "
+                u"the Home screen.";
+    return {};
 }
 
 void ovMessagingSystem::reset(ovNavigator&) {

@@ -6,6 +6,7 @@
 #include "base/ovSingleton.h"
 #include "shell/ovHyperNode.h"
 
+#include <cstdint>
 #include <string>
 
 class ovApp;
@@ -37,8 +38,13 @@ public:
 
 private:
     void build();
-    // Sends the message; empty when it went, otherwise why it did not.
+    // Sends the message, or queues an e-mail for the mail manager's thread; empty when
+    // it went or is on its way, otherwise why it did not.
     std::string send();
+    // Shows what became of the e-mail on its way while its display is still shown.
+    bool showOutcome(uint64_t ticket, bool sent, const std::string& text);
 
     ovApp& app_;
+    uint64_t ticket_ = 0; // the e-mail the display speaks of; 0: none
+    std::u16string onItsWay_;
 };

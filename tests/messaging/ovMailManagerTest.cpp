@@ -23,7 +23,11 @@ protected:
     fs::path config() const { return scratch / "config"; }
     fs::path data() const { return scratch / "data"; }
     std::vector<fs::path> outbox() const { return ovFilesIn(data() / "outbox", ".eml"); }
-    void msmtp(const std::string& text) { ovWriteFile(config() / "msmtp.conf", text); }
+    // Private, as msmtp wants a file with passwords in it.
+    void msmtp(const std::string& text) {
+        ovWriteFile(config() / "msmtp.conf", text);
+        fs::permissions(config() / "msmtp.conf", fs::perms::owner_read | fs::perms::owner_write);
+    }
     // An account on the test server; `timeout 2` keeps a failing case short.
     std::string account(const std::string& name, int port, const std::string& extra = "") const {
         return "account " + name + "\nhost 127.0.0.1\nport " + std::to_string(port) +
@@ -160,7 +164,9 @@ TEST_F(MailManager, EverySendFailureSaysWhyAndKeepsTheMessage) {
 }
 
 TEST_F(MailManager, NothingWithoutRecipientOrAccountReachesTheServer) {
-    ovSmtpTestServer server(scratch / "received", {});
+    ovSmtpTestServer::Options login;
+    login.auth = true;
+    ovSmtpTestServer server(scratch / "received", login);
     ASSERT_TRUE(server.running());
     msmtp(account("test", server.port()) + "\naccount secret\nhost 127.0.0.1\nport " +
           std::to_string(server.port()) +
@@ -184,6 +190,69 @@ TEST_F(MailManager, NothingWithoutRecipientOrAccountReachesTheServer) {
     EXPECT_NE(noPassword.reason().find("exited with status 3"), std::string::npos) << noPassword.reason();
     EXPECT_EQ(outbox().size(), 1u);
     EXPECT_TRUE(server.received().empty());
+}
+
+// msmtp's rules for logging in: an account that logs in goes only to a server that
+// offers a login (as it stands after STARTTLS), and its password command runs only then.
+TEST_F(MailManager, AnAccountThatLogsInNeedsAServerThatOffersALogin) {
+    const fs::path cert = scratch / "cert.pem", key = scratch / "key.pem";
+    ASSERT_TRUE(ovMakeTestCertificate(cert, key));
+    ovSmtpTestServer::Options none, plainLogin, tlsLogin;
+    none.noAuth = true;
+    plainLogin.auth = true;
+    tlsLogin.auth = true;
+    tlsLogin.certFile = cert.string();
+    tlsLogin.keyFile = key.string();
+    ovSmtpTestServer noLogin(scratch / "none", none), plain(scratch / "plain", plainLogin),
+        secured(scratch / "secured", tlsLogin);
+    ASSERT_TRUE(noLogin.running() && plain.running() && secured.running());
+    const fs::path ran = scratch / "password-command-ran";
+    const std::string login =
+        "auth on\nuser me\npasswordeval \"touch '" + ran.string() + "'; echo secret\"\n";
+    msmtp(account("nologin", noLogin.port(), login) + "\n" + account("plain", plain.port(), login) + "\n" +
+          account("secured", secured.port(), login + "tls on\ntls_trust_file " + cert.string() + "\n"));
+
+    const ovResult<void> refused = mail.sendMail(u"you@example.org", u"S", u"B", u"nologin");
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.reason().find("account 'nologin'"), std::string::npos) << refused.reason();
+    EXPECT_NE(refused.reason().find("offers no authentication"), std::string::npos) << refused.reason();
+    EXPECT_FALSE(fs::exists(ran)) << "the password command ran for a server that takes no login";
+    EXPECT_TRUE(noLogin.received().empty());
+
+    // The login is offered on the plain connection, or only once it is secured.
+    for (const char16_t* name : {u"plain", u"secured"}) {
+        const ovResult<void> sent = mail.sendMail(u"you@example.org", u"S", u"B", name);
+        ASSERT_TRUE(sent.ok()) << sent.reason();
+    }
+    EXPECT_TRUE(fs::exists(ran));
+    ASSERT_EQ(plain.received().size(), 1u);
+    EXPECT_NE(plain.received()[0].find("\"login\": \"me\""), std::string::npos) << plain.received()[0];
+    ASSERT_EQ(secured.received().size(), 1u);
+    EXPECT_NE(secured.received()[0].find("\"login\": \"me\""), std::string::npos) << secured.received()[0];
+}
+
+TEST_F(MailManager, AFileWithPasswordsThatOthersCanReadIsRefused) {
+    ovSmtpTestServer server(scratch / "received", {});
+    ASSERT_TRUE(server.running());
+    const fs::path file = config() / "msmtp.conf";
+    msmtp(account("test", server.port()) + "\naccount secret : test\nauth on\nuser me\npassword hunter2\n");
+    fs::permissions(file, fs::perms::group_read, fs::perm_options::add);
+
+    mail.loadAccounts();
+    EXPECT_EQ(names(mail), (std::vector<std::string>{"SMS"}));
+    ASSERT_EQ(system.messages().size(), 1u);
+    EXPECT_NE(system.messages()[0].text.find(file.string() + ": holds a password"), std::string::npos)
+        << system.messages()[0].text;
+    EXPECT_NE(system.messages()[0].text.find("(mode 0640)"), std::string::npos) << system.messages()[0].text;
+    const ovResult<void> sent = mail.sendMail(u"you@example.org", u"S", u"B", u"test");
+    ASSERT_FALSE(sent.ok());
+    EXPECT_NE(sent.reason().find("(mode 0640)"), std::string::npos) << sent.reason();
+    EXPECT_TRUE(server.received().empty());
+
+    // Without a password in it, the same file is an ordinary one.
+    msmtp(account("test", server.port()));
+    fs::permissions(file, fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
+    EXPECT_TRUE(mail.sendMail(u"you@example.org", u"S", u"B", u"test").ok());
 }
 
 TEST_F(MailManager, StartTlsWithTheAccountsTrustFile) {

@@ -19,6 +19,16 @@ ovSmtpTestServer::ovSmtpTestServer(const fs::path& folder, const Options& option
         args.insert(args.end(), {"--cert", options.certFile, "--key", options.keyFile});
     if (!options.refuse.empty())
         args.insert(args.end(), {"--refuse", options.refuse});
+    if (!options.defer.empty())
+        args.insert(args.end(), {"--defer", options.defer});
+    if (options.auth)
+        args.push_back("--auth");
+    if (options.noAuth)
+        args.push_back("--no-auth");
+    if (options.port > 0)
+        args.insert(args.end(), {"--port", std::to_string(options.port)});
+    if (!options.holdFile.empty())
+        args.insert(args.end(), {"--hold", options.holdFile});
     // The port comes as the first line once the server listens; it ends when its input closes.
     server_ = std::make_unique<ovPeerProcess>(std::move(args));
     port_ = std::atoi(server_->firstLine().c_str());

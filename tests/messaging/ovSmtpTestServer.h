@@ -14,7 +14,12 @@ public:
     struct Options {
         std::string certFile; // with a key: offers STARTTLS and requires it
         std::string keyFile;
-        std::string refuse; // recipients containing this are refused with 550
+        std::string refuse;   // recipients containing this are refused with 550
+        std::string defer;    // recipients containing this are put off with 451
+        bool auth = false;    // takes the login me/secret (before STARTTLS only without TLS)
+        bool noAuth = false;  // offers no login at all
+        std::string holdFile; // each greeting waits until this file exists
+        int port = 0;         // 0: a free one
     };
     ovSmtpTestServer(const std::filesystem::path& folder, const Options& options);
     ~ovSmtpTestServer();

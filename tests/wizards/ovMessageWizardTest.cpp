@@ -3,6 +3,7 @@
 // the SMS spool, touching only where the screens' geometry puts their rows and keys.
 #include "wizards/ovWizardDriver.h"
 
+#include "messaging/ovMailManager.h"
 #include "messaging/ovMsgAcctPicker.h"
 #include "messaging/ovSmtpTestServer.h"
 #include "pickers/ovContactPicker.h"
@@ -12,6 +13,10 @@
 #include "wizards/ovMessagingSystem.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -61,6 +66,17 @@ protected:
         d->ok();
     }
     ovInfoDisplay* display() { return dynamic_cast<ovInfoDisplay*>(d->current()); }
+    // Ticks until the e-mail on its way has gone or failed and the program has heard.
+    void settle() {
+        ovMailManager* mail = ovMailManager::instance();
+        ASSERT_NE(mail, nullptr);
+        for (int i = 0; i < 3000 && mail->sending(); ++i) {
+            d->run("wait 10");
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_FALSE(mail->sending());
+        d->run("wait 10");
+    }
     std::vector<fs::path> outbox() const { return ovFilesIn(fs::path(d->folder()) / "outbox", ".eml"); }
     std::vector<fs::path> spool() const { return ovFilesIn(fs::path(d->folder()) / "sms-spool", ".sms"); }
 
@@ -96,6 +112,8 @@ TEST_P(MessageWizardOnScreen, AnEmailToJohnReachesTheServerAndLeavesTheOutbox) {
     pickRow(work);
     ASSERT_NE(display(), nullptr);
     EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
+    settle();
+    EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "was sent")) << ovToUtf8(display()->shownText());
 
     const std::vector<std::string> got = server->received();
     ASSERT_EQ(got.size(), 1u);
@@ -136,6 +154,7 @@ TEST_F(MessageWizard, AStartTlsAccountSendsOnlyOverTheSealedLine) {
     start(240, 320, tls, "tls on\ntls_starttls on\ntls_trust_file " + cert.string() + "\n");
     toAccounts(john);
     pickRow(work);
+    settle();
     ASSERT_NE(display(), nullptr);
     EXPECT_FALSE(display()->failed()) << ovToUtf8(display()->shownText());
     const std::vector<std::string> got = server->received();
@@ -172,18 +191,22 @@ TEST_F(MessageWizard, AMessageThatDidNotGoIsReportedAndKept) {
     for (const Case& c : cases) {
         if (c.stopServer)
             server->stop();
+        const size_t before = outbox().size();
         toAccounts(c.contact);
         pickRow(c.account);
+        settle();
         ASSERT_NE(display(), nullptr) << c.reason;
         EXPECT_TRUE(display()->failed()) << c.reason;
         const std::string shown = ovToUtf8(display()->shownText());
         EXPECT_TRUE(contains(shown, "not sent")) << shown;
         EXPECT_TRUE(contains(shown, c.reason)) << shown;
         EXPECT_EQ(outbox().size(), c.outboxAfter) << c.reason;
-        // Everything typed is still there; the screen answers the next tap and the
-        // program goes on to the home screen.
-        EXPECT_EQ(wizard->subjectKeyboard->inputText.str(), u"Lunch");
-        EXPECT_EQ(wizard->messageKeyboard->inputText.str(), u"See you at noon");
+        // A message that could not even be queued keeps everything typed; one in the
+        // outbox is kept there. The screen answers the next tap and the program goes on
+        // to the home screen.
+        const bool queued = c.outboxAfter > before;
+        EXPECT_EQ(wizard->subjectKeyboard->inputText.str(), queued ? u"" : u"Lunch");
+        EXPECT_EQ(wizard->messageKeyboard->inputText.str(), queued ? u"" : u"See you at noon");
         d->tapScreen();
         ASSERT_EQ(d->current()->nodeId, ovHomeScreenId);
         // The next attempt types afresh.
@@ -236,11 +259,13 @@ TEST_F(MessageWizard, EachArrivalSendsOnceAndALongPressEmptiesTheKeyboards) {
     pickRow(work);
     // Ticks and repaints on the info display send nothing more.
     d->run("wait 500");
+    settle();
     EXPECT_EQ(server->received().size(), 1u);
     d->tapScreen();
     EXPECT_EQ(server->received().size(), 1u);
     toAccounts(john);
     pickRow(work);
+    settle();
     EXPECT_EQ(server->received().size(), 2u);
     d->tapScreen();
 
@@ -255,4 +280,112 @@ TEST_F(MessageWizard, EachArrivalSendsOnceAndALongPressEmptiesTheKeyboards) {
     EXPECT_TRUE(wizard->nameKeyboard->inputText.empty());
     EXPECT_TRUE(wizard->subjectKeyboard->inputText.empty());
     EXPECT_EQ(server->received().size(), 2u);
+}
+
+// A server that keeps its greeting back until the test lets go: the send is answered at
+// once, every touch after it too, and what became of the message shows when the server
+// answers: on the display while it is shown, as a notification once it is gone.
+TEST_F(MessageWizard, ASlowServerNeverHoldsTheScreen) {
+    const fs::path letGo = scratch / "let-go";
+    ovSmtpTestServer::Options held;
+    held.holdFile = letGo.string();
+    start(240, 320, held, "timeout 10\n");
+    ovApp& app = d->program().app();
+    // Finger down and up at p with no time passing: the frames drawn from the lift until
+    // the screen answered, counted tick by tick.
+    auto framesToAnswer = [&](ovPoint p, const std::function<bool()>& answered) {
+        d->run("down " + std::to_string(p.x) + " " + std::to_string(p.y));
+        const int before = app.repaintCount;
+        d->run("up " + std::to_string(p.x) + " " + std::to_string(p.y));
+        for (int tick = 0; tick < 100 && !answered(); ++tick)
+            d->run("wait 10");
+        return answered() ? app.repaintCount - before : -1;
+    };
+    const ovPoint screenCentre{d->right() / 2, d->bottom() / 2};
+    const ovPoint messageButton =
+        ovWizardDriver::centre(d->homeArea(ovHomeLayout::buttons[ovHomeLayout::messageButton].touch));
+
+    toAccounts(john);
+    EXPECT_LE(
+        framesToAnswer(ovWizardDriver::centre(ovContactPickerLayout::rowRect(work, d->right(), d->bottom())),
+                       [&] { return display() != nullptr; }),
+        1);
+    EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "on its way")) << ovToUtf8(display()->shownText());
+    EXPECT_FALSE(display()->failed());
+    d->run("wait 500");
+    ASSERT_TRUE(ovMailManager::instance()->sending());
+    EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "on its way"));
+    // Let go: the outcome replaces the text on the display still shown.
+    ovWriteFile(letGo, "");
+    settle();
+    EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "was sent")) << ovToUtf8(display()->shownText());
+    EXPECT_EQ(server->received().size(), 1u);
+
+    // Held again; this time the user goes on before the server answers.
+    fs::remove(letGo);
+    d->tapScreen();
+    toAccounts(john);
+    pickRow(work);
+    ASSERT_TRUE(ovMailManager::instance()->sending());
+    EXPECT_LE(framesToAnswer(screenCentre, [&] { return d->current()->nodeId == ovHomeScreenId; }), 1);
+    EXPECT_LE(framesToAnswer(messageButton, [&] { return d->current()->nodeId != ovHomeScreenId; }), 1);
+    EXPECT_TRUE(ovMailManager::instance()->sending());
+    const size_t told = d->program().host().notifications().notifications().size();
+    ovWriteFile(letGo, "");
+    settle();
+    const auto& notes = d->program().host().notifications().notifications();
+    ASSERT_EQ(notes.size(), told + 1);
+    EXPECT_EQ(notes.back().summary, "Message sent");
+    EXPECT_TRUE(contains(notes.back().body, "john@example.org")) << notes.back().body;
+    EXPECT_EQ(server->received().size(), 2u);
+    EXPECT_TRUE(outbox().empty());
+}
+
+// A message written while the server is away goes by itself once it is back: by the
+// running program after its pause, and by the program's next start; once each.
+TEST_F(MessageWizard, TheRunningProgramSendsWhatWaitsOnceTheServerIsBack) {
+    start();
+    ovSmtpTestServer::Options back;
+    back.port = server->port();
+    server->stop();
+    for (int i = 0; i < 2; ++i) {
+        toAccounts(john);
+        pickRow(work);
+        settle();
+        ASSERT_TRUE(display()->failed());
+        EXPECT_TRUE(contains(ovToUtf8(display()->shownText()), "will be tried again"))
+            << ovToUtf8(display()->shownText());
+        d->tapScreen();
+    }
+    ASSERT_EQ(outbox().size(), 2u);
+    server = std::make_unique<ovSmtpTestServer>(scratch / "received", back);
+    ASSERT_TRUE(server->running());
+
+    // Half a minute on, nothing is due yet; after the first pause the running program
+    // tries both again.
+    d->run("wait 30000");
+    settle();
+    EXPECT_TRUE(server->received().empty());
+    d->run("wait 50000");
+    settle();
+    EXPECT_EQ(server->received().size(), 2u);
+    EXPECT_TRUE(outbox().empty());
+    const auto& notes = d->program().host().notifications().notifications();
+    ASSERT_FALSE(notes.empty()) << d->program().system().debugText();
+    EXPECT_EQ(notes.back().summary, "Message sent");
+    d->run("wait 70000");
+    settle();
+    EXPECT_EQ(server->received().size(), 2u);
+
+    // Away again: the message waits for the program's next start.
+    server->stop();
+    toAccounts(john);
+    pickRow(work);
+    settle();
+    ASSERT_EQ(outbox().size(), 1u);
+    server = std::make_unique<ovSmtpTestServer>(scratch / "received2", back);
+    d->pim({"list", "contacts"});
+    settle();
+    EXPECT_EQ(server->received().size(), 1u);
+    EXPECT_TRUE(outbox().empty());
 }

@@ -29,6 +29,7 @@ bool ovParseScreenSize(const std::string& text, int& width, int& height) {
 const char* ovUsageText() {
     return "Usage: orvida [OPTIONS]\n"
            "       orvida pim [--data DIR] COMMAND ...   (run 'orvida pim --help')\n"
+           "       orvida outbox [--data DIR] [--config DIR] [send]   (the e-mail waiting to go)\n"
            "\n"
            "A finger-first front end for a portrait touch screen.\n"
            "\n"

@@ -1,8 +1,7 @@
 #include "services/mail/ovMailMessage.h"
 
 #include "services/mail/ovOutbox.h"
-#include "services/mail/ovSmtpTransport.h"
-#include "system/ovProcess.h"
+#include "services/mail/ovOutboxSender.h"
 #include "system/ovUtf.h"
 
 #include <atomic>
@@ -11,8 +10,6 @@
 #include <unistd.h>
 
 namespace {
-// A passwordeval command that has not answered by then is not going to.
-constexpr int kPasswordEvalMs = 20000;
 // The longest address SMTP carries.
 constexpr size_t kMaxAddress = 254;
 std::atomic<unsigned> messageCounter{0};
@@ -206,6 +203,13 @@ std::string ovMailMessage::rfc5322(const std::string& from, const std::vector<st
 }
 
 ovResult<void> ovMailMessage::submitMessage(uint32_t flags) {
+    ovResult<ovOutboxClaim> kept = queue();
+    if (!kept)
+        return kept.error();
+    return ovOutboxSender::deliver(*store_.account, kept.value(), std::time(nullptr));
+}
+
+ovResult<ovOutboxClaim> ovMailMessage::queue() {
     std::vector<std::string> to, cc, envelope;
     for (const ovMailRow& r : recipients_) {
         const std::string address = ovToUtf8(find(r, ovPR_EMAIL_ADDRESS_W)->text());
@@ -234,27 +238,10 @@ ovResult<void> ovMailMessage::submitMessage(uint32_t flags) {
 
     const std::string text = rfc5322(account.from, to, cc);
     ovOutbox outbox(store_.outboxFolder);
-    ovResult<std::string> kept = outbox.put(envelope, text);
+    ovResult<ovOutboxClaim> kept = outbox.put(account.name, ovToUtf8(subject_), envelope, text);
     if (!kept)
         return ovFail(ovMailCode::diskError,
                       "the message could not be kept in the outbox, so it was not sent: " + kept.reason());
-
-    std::string password = account.password;
-    if (account.wantsAuth() && !account.passwordEval.empty()) {
-        // msmtp runs the text through the shell, and users write it for one.
-        ovResult<ovProcessRun> run = ovRunProcess({"/bin/sh", "-c", account.passwordEval}, kPasswordEvalMs);
-        if (!run)
-            return ovFail(ovMailCode::logonFailed,
-                          "the password command of account '" + account.name + "' failed: " + run.reason());
-        if (run.value().exitStatus != 0)
-            return ovFail(ovMailCode::logonFailed, "the password command of account '" + account.name +
-                                                       "' exited with status " +
-                                                       std::to_string(run.value().exitStatus));
-        password = run.value().out.substr(0, run.value().out.find('\n'));
-    }
-    if (ovResult<void> sent = ovSmtpTransport::send(account, password, envelope, text); !sent)
-        return sent;
-    // Sent; a copy the outbox cannot let go of is not a reason to report a failure.
-    (void)outbox.remove(kept.value());
-    return {};
+    envelope_ = std::move(envelope);
+    return kept;
 }

@@ -6,6 +6,7 @@
 #include "base/ovResult.h"
 #include "services/mail/ovMailProps.h"
 #include "services/mail/ovMailStoreInfo.h"
+#include "services/mail/ovOutboxClaim.h"
 
 #include <memory>
 #include <new>
@@ -44,6 +45,13 @@ public:
     // Only PR_BODY_W can be opened; the stream writes over the body.
     ovResult<std::unique_ptr<ovMailStream>> openProperty(ovMailTag tag, uint32_t flags);
     ovResult<void> submitMessage(uint32_t flags);
+    // The first half of submitting: the message checked, composed and kept in the
+    // outbox, claimed for the caller, who hands it to the server (ovOutboxSender::deliver)
+    // when and where it likes.
+    ovResult<ovOutboxClaim> queue();
+    // The recipients of the envelope, after queue() or submitMessage().
+    const std::vector<std::string>& envelope() const { return envelope_; }
+    const ovMailStoreInfo& store() const { return store_; }
 
     const std::vector<ovMailRow>& recipients() const { return recipients_; }
     uint32_t messageFlags() const { return messageFlags_; }
@@ -67,4 +75,5 @@ private:
     uint32_t msgStatus_ = 0;
     std::u16string subject_;
     std::string bodyBytes_;
+    std::vector<std::string> envelope_;
 };

@@ -39,7 +39,16 @@ enum class ovMailCode : uint32_t {
     noRecipients = 0x80040607u,
     noSupport = 0x80040102u,
     notEnoughMemory = 0x8007000Eu,
+    refused = 0x80040119u,       // the server said no for good (5xx), or cannot be secured
+    noAuthOffered = 0x8004011Au, // the account logs in, the server offers no login
 };
+
+// Whether trying again later may succeed: the server was away or slow, or put the
+// message off (4xx).
+inline bool ovMailFailureMayPass(int code) {
+    return code == static_cast<int>(ovMailCode::networkError) ||
+           code == static_cast<int>(ovMailCode::timeout);
+}
 
 struct ovMailProp {
     ovMailTag tag = 0;

@@ -40,6 +40,8 @@ public:
     // could read are there all the same.
     const std::vector<std::string>& problems() const { return config_.problems; }
     const std::string& configFile() const { return configFile_; }
+    // The stores in the table's order.
+    const std::vector<ovMailStoreInfo>& stores() const { return stores_; }
 
     ovResult<std::unique_ptr<ovMailStoresTable>> getMsgStoresTable(uint32_t flags);
     ovResult<std::unique_ptr<ovMsgStore>> openMsgStore(const std::string& entryId, uint32_t flags);

@@ -4,7 +4,10 @@
 #include "system/ovPaths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // A configuration is a few lines; anything this large is not one.
@@ -298,8 +301,28 @@ ovMsmtpConfig ovParseMsmtpConfig(std::string_view text, const std::string& fileN
 ovMsmtpConfig ovReadMsmtpConfig(const std::string& file) {
     std::string text;
     std::vector<std::string> problems;
-    if (ovReadSettingsFile(file, "an msmtp configuration", text, problems))
-        return ovParseMsmtpConfig(text, file);
+    if (ovReadSettingsFile(file, "an msmtp configuration", text, problems)) {
+        ovMsmtpConfig config = ovParseMsmtpConfig(text, file);
+        const bool holdsSecrets =
+            std::any_of(config.accounts.begin(), config.accounts.end(),
+                        [](const auto& a) { return !a.password.empty() || !a.passwordEval.empty(); });
+        // As msmtp: a file with a password in it that others may read or change is not
+        // used at all, rather than used and the password given away.
+        struct stat st {};
+        if (holdsSecrets && stat(file.c_str(), &st) == 0 &&
+            ((st.st_mode & 077) != 0 || st.st_uid != geteuid())) {
+            char mode[8];
+            std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+            config.accounts.clear();
+            config.problems.push_back(
+                file + ": holds a password but " +
+                ((st.st_mode & 077) != 0
+                     ? std::string("can be read or written by others than its owner (mode ") + mode + ")"
+                     : std::string("is not owned by you")) +
+                ", so none of its accounts is used; 'chmod 600 " + file + "' makes it private");
+        }
+        return config;
+    }
     ovMsmtpConfig none;
     if (!problems.empty())
         none.file = file;

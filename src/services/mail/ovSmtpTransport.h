@@ -6,6 +6,7 @@
 #include "base/ovResult.h"
 #include "services/mail/ovMsmtpConfig.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,15 @@ public:
     // Used when the account sets no `timeout`.
     static constexpr int defaultTimeoutSeconds = 30;
 
-    // message: the whole RFC 5322 text with CRLF line ends. password: only used when
-    // the account authenticates. Succeeds only when the server accepted the message for
-    // every recipient; the reason of a failure is worded for the person who sent it.
-    static ovResult<void> send(const ovMailAccount& account, const std::string& password,
+    // Fetches the account's password; asked only once the server has shown that it
+    // offers a login, so a password command never runs for a server that cannot use it.
+    using PasswordSource = std::function<ovResult<std::string>()>;
+
+    // message: the whole RFC 5322 text with CRLF line ends. An account that logs in is
+    // sent to only when its server offers authentication (after STARTTLS when TLS is
+    // on), as msmtp does; libcurl alone would carry on without logging in. Succeeds only
+    // when the server accepted the message for every recipient; the reason of a failure
+    // is worded for the person who sent it.
+    static ovResult<void> send(const ovMailAccount& account, const PasswordSource& password,
                                const std::vector<std::string>& recipients, const std::string& message);
 };
