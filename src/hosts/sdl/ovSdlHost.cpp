@@ -1,6 +1,7 @@
 #include "hosts/sdl/ovSdlHost.h"
 
 #include "hosts/common/ovSingleInstance.h"
+#include "hosts/common/ovStopSignals.h"
 #include "resources/ovResources.h"
 #include "shell/ovPaths.h"
 #include "system/ovPaths.h"
@@ -311,6 +312,12 @@ void ovSdlHost::pointer(ovPointerEvent::Kind kind, double windowX, double window
 int ovSdlHost::run(ovSingleInstance* instance) {
     Uint64 nextRaisePoll = 0;
     while (!closed_) {
+        if (ovStopSignals::requested()) {
+            // SIGTERM or SIGINT: closed as Exit closes it, so the store is closed on the way out.
+            system_.debugOutput("orvida: asked to stop by a signal\n");
+            closeWindow();
+            break;
+        }
         const Uint64 now = SDL_GetTicks64();
         int wait = kIdleWaitMs;
         if (timerOn_)
@@ -350,6 +357,10 @@ int ovSdlHost::run(ovSingleInstance* instance) {
 // The entry point with a window
 
 int ovRunWindow(const ovOptions& options) {
+    // Ours from the start, before SDL would put its own in place: a stop request must
+    // also end a message box, which SDL's would not.
+    const ovStopSignals stopSignals;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // X11 names a window's class after the executable unless told; desktops match the
     // class name to the desktop file.
     const std::string windowClass = ovToUtf8(ovLoadString(ovIdsWindowClass));
