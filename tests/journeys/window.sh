@@ -202,6 +202,16 @@ kill -INT "$app_pid"
 ended_with || fail "SIGINT did not end the program"
 [ "$code" -eq 0 ] || fail "the program exited with $code after SIGINT"
 
+step "--fullscreen fills the (square) display"
+"$exe" --debug --fullscreen > "$work/full.log" 2>&1 &
+app_pid=$!
+wid=$(wait_window Orvida) || fail "no window appeared"
+geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "800x800" ] || fail "the full-screen window is $geometry, not 800x800"
+kill -TERM "$app_pid"
+ended_with || fail "SIGTERM did not end the full-screen program"
+grep -q "window open, 800x800 full screen" "$work/full.log" || fail "the program did not draw at the display's size"
+
 step "SIGTERM ends a landscape start while its box is shown, exit code 1, the box gone"
 "$exe" --screen 640x480 > "$work/landscape-term.log" 2>&1 &
 app_pid=$!
