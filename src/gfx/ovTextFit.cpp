@@ -61,31 +61,35 @@ private:
 };
 } // namespace
 
-const ovFont* ovFaceForLine(ovCanvas& dc, std::u16string_view text, std::span<const ovFont* const> faces,
-                            const ovRect& field) {
+namespace {
+// The first face (largest first) in which `stands` says the text stands.
+template <class Stands>
+const ovFont* firstFace(ovCanvas& dc, std::span<const ovFont* const> faces, Stands stands) {
     const FontRestore restore(dc);
     for (const ovFont* face : faces) {
         if (face == nullptr)
             continue;
         dc.selectFont(face);
-        if (dc.measureText(text) <= ovTextRoom(field) && face->lineHeight() <= field.bottom - field.top)
+        if (stands(*face))
             return face;
     }
     return nullptr;
 }
+} // namespace
+
+const ovFont* ovFaceForLine(ovCanvas& dc, std::u16string_view text, std::span<const ovFont* const> faces,
+                            const ovRect& field) {
+    return firstFace(dc, faces, [&](const ovFont& face) {
+        return dc.measureText(text) <= ovTextRoom(field) && face.lineHeight() <= field.bottom - field.top;
+    });
+}
 
 const ovFont* ovFaceForBlock(ovCanvas& dc, std::u16string_view text, std::span<const ovFont* const> faces,
                              const ovRect& field) {
-    const FontRestore restore(dc);
-    for (const ovFont* face : faces) {
-        if (face == nullptr)
-            continue;
-        dc.selectFont(face);
+    return firstFace(dc, faces, [&](const ovFont&) {
         const ovCanvas::Block block = dc.measureWrapped(text, ovTextRoom(field));
-        if (block.wordsWhole && block.height <= field.bottom - field.top)
-            return face;
-    }
-    return nullptr;
+        return block.wordsWhole && block.height <= field.bottom - field.top;
+    });
 }
 
 size_t ovFittingHead(const ovCanvas& dc, std::u16string_view text, int width) {
