@@ -6,7 +6,7 @@ ARGS ?=
 # Our own builds stop on a warning; `make WERROR=OFF` builds through them.
 WERROR ?= ON
 
-.PHONY: all deps configure build run test bench format clean fuzz soak install uninstall
+.PHONY: all deps configure build run test bench format clean fuzz soak install uninstall screenshots
 
 all: build
 
@@ -51,6 +51,10 @@ uninstall:
 	-sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -d '\n' -n1 dirname | sort -ru | \
 	  xargs -d '\n' rmdir -p 2>/dev/null
 	rm -f $(BUILD)/install_manifest.txt
+
+# The first screens a newcomer meets, at 480x640 and 720x1440, into ./screenshots.
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD) screenshots
 
 bench: build
 	$(BUILD)/bin/orvida_bench

@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xdotool x11-utils imagemagick
+  # the window on Wayland: the seat check before SDL starts, and the compositor of the journey
+  libwayland-dev weston
   # checks the desktop entry that make install puts in place
   desktop-file-utils
   # SDL draws its message boxes on X with the core fonts; without them no box appears

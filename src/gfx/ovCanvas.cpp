@@ -630,6 +630,21 @@ int ovCanvas::drawText(std::u16string_view text, const ovRect& rect, unsigned fo
     return clampToInt(blockHeight);
 }
 
+ovCanvas::Block ovCanvas::measureWrapped(std::u16string_view text, int width) {
+    Block block;
+    if (font_ == nullptr || text.empty())
+        return block;
+    decodeText(text);
+    layoutText(true, width);
+    block.height = static_cast<int>(std::min<size_t>(lines_.size() * font_->lineHeight(), 1 << 30));
+    // A line that ends neither at a space, a line break nor the end was cut inside a word.
+    for (const TextLine& line : lines_)
+        if (line.end < codePoints_.size() && codePoints_[line.end] != U' ' &&
+            !isLineBreak(codePoints_[line.end]))
+            block.wordsWhole = false;
+    return block;
+}
+
 int ovCanvas::measureText(std::u16string_view text) const {
     if (font_ == nullptr)
         return 0;

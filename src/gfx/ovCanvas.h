@@ -91,6 +91,12 @@ public:
     // Width in pixels of a single line of text in the selected font (the widest line
     // when the text holds line breaks); 0 without a font.
     int measureText(std::u16string_view text) const;
+    // The text word-wrapped to the width in the selected font, as drawText lays it out.
+    struct Block {
+        int height = 0;         // of the laid-out block, in pixels
+        bool wordsWhole = true; // no word had to be broken inside
+    };
+    Block measureWrapped(std::u16string_view text, int width);
 
     // Nearest-neighbour stretch of the whole image into (left, top, width, height);
     // source pixels whose colour equals the key exactly are left out.

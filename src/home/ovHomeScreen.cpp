@@ -2,6 +2,7 @@
 
 #include "data/pim/ovPimAppointment.h"
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "home/ovHomeLayout.h"
 #include "home/ovHomeScreenSystem.h"
 #include "home/ovTextField.h"
@@ -19,8 +20,11 @@ namespace L = ovHomeLayout;
 // Fixed English names: the screen looks the same whatever the machine's locale.
 constexpr const char* kWeekdays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                       "Thursday", "Friday", "Saturday"};
+constexpr const char* kShortWeekdays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
                                      "July",    "August",   "September", "October", "November", "December"};
+constexpr const char* kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::u16string_view kWeekdayHeaders[7] = {u"Sunday: ",   u"Monday: ", u"Tuesday: ", u"Wednesday: ",
                                                     u"Thursday: ", u"Friday: ", u"Saturday: "};
 
@@ -63,6 +67,24 @@ void pushFont(ovCanvas& dc, const std::unique_ptr<ovFont> ovFontSet::*font) {
 void popFont(ovCanvas& dc) {
     if (ovFontSet* fonts = ovFontSet::instance())
         fonts->popFont(dc);
+}
+
+// Draws the first form that stands on one line in one of the faces (largest first);
+// where none does, the last form in the last face with "..." in place of its end.
+void drawFitting(ovCanvas& dc, std::initializer_list<std::u16string_view> forms,
+                 std::initializer_list<const ovFont*> faces, const ovRect& field, unsigned format) {
+    Line scratch;
+    const ovFittedLine fitted = ovFitLine(dc, forms, faces, field, ovCutAt::End, scratch);
+    if (fitted.face == nullptr)
+        return;
+    const ovFont* previous = dc.selectFont(fitted.face);
+    drawShadowed(dc, fitted.text, field, format);
+    dc.selectFont(previous);
+}
+
+const ovFont* face(const std::unique_ptr<ovFont> ovFontSet::*font) {
+    const ovFontSet* fonts = ovFontSet::instance();
+    return fonts != nullptr ? (fonts->*font).get() : nullptr;
 }
 
 int truncated(double value) {
@@ -156,19 +178,28 @@ void ovHomeScreen::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     }
 
     shownTime = app.system().clock().localTime();
-    char ascii[128];
-    Line line;
-    std::snprintf(ascii, sizeof ascii, "%s, %s %d, %d", kWeekdays[shownTime.dayOfWeek % 7],
-                  kMonths[(shownTime.month + 11) % 12], shownTime.day, shownTime.year);
-    appendAscii(line, ascii);
-    pushFont(dc, &ovFontSet::bold12);
-    drawShadowed(dc, line.view(), toPixels(L::dateText), ovTextVCenter | ovTextWordWrap);
-    popFont(dc);
-
+    drawDate(dc, toPixels(L::dateText));
     drawClock(dc, toPixels(L::clockText));
     pushFont(dc, &ovFontSet::bold10);
     drawTimeLine(nav, dc, toPixels(L::timeLine));
     popFont(dc);
+}
+
+// The date stays on one line, in the bold face where it has room, else in a smaller
+// one, else shortened ("Thu, Dec 10, 2026").
+void ovHomeScreen::drawDate(ovCanvas& dc, const ovRect& rect) const {
+    char ascii[128];
+    Line full;
+    std::snprintf(ascii, sizeof ascii, "%s, %s %d, %d", kWeekdays[shownTime.dayOfWeek % 7],
+                  kMonths[(shownTime.month + 11) % 12], shownTime.day, shownTime.year);
+    appendAscii(full, ascii);
+    Line brief;
+    std::snprintf(ascii, sizeof ascii, "%s, %s %d, %d", kShortWeekdays[shownTime.dayOfWeek % 7],
+                  kShortMonths[(shownTime.month + 11) % 12], shownTime.day, shownTime.year);
+    appendAscii(brief, ascii);
+    drawFitting(dc, {full.view(), brief.view()},
+                {face(&ovFontSet::bold12), face(&ovFontSet::bold10), face(&ovFontSet::regular10)}, rect,
+                ovTextVCenter);
 }
 
 // The clock stays on one line: a wrapped clock reads as two numbers. Where the seconds
@@ -199,6 +230,33 @@ void ovHomeScreen::drawClock(ovCanvas& dc, const ovRect& rect) const {
         }
     }
     dc.selectFont(previous);
+}
+
+// "09:30-10:15 (Room 4)": a location too long for the line loses its end inside the
+// parentheses; the times always stand whole.
+void ovHomeScreen::drawDetails(ovCanvas& dc, const ovSystemTime& start, const ovSystemTime& end,
+                               std::u16string_view location, const ovRect& rect) const {
+    char ascii[64];
+    std::snprintf(ascii, sizeof ascii, "%02u:%02u-%02u:%02u (", start.hour, start.minute, end.hour,
+                  end.minute);
+    Line full;
+    appendAscii(full, ascii);
+    full.append(location);
+    ovAppendField(full, u")");
+    const ovFont* regular = face(&ovFontSet::regular10);
+    if (regular == nullptr)
+        return;
+    const ovFont* previous = dc.selectFont(regular);
+    Line cut;
+    appendAscii(cut, ascii);
+    const int room = ovTextRoom(rect) - dc.measureText(cut.view()) - dc.measureText(u")");
+    const size_t kept = ovFittingHead(dc, location, room);
+    cut.append(location.substr(0, kept));
+    if (kept < location.size())
+        ovAppendField(cut, ovTextCut);
+    ovAppendField(cut, u")");
+    dc.selectFont(previous);
+    drawFitting(dc, {full.view(), cut.view()}, {regular}, rect, ovTextVCenter);
 }
 
 double ovHomeScreen::halfWindow() const {
@@ -293,24 +351,14 @@ void ovHomeScreen::drawTimeLine(ovNavigator& nav, ovCanvas& dc, const ovRect& st
         Line line;
         line.append(dayHeader(start, today));
         line.append(next.subject());
-        pushFont(dc, &ovFontSet::bold10);
-        drawShadowed(dc, line.view(), toPixels(L::nextHeader), ovTextVCenter);
-        popFont(dc);
-
-        char ascii[64];
-        std::snprintf(ascii, sizeof ascii, "%02u:%02u-%02u:%02u (", start.hour, start.minute, end.hour,
-                      end.minute);
-        line.clear();
-        appendAscii(line, ascii);
-        line.append(next.location());
-        ovAppendField(line, u")");
-        pushFont(dc, &ovFontSet::regular10);
-        drawShadowed(dc, line.view(), toPixels(L::nextDetails), ovTextVCenter);
-        popFont(dc);
+        // A subject too long for the line in either face loses its end, never the day.
+        drawFitting(dc, {line.view()}, {face(&ovFontSet::bold10), face(&ovFontSet::regular10)},
+                    toPixels(L::nextHeader), ovTextVCenter);
+        drawDetails(dc, start, end, next.location(), toPixels(L::nextDetails));
     } else {
-        pushFont(dc, &ovFontSet::regular12);
-        drawShadowed(dc, u"No Upcoming appointments", toPixels(L::noneText), ovTextVCenter);
-        popFont(dc);
+        drawFitting(dc, {u"No Upcoming appointments", u"No appointments"},
+                    {face(&ovFontSet::regular12), face(&ovFontSet::regular10)}, toPixels(L::noneText),
+                    ovTextVCenter);
     }
     dc.selectPen(oldPen);
     dc.selectBrush(oldBrush);

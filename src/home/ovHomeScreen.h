@@ -51,6 +51,9 @@ public:
 
 private:
     void drawTimeLine(ovNavigator& nav, ovCanvas& dc, const ovRect& strip);
+    void drawDate(ovCanvas& dc, const ovRect& rect) const;
     void drawClock(ovCanvas& dc, const ovRect& rect) const;
+    void drawDetails(ovCanvas& dc, const ovSystemTime& start, const ovSystemTime& end,
+                     std::u16string_view location, const ovRect& rect) const;
     void fetchAppointments(ovNavigator& nav);
 };

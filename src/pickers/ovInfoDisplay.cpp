@@ -1,9 +1,11 @@
 #include "pickers/ovInfoDisplay.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "pickers/ovInfoDisplayLayout.h"
 #include "pickers/ovInfoDisplaySystem.h"
 #include "shell/ovApp.h"
+#include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"
 
@@ -54,10 +56,19 @@ void ovInfoDisplay::drawScreen(ovNavigator& nav, ovCanvas& dc) {
                          ovColourKey, 255, 1.0f, 1.0f);
     const ovRect box{fracWidth(textLeft), fracHeight(textTop), fracWidth(textRight), fracHeight(textBottom)};
     const std::u16string_view text = shownText();
+    // The frame's face where the text stands whole in the box, else the smaller one; in
+    // neither (a long failure text on a small screen) the smaller one, as far as it goes.
+    const ovFontSet* fonts = ovFontSet::instance();
+    const ovFont* faces[] = {dc.font(), fonts != nullptr ? fonts->regular10.get() : nullptr};
+    const ovFont* face = ovFaceForBlock(dc, text, faces, box);
+    const ovFont* previous = dc.selectFont(face != nullptr       ? face
+                                           : faces[1] != nullptr ? faces[1]
+                                                                 : faces[0]);
     dc.setTextColor(0x505050);
     dc.drawText(text, {box.left + 1, box.top + 1, box.right, box.bottom}, kFormat);
     dc.setTextColor(0xFFFFFF);
     // As wide as the shadow's rectangle, so both break their lines at the same words; a
     // line that fits one and not the other would show twice.
     dc.drawText(text, {box.left, box.top, box.right - 1, box.bottom}, kFormat);
+    dc.selectFont(previous);
 }

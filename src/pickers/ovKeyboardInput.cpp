@@ -1,9 +1,11 @@
 #include "pickers/ovKeyboardInput.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "pickers/ovKeyboardInputSystem.h"
 #include "pickers/ovKeyboardLayout.h"
 #include "shell/ovApp.h"
+#include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"
 
@@ -120,11 +122,20 @@ void ovKeyboardInput::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     const ovRect box{fracWidth(textBoxLeft), fracHeight(textBoxTop), fracWidth(textBoxRight),
                      fracHeight(textBoxBottom)};
     const bool showPrompt = inputText.empty();
-    const std::u16string_view text = showPrompt ? promptText.view() : inputText.view();
-    const unsigned format = (showPrompt ? ovTextCenter : ovTextRight) | ovTextVCenter | ovTextWordWrap;
+    // One line in the box: in the frame's face where it has room, else in the smaller
+    // one; a text longer still shows its end, where the typing goes on, after "...".
+    const ovFontSet* fonts = ovFontSet::instance();
+    const ovFont* smaller = fonts != nullptr ? fonts->regular10.get() : nullptr;
+    ovFixedText<512> scratch;
+    const ovFittedLine fitted =
+        ovFitLine(dc, {showPrompt ? promptText.view() : inputText.view()}, {dc.font(), smaller}, box,
+                  showPrompt ? ovCutAt::End : ovCutAt::Start, scratch);
+    const unsigned format = (showPrompt ? ovTextCenter : ovTextRight) | ovTextVCenter;
+    const ovFont* previous = dc.selectFont(fitted.face);
     dc.setTextColor(kShadow);
-    dc.drawText(text, {box.left + 1, box.top + 1, box.right, box.bottom}, format);
+    dc.drawText(fitted.text, {box.left + 1, box.top + 1, box.right, box.bottom}, format);
     dc.setTextColor(kText);
-    dc.drawText(text, box, format);
+    dc.drawText(fitted.text, box, format);
+    dc.selectFont(previous);
     dc.setTextColor(0x000000);
 }

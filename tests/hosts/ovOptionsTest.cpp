@@ -41,4 +41,5 @@ TEST(Options, BadValuesAreRefusedWithAReason) {
     EXPECT_FALSE(parse({"--headless", "--now", " 2026-12-09T10:00:00"}).ok());
     EXPECT_NE(parse({"--script", "x"}).reason().find("--headless"), std::string::npos);
     EXPECT_NE(parse({"--frobnicate"}).reason().find("unknown option"), std::string::npos);
+    EXPECT_NE(parse({"--window", "--fullscreen"}).reason().find("exclude"), std::string::npos);
 }

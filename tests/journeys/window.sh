@@ -3,7 +3,9 @@
 # shows the program's frame (the home screen) between the two bars, a click on the
 # Status button opens its panel and a second one closes it, a second start only raises
 # it, Ctrl+Q closes it with exit code 0, and a landscape screen is refused with its
-# message box and exit code 1.
+# message box and exit code 1. SIGTERM and SIGINT end it at any moment, also while the
+# landscape box is shown, with the store closed (its write-ahead log folded back and
+# removed) and exit code 0, or 1 after the landscape refusal.
 #
 # Usage: tests/journeys/window.sh BUILD_DIR
 # Needs: xvfb, xdotool, x11-utils, imagemagick (scripts/install-deps.sh installs them).
@@ -171,5 +173,66 @@ kill -0 "$app_pid" 2> /dev/null && fail "the landscape box did not close with Re
 wait "$app_pid" || code=$?
 app_pid=""
 [ "$code" -eq 1 ] || fail "a landscape start exited with $code, not 1"
+
+# Waits up to five seconds for the program to end; leaves its exit code in $code.
+ended_with() {
+  code=0
+  for _ in $(seq 50); do kill -0 "$app_pid" 2> /dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2> /dev/null && return 1
+  wait "$app_pid" || code=$?
+  app_pid=""
+}
+store="$XDG_DATA_HOME/orvida/orvida.sqlite"
+
+step "SIGTERM ends the window with the store closed and exit code 0"
+"$exe" --screen ${W}x$H > "$work/term.log" 2>&1 &
+app_pid=$!
+wait_window Orvida > /dev/null || fail "no window appeared"
+[ -e "$store-wal" ] || fail "the store was not open while the window was shown"
+kill -TERM "$app_pid"
+ended_with || fail "SIGTERM did not end the program"
+[ "$code" -eq 0 ] || fail "the program exited with $code after SIGTERM"
+[ -e "$store-wal" ] && fail "the store was not closed: its write-ahead log is still there"
+
+step "SIGINT does the same"
+"$exe" --screen ${W}x$H > "$work/int.log" 2>&1 &
+app_pid=$!
+wait_window Orvida > /dev/null || fail "no window appeared"
+kill -INT "$app_pid"
+ended_with || fail "SIGINT did not end the program"
+[ "$code" -eq 0 ] || fail "the program exited with $code after SIGINT"
+
+step "--fullscreen fills the (square) display"
+"$exe" --debug --fullscreen > "$work/full.log" 2>&1 &
+app_pid=$!
+wid=$(wait_window Orvida) || fail "no window appeared"
+geometry=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "800x800" ] || fail "the full-screen window is $geometry, not 800x800"
+kill -TERM "$app_pid"
+ended_with || fail "SIGTERM did not end the full-screen program"
+grep -q "window open, 800x800 full screen" "$work/full.log" || fail "the program did not draw at the display's size"
+
+step "SIGTERM ends a landscape start while its box is shown, exit code 1, the box gone"
+"$exe" --screen 640x480 > "$work/landscape-term.log" 2>&1 &
+app_pid=$!
+wait_window Orvida > /dev/null || fail "no landscape message box appeared"
+kill -TERM "$app_pid"
+ended_with || fail "SIGTERM did not end the program while its box was shown"
+[ "$code" -eq 1 ] || fail "a landscape start ended by SIGTERM exited with $code, not 1"
+sleep 0.3
+[ -n "$(windows_named Orvida)" ] && fail "the landscape box stayed on the screen"
+[ -e "$store-wal" ] && fail "the store was not closed after the landscape refusal"
+
+step "SIGTERM ends a headless run waiting on its script, exit code 0"
+mkfifo "$work/script"
+"$exe" --headless --script - < "$work/script" > "$work/headless-term.log" 2>&1 &
+app_pid=$!
+exec 4> "$work/script"
+echo "wait 100" >&4
+sleep 0.5
+kill -TERM "$app_pid"
+ended_with || fail "SIGTERM did not end a headless run"
+exec 4>&-
+[ "$code" -eq 0 ] || fail "a headless run ended by SIGTERM exited with $code"
 
 step "passed"

@@ -2,8 +2,10 @@
 
 #include "system/ovPaths.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <string_view>
 
 namespace {
 bool parseInt(const std::string& text, int low, int high, int& out) {
@@ -34,10 +36,16 @@ const char* ovUsageText() {
            "A finger-first front end for a portrait touch screen.\n"
            "\n"
            "Options:\n"
-           "  --screen WxH        the device's screen size in pixels (default 480x640; portrait only)\n"
+           "  --screen WxH        the device's screen size in pixels (default: a portrait display's\n"
+           "                      own size when the program fills it, else 480x640; portrait only)\n"
+           "  --fullscreen        fill the display, whatever its shape\n"
+           "  --window            open a window of the screen's size, also on a portrait display\n"
+           "                      (by default the program fills a portrait display, such as a\n"
+           "                      phone's, and opens a window elsewhere)\n"
            "  --data DIR          where the store and outboxes live (default $XDG_DATA_HOME/orvida)\n"
            "  --config DIR        where the settings live (default $XDG_CONFIG_HOME/orvida)\n"
-           "  --debug             write the program's debug output to standard error\n"
+           "  --debug             write the program's debug output to standard error, among it\n"
+           "                      the video driver the window runs on\n"
            "  --headless          run without a window, driven by a script\n"
            "  --script FILE       the touch script for --headless ('-' reads standard input)\n"
            "  --now YYYY-MM-DDTHH:MM:SS\n"
@@ -66,9 +74,14 @@ ovResult<ovOptions> ovParseOptions(int argc, const char* const* argv) {
             o.debug = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--fullscreen") {
+            o.display = ovOptions::Display::FullScreen;
+        } else if (arg == "--window") {
+            o.display = ovOptions::Display::Window;
         } else if (arg == "--screen") {
             if (!value(v))
                 return needsValue;
+            o.screenGiven = true;
             if (!ovParseScreenSize(v, o.screenWidth, o.screenHeight))
                 return ovFail("--screen wants WIDTHxHEIGHT in pixels, such as 480x640, not '" + v + "'");
         } else if (arg == "--data") {
@@ -90,6 +103,9 @@ ovResult<ovOptions> ovParseOptions(int argc, const char* const* argv) {
             return ovFail("unknown option '" + arg + "'");
         }
     }
+    if (std::find(argv + 1, argv + argc, std::string_view("--fullscreen")) != argv + argc &&
+        std::find(argv + 1, argv + argc, std::string_view("--window")) != argv + argc)
+        return ovFail("--fullscreen and --window exclude each other");
     if (!o.headless && (!o.script.empty() || o.now))
         return ovFail("--script and --now work only with --headless");
     return o;

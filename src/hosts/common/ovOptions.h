@@ -9,6 +9,11 @@
 struct ovOptions {
     int screenWidth = 480;
     int screenHeight = 640;
+    bool screenGiven = false; // --screen was given
+    // How the window host shows the program: Auto fills a portrait display (a phone) and
+    // opens a window of the screen's size elsewhere.
+    enum class Display { Auto, FullScreen, Window };
+    Display display = Display::Auto;
     std::string dataDir;   // empty: the default under $XDG_DATA_HOME
     std::string configDir; // empty: the default under $XDG_CONFIG_HOME
     bool debug = false;

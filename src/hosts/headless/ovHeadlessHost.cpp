@@ -1,6 +1,7 @@
 #include "hosts/headless/ovHeadlessHost.h"
 
 #include "gfx/ovPngWriter.h"
+#include "hosts/common/ovStopSignals.h"
 #include "shell/ovBackBuffer.h"
 #include "system/ovJson.h"
 #include "system/ovPaths.h"
@@ -166,7 +167,7 @@ int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostr
     std::string line;
     int number = 0;
     try {
-        while (std::getline(script, line)) {
+        while (!ovStopSignals::requested() && std::getline(script, line)) {
             ++number;
             const ovResult<ovScriptCommand> command = ovParseScriptLine(line);
             if (!command) {
@@ -182,6 +183,11 @@ int ovHeadlessHost::run(std::istream& script, const std::string& name, std::ostr
         line = std::string();
         fail(name + ":" + std::to_string(number + 1) + ": the line is too long to read into memory");
         return ioFailureExitCode;
+    }
+    // A stop signal ends the run as the end of the script does, whatever the read did.
+    if (ovStopSignals::requested()) {
+        out.flush();
+        return 0;
     }
     // getline stops quietly on a read error as on the end of the file.
     if (script.bad()) {
@@ -227,6 +233,7 @@ std::string ovHeadlessHost::stateJson() const {
 }
 
 int ovRunHeadless(const ovOptions& options) {
+    const ovStopSignals stopSignals;
     ovHeadlessHost host(options, ovCurrentExecutableFile());
     if (host.refused())
         return ovProgram::refusedExitCode;

@@ -1,6 +1,8 @@
 #include "hosts/sdl/ovSdlHost.h"
 
 #include "hosts/common/ovSingleInstance.h"
+#include "hosts/common/ovStopSignals.h"
+#include "hosts/sdl/ovVideoDriver.h"
 #include "resources/ovResources.h"
 #include "shell/ovPaths.h"
 #include "system/ovPaths.h"
@@ -43,23 +45,40 @@ ovSdlHost::~ovSdlHost() {
     window_.reset();
 }
 
-ovResult<> ovSdlHost::openWindow() {
-    const int w = chrome_->width();
-    const int h = chrome_->height();
+ovResult<ovSdlWindowParts> ovOpenSdlWindow(int width, int height, bool fullScreen) {
     const std::string title = ovToUtf8(ovLoadString(ovIdsAppTitle));
-    // Hidden until the first frame is in it, so the window never shows garbage.
-    window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h,
-                                   SDL_WINDOW_HIDDEN));
-    if (!window_)
+    // Hidden until the first frame is in it, so the window never shows garbage. On a
+    // high-density display the window has more pixels than units: we draw them all.
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (fullScreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    ovSdlWindowParts parts;
+    parts.window.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                        width, height, flags));
+    if (!parts.window)
         return ovFail(std::string("cannot create the window: ") + SDL_GetError());
-    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
-    if (!renderer_)
-        renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!renderer_)
+    parts.renderer.reset(SDL_CreateRenderer(parts.window.get(), -1, 0));
+    if (!parts.renderer)
+        parts.renderer.reset(SDL_CreateRenderer(parts.window.get(), -1, SDL_RENDERER_SOFTWARE));
+    if (!parts.renderer)
         return ovFail(std::string("cannot draw into the window: ") + SDL_GetError());
+    return parts;
+}
+
+ovResult<> ovSdlHost::openWindow() {
+    ovResult<ovSdlWindowParts> parts = ovOpenSdlWindow(chrome_->width(), chrome_->height(), false);
+    if (!parts)
+        return ovFail(parts.reason());
+    ovSdlWindowParts made = parts.take();
+    return openWindow(std::move(made.window), std::move(made.renderer));
+}
+
+ovResult<> ovSdlHost::openWindow(ovSdlWindowPtr window, ovSdlRendererPtr renderer) {
+    window_ = std::move(window);
+    renderer_ = std::move(renderer);
     // 0x00BBGGRR pixels are XBGR8888 words, whatever the byte order.
-    texture_.reset(
-        SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, w, h));
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING,
+                                     chrome_->width(), chrome_->height()));
     if (!texture_)
         return ovFail(std::string("cannot create the window's picture: ") + SDL_GetError());
     updateViewport();
@@ -311,6 +330,12 @@ void ovSdlHost::pointer(ovPointerEvent::Kind kind, double windowX, double window
 int ovSdlHost::run(ovSingleInstance* instance) {
     Uint64 nextRaisePoll = 0;
     while (!closed_) {
+        if (ovStopSignals::requested()) {
+            // SIGTERM or SIGINT: closed as Exit closes it, so the store is closed on the way out.
+            system_.debugOutput("orvida: asked to stop by a signal\n");
+            closeWindow();
+            break;
+        }
         const Uint64 now = SDL_GetTicks64();
         int wait = kIdleWaitMs;
         if (timerOn_)
@@ -350,6 +375,10 @@ int ovSdlHost::run(ovSingleInstance* instance) {
 // The entry point with a window
 
 int ovRunWindow(const ovOptions& options) {
+    // Ours from the start, before SDL would put its own in place: a stop request must
+    // also end a message box, which SDL's would not.
+    const ovStopSignals stopSignals;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // X11 names a window's class after the executable unless told; desktops match the
     // class name to the desktop file.
     const std::string windowClass = ovToUtf8(ovLoadString(ovIdsWindowClass));
@@ -357,6 +386,18 @@ int ovRunWindow(const ovOptions& options) {
     // A front end left open must not keep the screen from blanking.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, windowClass.c_str());
+
+    // Wayland where a compositor with a seat runs, X11 otherwise; never SDL's crash on a
+    // compositor without a seat.
+    const ovResult<ovVideoDriverChoice> driver = ovChooseVideoDriver();
+    if (!driver) {
+        std::fprintf(stderr, "orvida: %s\n", driver.reason().c_str());
+        return 3;
+    }
+    if (!driver.value().warning.empty())
+        std::fprintf(stderr, "orvida: %s\n", driver.value().warning.c_str());
+    if (!driver.value().driver.empty())
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.value().driver.c_str());
 
     ovResult<std::unique_ptr<ovSdlLibrary>> opened = ovSdlLibrary::open(SDL_INIT_VIDEO);
     std::string error = opened ? std::string() : opened.reason();
@@ -374,18 +415,19 @@ int ovRunWindow(const ovOptions& options) {
             error.c_str());
         return 3;
     }
-    ovSdlSystem system({options.screenWidth, options.screenHeight}, ovCurrentExecutableFile(), options.debug);
     // The running copy owns the store: a second start only asks it to show itself, and
     // does not open the store beside it.
     ovSingleInstance instance;
     switch (instance.acquire()) {
     case ovSingleInstance::Role::Secondary:
-        if (instance.requestRaise())
-            system.debugOutput("orvida: already running; asked it to show its window\n");
-        else
+        if (instance.requestRaise()) {
+            if (options.debug)
+                std::fputs("orvida: already running; asked it to show its window\n", stderr);
+        } else {
             std::fprintf(stderr,
                          "orvida: already running, but it could not be asked to show its window (%s)\n",
                          instance.error().c_str());
+        }
         return 0;
     case ovSingleInstance::Role::None:
         std::fprintf(stderr, "orvida: cannot make sure that only one copy runs (%s); starting anyway\n",
@@ -394,20 +436,46 @@ int ovRunWindow(const ovOptions& options) {
     case ovSingleInstance::Role::Primary:
         break;
     }
+
+    // A display standing upright is a phone's or a turned monitor's: the program fills it.
+    SDL_DisplayMode desktop{};
+    const bool portraitDisplay = SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.h > desktop.w;
+    const bool fullScreen = options.display == ovOptions::Display::FullScreen ||
+                            (options.display == ovOptions::Display::Auto && portraitDisplay);
+    ovResult<ovSdlWindowParts> parts =
+        ovOpenSdlWindow(fullScreen ? desktop.w : options.screenWidth,
+                        fullScreen ? desktop.h : options.screenHeight, fullScreen);
+    if (!parts) {
+        std::fprintf(stderr, "orvida: %s\n", parts.reason().c_str());
+        return 3;
+    }
+    ovSdlWindowParts window = parts.take();
+    // Drawn at the window's real pixel size, unless --screen asked for a size: then that
+    // screen is shown whole, scaled to the window.
+    ovScreenSize screen{options.screenWidth, options.screenHeight};
+    int pixelsWide = 0, pixelsHigh = 0;
+    if (!options.screenGiven &&
+        SDL_GetRendererOutputSize(window.renderer.get(), &pixelsWide, &pixelsHigh) == 0 && pixelsWide > 0 &&
+        pixelsHigh > 0)
+        screen = {pixelsWide, pixelsHigh};
+
+    ovSdlSystem system(screen, ovCurrentExecutableFile(), options.debug);
     ovSdlHost host(system, ovStoreFileFor(options),
                    ovProgramFolders{options.configDir, options.dataDir, true});
     if (host.program().refused())
         return host.exitCode();
 
-    if (const ovResult<> window = host.openWindow(); !window) {
-        std::fprintf(stderr, "orvida: %s\n", window.reason().c_str());
+    if (const ovResult<> opened = host.openWindow(std::move(window.window), std::move(window.renderer));
+        !opened) {
+        std::fprintf(stderr, "orvida: %s\n", opened.reason().c_str());
         return 3;
     }
     host.start();
     if (host.closed())
         return host.exitCode();
     system.debugOutput("orvida: window open, " + std::to_string(host.chrome().width()) + "x" +
-                       std::to_string(host.chrome().height()) + " on " + sdl->videoDriver() + "\n");
+                       std::to_string(host.chrome().height()) + (fullScreen ? " full screen" : "") + " on " +
+                       sdl->videoDriver() + "\n");
     system.preloadSound(ovSoundPathFor(system.executableFile(), "open.wav"));
     return host.run(&instance);
 }

@@ -28,9 +28,11 @@ public:
     ovSdlHost(const ovSdlHost&) = delete;
     ovSdlHost& operator=(const ovSdlHost&) = delete;
 
-    // Creates the (still hidden) window, its renderer and texture. Refused with the
-    // reason when SDL cannot.
+    // Creates the (still hidden) window of the screen's size, its renderer and texture.
+    // Refused with the reason when SDL cannot.
     ovResult<> openWindow();
+    // The same in a window made beforehand (ovOpenSdlWindow), full screen or not.
+    ovResult<> openWindow(ovSdlWindowPtr window, ovSdlRendererPtr renderer);
     // What the entry point does once the window exists: the orientation check, the
     // timer, the first paint; then the window is shown and brought forward.
     void start();
@@ -94,6 +96,14 @@ private:
     int presents_ = 0;
     int raises_ = 0;
 };
+
+// A hidden window of width x height window units (on a high-density display more
+// pixels), or filling the display; with its renderer. Refused with SDL's reason.
+struct ovSdlWindowParts {
+    ovSdlWindowPtr window;
+    ovSdlRendererPtr renderer;
+};
+ovResult<ovSdlWindowParts> ovOpenSdlWindow(int width, int height, bool fullScreen);
 
 // `orvida` with a window: returns the process exit code.
 int ovRunWindow(const ovOptions& options);

@@ -1,5 +1,7 @@
 #include "hosts/sdl/ovSdlSystem.h"
 
+#include "hosts/common/ovStopSignals.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -14,6 +16,10 @@ bool canShowBoxes() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0 &&
            std::strcmp(driver, "evdev") != 0;
+}
+
+void showBox(const char* text, const char* caption) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr);
 }
 } // namespace
 
@@ -45,8 +51,13 @@ void ovSdlSystem::messageBox(std::string_view text, std::string_view caption) {
     const std::string c(caption);
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     std::fflush(stderr);
-    if (canShowBoxes())
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, c.c_str(), t.c_str(), nullptr);
+    // Once asked to stop, the program ends without waiting for anyone's click.
+    if (!canShowBoxes() || ovStopSignals::requested())
+        return;
+    // SDL's box waits for its button and nothing else; shown by a child process, it
+    // ends when a stop signal comes.
+    if (!ovStopSignals::runBoxProcess(showBox, t.c_str(), c.c_str()))
+        showBox(t.c_str(), c.c_str());
 }
 
 void ovSdlSystem::debugOutput(std::string_view text) {
