@@ -6,7 +6,7 @@ ARGS ?=
 # Our own builds stop on a warning; `make WERROR=OFF` builds through them.
 WERROR ?= ON
 
-.PHONY: all deps configure build run test bench format clean fuzz soak install uninstall
+.PHONY: all deps configure build run test bench format clean fuzz soak install uninstall screenshots
 
 all: build
 
@@ -24,6 +24,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The main screens at 480x640 and 720x1440, as PNG files in $(BUILD)/screenshots.
+screenshots: configure
+	@JOBS=$(JOBS) bash scripts/screenshots.sh $(BUILD)
 
 # The libFuzzer targets under clang with ASan and UBSan, FUZZ_SECONDS each.
 FUZZ_BUILD ?= build-fuzz
