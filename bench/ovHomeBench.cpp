@@ -47,7 +47,7 @@ struct HomeScene {
 };
 
 void args(benchmark::internal::Benchmark* b) {
-    b->Args({240, 320})->Args({480, 640});
+    b->Args({240, 320})->Args({480, 640})->Args({720, 1440});
 }
 
 void BM_HomeBackBufferCopy(benchmark::State& state) {

@@ -2,7 +2,7 @@
 # Fails when a folder of src/ (or tools/) includes a header from a folder that is not
 # below it in the layer order
 #   base < system < gfx, resources, data < services < shell < store < pickers
-#        < messaging < wizards, home < program < hosts          (tools beside program)
+#        < messaging < wizards, home < pictures < program < hosts   (tools beside program)
 # and, inside data, pim < formats < vdir; inside services, notify < mail, sms < reminders.
 # Folders on the same rank do not include each other. Both #include "folder/..." and
 # #include <folder/...> count when the folder is one of ours; tracked and untracked
@@ -21,8 +21,9 @@ rank() {
     pickers) echo 6 ;;
     messaging) echo 7 ;;
     wizards | home) echo 8 ;;
-    program | tools) echo 9 ;;
-    hosts) echo 10 ;;
+    pictures) echo 9 ;;
+    program | tools) echo 10 ;;
+    hosts) echo 11 ;;
     *) echo -1 ;;
     esac
 }

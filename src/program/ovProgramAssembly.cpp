@@ -10,11 +10,14 @@
 #include "pickers/ovInfoDisplaySystem.h"
 #include "pickers/ovKeyboardInputSystem.h"
 #include "pickers/ovTimePickerSystem.h"
+#include "pictures/ovPictureCache.h"
 #include "shell/ovApp.h"
 #include "wizards/ovAppointmentSystem.h"
 #include "wizards/ovContactSystem.h"
 #include "wizards/ovMessagingSystem.h"
 #include "wizards/ovTaskSystem.h"
+
+#include <cstdio>
 
 namespace {
 void buildTree(ovApp& app) {
@@ -36,6 +39,17 @@ void buildTree(ovApp& app) {
     nav.addChild(home, ovMessagingSystem::create(app));
 }
 
+// The pictures drawn for the screen, kept in the user's cache; when they cannot be had
+// the program says why on standard error and shows the pictures it ships with.
+std::string displayPictures(int width, int height) {
+    const ovResult<std::string> folder =
+        ovPicturesForDisplay(ovPictureCacheRoot(), {width, height}, "orvida " ORVIDA_VERSION);
+    if (folder)
+        return folder.value();
+    std::fprintf(stderr, "orvida: %s; showing the shipped pictures\n", folder.reason().c_str());
+    return std::string();
+}
+
 template <class T> ovAssembly::ModuleFactory module() {
     return [](ovApp& app) -> std::unique_ptr<ovModule> { return std::make_unique<T>(app); };
 }
@@ -53,5 +67,6 @@ ovAssembly ovProgramAssembly() {
     assembly.modules.push_back([](ovApp&) { return std::make_unique<ovInfoDisplaySystem>(); });
     assembly.modules.push_back(module<ovHomeScreenSystem>());
     assembly.buildTree = buildTree;
+    assembly.displayPictures = displayPictures;
     return assembly;
 }

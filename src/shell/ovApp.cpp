@@ -25,6 +25,7 @@ ovApp::ovApp(ovSystem& system, const ovAssembly& assembly) : moduleInstance(&sys
         module->start();
     if (assembly.buildTree)
         assembly.buildTree(*this);
+    displayPictures_ = assembly.displayPictures;
     needsRepaint = true;
     resourcesLoaded = false;
 }
@@ -70,6 +71,8 @@ void ovApp::loadOnFirstPaint(ovSystem& instance, const ovFontSet& fonts) {
     if (resourcesLoaded)
         return;
     bitmaps.createContext();
+    if (displayPictures_)
+        bitmaps.setDisplayFolder(displayPictures_(screenRect.width(), screenRect.height()));
     background = bitmaps.loadBitmap(instance, imagePath("background.bmp"), false);
     backBuffer_->create(screenRect.left, screenRect.top, screenRect.right, screenRect.bottom);
     // Like a fresh device context, the back buffer starts with a stock font selected, so

@@ -121,6 +121,7 @@ private:
     ovAppWindow* window_ = nullptr;
     bool landscapeRefused_ = false;
     std::unique_ptr<ovBackBuffer> backBuffer_;
+    ovAssembly::PictureSource displayPictures_;
     ovOwningList<ovHyperNode> nodes_;
     static ovApp* instance_;
 };

@@ -6,6 +6,7 @@
 // can assemble a small program of its own.
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ovApp;
@@ -14,7 +15,12 @@ class ovModule;
 struct ovAssembly {
     using ModuleFactory = std::function<std::unique_ptr<ovModule>(ovApp&)>;
     using TreeBuilder = std::function<void(ovApp&)>;
+    // Given the screen rectangle's size at the first paint, names the folder of pictures
+    // drawn for it (drawing them first when need be), or gives "" when there are none;
+    // the bitmap store then looks there before the shipped pictures.
+    using PictureSource = std::function<std::string(int width, int height)>;
 
     std::vector<ModuleFactory> modules;
     TreeBuilder buildTree;
+    PictureSource displayPictures;
 };

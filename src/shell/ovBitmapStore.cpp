@@ -9,7 +9,14 @@ ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name,
     if (fromResource) {
         showErrorBox(instance, "The picture resource \"" + name + "\" does not exist.");
     } else {
-        ovResult<ovImage> result = ovLoadBmpFile(name);
+        ovResult<ovImage> result = ovFail(std::string());
+        if (!displayFolder_.empty()) {
+            const size_t slash = name.find_last_of("/\\");
+            result = ovLoadBmpFile(displayFolder_ + "/" +
+                                   (slash == std::string::npos ? name : name.substr(slash + 1)));
+        }
+        if (!result)
+            result = ovLoadBmpFile(name);
         if (result) {
             bitmap->width = result.value().width;
             bitmap->height = result.value().height;

@@ -23,10 +23,16 @@ public:
     void createContext() { contextCreated_ = true; }
     bool contextCreated() const { return contextCreated_; }
 
-    // Loads a picture file (normally a path from imagePath) and keeps it. A picture that
-    // cannot be loaded is reported once, by the error box, and comes back empty. There
-    // are no bitmap resources in this program: fromResource always fails.
+    // Loads a picture file (normally a path from imagePath) and keeps it. The picture of
+    // the same file name in the folder of pictures drawn for the display comes first when
+    // there is one; the named file is the fallback. A picture that cannot be loaded is
+    // reported once, by the error box, and comes back empty. There are no bitmap
+    // resources in this program: fromResource always fails.
     ovBitmap* loadBitmap(ovSystem& instance, const std::string& name, bool fromResource);
+
+    // The folder of pictures drawn for the display; "" for none.
+    void setDisplayFolder(std::string folder) { displayFolder_ = std::move(folder); }
+    const std::string& displayFolder() const { return displayFolder_; }
 
     // Draws the whole picture stretched into (left, top) with the rectangle's size
     // times the scale: alpha-blended with the constant opacity for 32-bit pictures,
@@ -38,6 +44,7 @@ public:
 
 private:
     bool contextCreated_ = false;
+    std::string displayFolder_;
     ovOwningList<ovBitmap> pictures_;
 };
 

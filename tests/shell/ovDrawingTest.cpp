@@ -2,7 +2,9 @@
 
 #include "shell/ovBackBuffer.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -10,7 +12,17 @@ namespace fs = std::filesystem;
 TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
     const fs::path empty = fs::temp_directory_path() / "orvida-no-pictures";
     fs::create_directories(empty);
+    // No pictures beside the executable, and none drawn for the display: the cache is a
+    // file, so nothing can be kept there.
+    const char* saved = std::getenv("XDG_CACHE_HOME");
+    const std::string savedCache = saved != nullptr ? saved : "";
+    std::ofstream(empty / "cache") << "not a folder";
+    setenv("XDG_CACHE_HOME", (empty / "cache").c_str(), 1);
     ovTestProgram p(240, 320, (empty / "orvida").string());
+    if (savedCache.empty())
+        unsetenv("XDG_CACHE_HOME");
+    else
+        setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
     // background, the five node pictures of the navigator, then each module's pictures
     const auto& messages = p.system().messages();
     const size_t reported = messages.size();

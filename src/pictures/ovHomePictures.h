@@ -1,6 +1,8 @@
 #pragma once
 // The pictures of the home screen, the hyper bar and its two plug-ins.
+#include "ovPictureSize.h"
+
 #include <filesystem>
 
 // Writes them into the images folder; returns how many could not be written.
-int ovMakeHomePictures(const std::filesystem::path& images);
+int ovMakeHomePictures(const std::filesystem::path& images, const ovPictureSize& size);

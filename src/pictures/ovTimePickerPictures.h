@@ -1,9 +1,11 @@
 #pragma once
-// The time picker's seven pictures, drawn for the 480 x 536 screen rectangle from the
-// picker's own layout table. Returns how many pictures could not be written.
+// The time picker's seven pictures, drawn for the screen rectangle from the picker's own
+// layout table. Returns how many pictures could not be written.
+#include "ovPictureSize.h"
+
 #include <string>
 
-int ovMakeTimePickerPictures(const std::string& imagesFolder);
+int ovMakeTimePickerPictures(const std::string& imagesFolder, const ovPictureSize& size);
 
 // The colours the pictures give the picker's elements, for tests that probe them.
 namespace ovTimePickerPalette {

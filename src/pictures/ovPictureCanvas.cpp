@@ -10,7 +10,8 @@ float clamp01(float v) {
     return std::min(1.0f, std::max(0.0f, v));
 }
 uint8_t byteOf(float v) {
-    return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f));
+    // Rounds half up, as lround does for these non-negative values, without its call.
+    return static_cast<uint8_t>(clamp01(v) * 255.0f + 0.5f);
 }
 
 // Signed distance from a point to a rounded rectangle (negative inside).

@@ -14,12 +14,12 @@ using namespace ovPickerStyle;
 
 // The part of an area that its board gives to it: where an earlier area of the table
 // covers part of it, the earlier one wins the touch, so its face gives way too.
-ovRect visiblePart(const ovKeyboardLayout::ovBoard& keys, int index) {
-    ovRect r = ovKeyboardLayout::areaRect(keys.areas[index], designWidth, designHeight);
+ovRect visiblePart(const ovPictureSize& s, const ovKeyboardLayout::ovBoard& keys, int index) {
+    ovRect r = ovKeyboardLayout::areaRect(keys.areas[index], s.width, s.height);
     for (int i = 0; i < index; ++i) {
         const ovKeyArea& earlier = keys.areas[i];
-        const ovRect e = ovKeyboardLayout::keyRect(earlier, 0, designWidth, designHeight);
-        const ovRect last = ovKeyboardLayout::keyRect(earlier, earlier.count - 1, designWidth, designHeight);
+        const ovRect e = ovKeyboardLayout::keyRect(earlier, 0, s.width, s.height);
+        const ovRect last = ovKeyboardLayout::keyRect(earlier, earlier.count - 1, s.width, s.height);
         const ovRect covered{e.left, e.top, last.right, e.bottom};
         const bool overlapY = covered.top < r.bottom && r.top < covered.bottom;
         const bool overlapX = covered.left < r.right && r.left < covered.right;
@@ -53,24 +53,25 @@ struct Fonts {
     std::unique_ptr<ovFont> small;
 };
 
-void drawBoard(ovPictureCanvas& c, const ovKeyboardLayout::ovBoard& keys, const Fonts& fonts, bool bigKeys,
-               const std::unique_ptr<ovFont>& digitFont) {
+void drawBoard(ovPictureCanvas& c, const ovPictureSize& s, const ovKeyboardLayout::ovBoard& keys,
+               const Fonts& fonts, bool bigKeys, const std::unique_ptr<ovFont>& digitFont) {
     c.fill(board);
     using namespace ovKeyboardLayout;
-    drawField(c, {ovFracOf(designWidth, textBoxLeft), ovFracOf(designHeight, textBoxTop),
-                  ovFracOf(designWidth, textBoxRight), ovFracOf(designHeight, textBoxBottom)});
+    drawField(c, s,
+              {ovFracOf(s.width, textBoxLeft), ovFracOf(s.height, textBoxTop),
+               ovFracOf(s.width, textBoxRight), ovFracOf(s.height, textBoxBottom)});
     for (int i = 0; i < keys.count; ++i) {
         const ovKeyArea& area = keys.areas[i];
         if (!area.shown)
             continue;
         for (int column = 0; column < area.count; ++column) {
-            ovRect cell = keyRect(area, column, designWidth, designHeight);
+            ovRect cell = keyRect(area, column, s.width, s.height);
             if (area.count == 1)
-                cell = visiblePart(keys, i);
+                cell = visiblePart(s, keys, i);
             const ovKeyCap& key = area.keys[column];
             const bool action = keyKind(area, column) == ovKeyAction;
             const bool ok = key.code == ovKeyOk;
-            drawKeyFace(c, cell,
+            drawKeyFace(c, s, cell,
                         ok       ? okTop
                         : action ? actionTop
                                  : keyTop,
@@ -91,13 +92,13 @@ void drawBoard(ovPictureCanvas& c, const ovKeyboardLayout::ovBoard& keys, const 
 }
 } // namespace
 
-int ovMakeKeyboardPictures(const std::string& imagesFolder) {
+int ovMakeKeyboardPictures(const std::string& imagesFolder, const ovPictureSize& s) {
     std::string error;
     Fonts fonts;
-    fonts.character = ovOpenPictureFont(true, 34, error);
-    fonts.action = ovOpenPictureFont(true, 26, error);
-    fonts.small = ovOpenPictureFont(false, 24, error);
-    std::unique_ptr<ovFont> digits = ovOpenPictureFont(true, 46, error);
+    fonts.character = ovOpenPictureFont(true, s.em(34), error);
+    fonts.action = ovOpenPictureFont(true, s.em(26), error);
+    fonts.small = ovOpenPictureFont(false, s.em(24), error);
+    std::unique_ptr<ovFont> digits = ovOpenPictureFont(true, s.em(46), error);
     if (!fonts.character || !fonts.action || !fonts.small || !digits) {
         std::fprintf(stderr, "ov_picturegen: keyboard labels: %s\n", error.c_str());
         return 2;
@@ -110,11 +111,11 @@ int ovMakeKeyboardPictures(const std::string& imagesFolder) {
             ++failures;
         }
     };
-    ovPictureCanvas letters(designWidth, designHeight);
-    drawBoard(letters, ovKeyboardLayout::board(ovKeyboardLayout::letterBoard), fonts, false, digits);
+    ovPictureCanvas letters(s.width, s.height);
+    drawBoard(letters, s, ovKeyboardLayout::board(ovKeyboardLayout::letterBoard), fonts, false, digits);
     write(letters, "inputkb.bmp");
-    ovPictureCanvas numbers(designWidth, designHeight);
-    drawBoard(numbers, ovKeyboardLayout::board(ovKeyboardLayout::numberBoard), fonts, true, digits);
+    ovPictureCanvas numbers(s.width, s.height);
+    drawBoard(numbers, s, ovKeyboardLayout::board(ovKeyboardLayout::numberBoard), fonts, true, digits);
     write(numbers, "inputnum.bmp");
     return failures;
 }

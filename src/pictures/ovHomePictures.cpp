@@ -1,7 +1,7 @@
 // The home screen's background and pressed buttons, the hyper bar's buttons, the
 // device status icons and meters, and the calculator's keypad. Every area comes from
-// the layout tables the screens hit-test with, on the large (480 x 536) screen
-// rectangle; the program stretches the pictures to smaller screens.
+// the layout tables the screens hit-test with, on the screen rectangle the pictures
+// are drawn for.
 #include "ovHomePictures.h"
 
 #include "gfx/ovCanvas.h"
@@ -10,6 +10,7 @@
 #include "home/ovHomeLayout.h"
 #include "home/ovHyperBarLayout.h"
 #include "ovPictureCanvas.h"
+#include "ovPictureSize.h"
 #include "shell/ovFontSet.h"
 #include "shell/ovScreenGeometry.h"
 #include "system/ovUtf.h"
@@ -21,9 +22,6 @@
 #include <string>
 
 namespace {
-constexpr int kW = 480;
-constexpr int kH = 536;
-
 const ovRgba kBackTop = ovHex(0x1E2935);
 const ovRgba kBackBottom = ovHex(0x0D1218);
 const ovRgba kPlateTop = ovHex(0x33465A);
@@ -38,6 +36,7 @@ const ovRgba kWell = ovHex(0x0B1016, 0.7f);
 
 struct Out {
     std::filesystem::path images;
+    ovPictureSize s;
     int failures = 0;
     void check(const ovResult<>& written) {
         if (!written) {
@@ -47,13 +46,6 @@ struct Out {
     }
     std::string at(const char* name) const { return (images / name).string(); }
 };
-
-float px(float f) {
-    return static_cast<float>(ovFracOf(kW, f));
-}
-float py(float f) {
-    return static_cast<float>(ovFracOf(kH, f));
-}
 
 // Text through the program's own FreeType canvas: drawn white on black, then used as
 // coverage for the colour on the picture.
@@ -71,21 +63,26 @@ const ovFont* font(int pixels, bool bold) {
     return slot.get();
 }
 
-void text(ovPictureCanvas& c, const char* utf8, float x0, float y0, float x1, float y1, int pixels, bool bold,
-          const ovRgba& colour, unsigned format = ovTextCenter | ovTextVCenter) {
-    const ovFont* f = font(pixels, bold);
+void text(ovPictureCanvas& c, const ovPictureSize& s, const char* utf8, float x0, float y0, float x1,
+          float y1, int lookPixels, bool bold, const ovRgba& colour,
+          unsigned format = ovTextCenter | ovTextVCenter) {
+    const ovFont* f = font(s.em(lookPixels), bold);
     if (f == nullptr)
         return;
     const ovRect rect{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1)};
-    ovFramebuffer mask(c.width(), c.height(), 0);
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    // The mask covers the text's rectangle only: a whole screen's worth per label would
+    // cost more than the drawing.
+    ovFramebuffer mask(rect.width(), rect.height(), 0);
     ovCanvas canvas(mask);
     canvas.selectFont(f);
     canvas.setBackgroundMode(ovTransparent);
     canvas.setTextColor(0xFFFFFF);
-    canvas.drawText(ovToUtf16(utf8), rect, format);
+    canvas.drawText(ovToUtf16(utf8), {0, 0, rect.width(), rect.height()}, format);
     for (int y = std::max(0, rect.top); y < std::min(c.height(), rect.bottom); ++y)
         for (int x = std::max(0, rect.left); x < std::min(c.width(), rect.right); ++x)
-            if (const ovColor v = mask.pixel(x, y); (v & 0xFF) != 0)
+            if (const ovColor v = mask.pixel(x - rect.left, y - rect.top); (v & 0xFF) != 0)
                 c.blend(x, y, colour, static_cast<float>(v & 0xFF) / 255.0f);
 }
 
@@ -141,99 +138,106 @@ void taskIcon(ovPictureCanvas& c, float cx, float cy, float s, const ovRgba& ink
 const char* const kButtonNames[4] = {"Contact", "Message", "Appointment", "Task"};
 
 // One wizard button filling the canvas area (x0, y0)-(x1, y1).
-void wizardButton(ovPictureCanvas& c, int button, float x0, float y0, float x1, float y1, bool pressed) {
+void wizardButton(ovPictureCanvas& c, const ovPictureSize& s, int button, float x0, float y0, float x1,
+                  float y1, bool pressed) {
     const ovRgba top = pressed ? kPressedTop : kPlateTop;
     const ovRgba bottom = pressed ? kPressedBottom : kPlateBottom;
     const ovRgba ink = pressed ? kLabelDark : kLabel;
-    plate(c, x0 + 3, y0 + 3, x1 - 3, y1 - 3, 14.0f, top, bottom);
+    plate(c, x0 + s.d(3), y0 + s.d(3), x1 - s.d(3), y1 - s.d(3), s.d(14.0f), top, bottom);
     const float h = y1 - y0;
-    const float s = h * 0.5f;
+    // The icon keeps its proportions: a square of the smaller room.
+    const float side = std::min(h, x1 - x0) * 0.5f;
     const float cx = (x0 + x1) * 0.5f;
     const float cy = y0 + h * 0.4f;
     switch (button) {
     case ovHomeLayout::contactButton:
-        contactIcon(c, cx, cy, s, ink);
+        contactIcon(c, cx, cy, side, ink);
         break;
     case ovHomeLayout::messageButton:
-        messageIcon(c, cx, cy, s, ink);
+        messageIcon(c, cx, cy, side, ink);
         break;
     case ovHomeLayout::appointmentButton:
-        appointmentIcon(c, cx, cy, s, ink, top);
+        appointmentIcon(c, cx, cy, side, ink, top);
         break;
     default:
-        taskIcon(c, cx, cy, s, ink);
+        taskIcon(c, cx, cy, side, ink);
         break;
     }
-    text(c, kButtonNames[button], x0, y0 + h * 0.72f, x1, y1 - 6, 22, true, ink);
+    text(c, s, kButtonNames[button], x0, y0 + h * 0.72f, x1, y1 - s.d(6), 22, true, ink);
 }
 
 void makeHomeScreen(Out& out) {
     namespace L = ovHomeLayout;
-    ovPictureCanvas c(kW, kH);
+    const ovPictureSize& s = out.s;
+    ovPictureCanvas c(s.width, s.height);
     c.verticalGradient(kBackTop, kBackBottom);
     for (int i = 0; i < 4; ++i) {
         const L::Area& a = L::buttons[i].highlight;
-        wizardButton(c, i, px(a.left), py(a.top), px(a.right), py(a.bottom), false);
+        wizardButton(c, s, i, s.x(a.left), s.y(a.top), s.x(a.right), s.y(a.bottom), false);
     }
     // A quiet well behind the next appointment and the clock, and the time line's scale.
-    c.roundedRect(px(0.02f), py(0.385f), px(0.765f), py(0.545f), 10.0f, kWell);
-    c.roundedRect(px(L::clockText.left), py(L::clockText.top) - 2, px(L::clockText.right),
-                  py(L::clockText.bottom) + 2, 8.0f, kWell);
-    const float lineLeft = px(L::timeLine.left), lineRight = px(L::timeLine.right);
-    const float below = py(L::timeLine.bottom);
+    c.roundedRect(s.x(0.02f), s.y(0.385f), s.x(0.765f), s.y(0.545f), s.d(10.0f), kWell);
+    c.roundedRect(s.x(L::clockText.left), s.y(L::clockText.top) - s.d(2), s.x(L::clockText.right),
+                  s.y(L::clockText.bottom) + s.d(2), s.d(8.0f), kWell);
+    const float lineLeft = s.x(L::timeLine.left), lineRight = s.x(L::timeLine.right);
+    const float below = s.y(L::timeLine.bottom);
     for (int hour = 0; hour <= 48; hour += 6) {
         const float x = lineLeft + (lineRight - lineLeft) * hour / 48.0f;
-        const float length = hour == 24 ? 12.0f : 6.0f;
-        c.line(x, below + 2, x, below + 2 + length, hour == 24 ? 2.5f : 1.5f, hour == 24 ? kAccent : kLabel);
+        const float length = s.d(hour == 24 ? 12.0f : 6.0f);
+        c.line(x, below + s.d(2), x, below + s.d(2) + length, s.d(hour == 24 ? 2.5f : 1.5f),
+               hour == 24 ? kAccent : kLabel);
     }
-    const float labelTop = below + 14, labelBottom = below + 36;
-    text(c, "-24 h", lineLeft + 4, labelTop, lineLeft + 84, labelBottom, 18, true, kLabel,
+    const float labelTop = below + s.d(14), labelBottom = below + s.d(36);
+    text(c, s, "-24 h", lineLeft + s.d(4), labelTop, lineLeft + s.d(84), labelBottom, 18, true, kLabel,
          ovTextLeft | ovTextVCenter);
-    text(c, "now", (lineLeft + lineRight) / 2 - 40, labelTop, (lineLeft + lineRight) / 2 + 40, labelBottom,
-         16, true, kAccent);
-    text(c, "+24 h", lineRight - 84, labelTop, lineRight - 4, labelBottom, 18, true, kLabel,
+    text(c, s, "now", (lineLeft + lineRight) / 2 - s.d(40), labelTop, (lineLeft + lineRight) / 2 + s.d(40),
+         labelBottom, 16, true, kAccent);
+    text(c, s, "+24 h", lineRight - s.d(84), labelTop, lineRight - s.d(4), labelBottom, 18, true, kLabel,
          ovTextRight | ovTextVCenter);
     out.check(c.write24(out.at("homeScreen.bmp")));
 }
 
 void makePressed(Out& out, int button, const char* name) {
     const ovHomeLayout::Area& a = ovHomeLayout::buttons[button].highlight;
-    const int w = ovFracOf(kW, a.right) - ovFracOf(kW, a.left);
-    const int h = ovFracOf(kH, a.bottom) - ovFracOf(kH, a.top);
+    const int w = ovFracOf(out.s.width, a.right) - ovFracOf(out.s.width, a.left);
+    const int h = ovFracOf(out.s.height, a.bottom) - ovFracOf(out.s.height, a.top);
     ovPictureCanvas c(w, h);
-    wizardButton(c, button, 0, 0, static_cast<float>(w), static_cast<float>(h), true);
+    wizardButton(c, out.s, button, 0, 0, static_cast<float>(w), static_cast<float>(h), true);
     out.check(c.write24(out.at(name)));
 }
 
 // A tab standing on the bar's edge, rounded at the top only.
 void barButton(Out& out, const char* name, int which, bool down) {
     using namespace ovHyperBarLayout;
-    const int w = ovFracOf(kW, buttonWidth);
-    const int h = ovFracOf(kH, buttonHeight);
+    const ovPictureSize& s = out.s;
+    const int w = ovFracOf(s.width, buttonWidth);
+    const int h = ovFracOf(s.height, buttonHeight);
     ovPictureCanvas c(w, h);
-    const float r = 12.0f;
+    const float r = s.d(12.0f);
+    const float u = s.unit();
     const ovRgba top = down ? kPressedTop : ovHex(0x4A6A8C);
     const ovRgba bottom = down ? kPressedBottom : ovHex(0x2C4158);
     const ovRgba ink = down ? kLabelDark : kLabel;
     c.roundedRect(1, 1, w - 1.0f, h + r, r, kRim);
     c.roundedRectGradient(2.5f, 2.5f, w - 2.5f, h + r, r - 1, top, bottom);
     const float cy = h * 0.5f + 1;
-    const float ix = 36;
+    const float ix = 36 * u;
     if (which == 0) {
         // A gauge: a battery with a charge level.
-        c.roundedRect(ix - 18, cy - 10, ix + 14, cy + 10, 3, ink);
-        c.roundedRect(ix - 15, cy - 7, ix + 11, cy + 7, 2, top);
-        c.roundedRect(ix - 13, cy - 5, ix + 2, cy + 5, 1, ink);
-        c.roundedRect(ix + 14, cy - 4, ix + 18, cy + 4, 1, ink);
-        text(c, "Status", 62, 2, w - 8.0f, static_cast<float>(h), 22, true, ink, ovTextLeft | ovTextVCenter);
+        c.roundedRect(ix - 18 * u, cy - 10 * u, ix + 14 * u, cy + 10 * u, 3 * u, ink);
+        c.roundedRect(ix - 15 * u, cy - 7 * u, ix + 11 * u, cy + 7 * u, 2 * u, top);
+        c.roundedRect(ix - 13 * u, cy - 5 * u, ix + 2 * u, cy + 5 * u, 1 * u, ink);
+        c.roundedRect(ix + 14 * u, cy - 4 * u, ix + 18 * u, cy + 4 * u, 1 * u, ink);
+        text(c, s, "Status", 62 * u, 2, w - 8 * u, static_cast<float>(h), 22, true, ink,
+             ovTextLeft | ovTextVCenter);
     } else {
-        c.roundedRect(ix - 13, cy - 17, ix + 13, cy + 17, 4, ink);
-        c.roundedRect(ix - 9, cy - 13, ix + 9, cy - 5, 1, top);
+        c.roundedRect(ix - 13 * u, cy - 17 * u, ix + 13 * u, cy + 17 * u, 4 * u, ink);
+        c.roundedRect(ix - 9 * u, cy - 13 * u, ix + 9 * u, cy - 5 * u, 1 * u, top);
         for (int row = 0; row < 3; ++row)
             for (int col = 0; col < 3; ++col)
-                c.roundedRect(ix - 9 + col * 7, cy - 1 + row * 5.5f, ix - 5 + col * 7, cy + 2.5f + row * 5.5f,
-                              0.5f, top);
-        text(c, "Calculator", 62, 2, w - 8.0f, static_cast<float>(h), 22, true, ink,
+                c.roundedRect(ix + (-9 + col * 7) * u, cy + (-1 + row * 5.5f) * u, ix + (-5 + col * 7) * u,
+                              cy + (2.5f + row * 5.5f) * u, 0.5f * u, top);
+        text(c, s, "Calculator", 62 * u, 2, w - 8 * u, static_cast<float>(h), 22, true, ink,
              ovTextLeft | ovTextVCenter);
     }
     out.check(c.write24(out.at(name)));
@@ -241,43 +245,47 @@ void barButton(Out& out, const char* name, int which, bool down) {
 
 void makeStatusPictures(Out& out) {
     using namespace ovHyperBarLayout;
-    const int iw = ovFracOf(kW, iconWidth), ih = ovFracOf(kH, iconHeight);
+    const int iw = ovFracOf(out.s.width, iconWidth), ih = ovFracOf(out.s.height, iconHeight);
+    // The icons are drawn on the scale of the smaller of their two ratios to the look.
+    const float u = std::min(iw / static_cast<float>(ovFracOf(ovPictureSize::lookWidth, iconWidth)),
+                             ih / static_cast<float>(ovFracOf(ovPictureSize::lookHeight, iconHeight)));
     const ovRgba ink = ovHex(0x2B3A4C);
     const ovRgba light = ovHex(0xE1E1FF); // the panel's colour
     {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
-        c.roundedRect(cx - 26, cy - 14, cx + 22, cy + 14, 5, ink);
-        c.roundedRect(cx - 22, cy - 10, cx + 18, cy + 10, 3, light);
-        c.roundedRect(cx + 22, cy - 6, cx + 28, cy + 6, 2, ink);
-        c.line(cx - 2, cy - 8, cx - 9, cy + 1, 3.0f, ovHex(0xE0A020));
-        c.line(cx - 9, cy + 1, cx + 1, cy + 1, 3.0f, ovHex(0xE0A020));
-        c.line(cx + 1, cy + 1, cx - 6, cy + 9, 3.0f, ovHex(0xE0A020));
+        c.roundedRect(cx - 26 * u, cy - 14 * u, cx + 22 * u, cy + 14 * u, 5 * u, ink);
+        c.roundedRect(cx - 22 * u, cy - 10 * u, cx + 18 * u, cy + 10 * u, 3 * u, light);
+        c.roundedRect(cx + 22 * u, cy - 6 * u, cx + 28 * u, cy + 6 * u, 2 * u, ink);
+        c.line(cx - 2 * u, cy - 8 * u, cx - 9 * u, cy + 1 * u, 3.0f * u, ovHex(0xE0A020));
+        c.line(cx - 9 * u, cy + 1 * u, cx + 1 * u, cy + 1 * u, 3.0f * u, ovHex(0xE0A020));
+        c.line(cx + 1 * u, cy + 1 * u, cx - 6 * u, cy + 9 * u, 3.0f * u, ovHex(0xE0A020));
         out.check(c.write24(out.at("power.bmp")));
     }
     {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
         for (int i = 0; i < 5; ++i) {
-            const float x = cx - 16 + i * 8;
-            c.line(x, cy - 20, x, cy + 20, 2.5f, ink);
+            const float x = cx + (-16 + i * 8) * u;
+            c.line(x, cy - 20 * u, x, cy + 20 * u, 2.5f * u, ink);
         }
-        c.roundedRect(cx - 22, cy - 14, cx + 22, cy + 14, 4, ink);
-        c.roundedRect(cx - 12, cy - 6, cx + 12, cy + 6, 2, ovHex(0x5F7A96));
+        c.roundedRect(cx - 22 * u, cy - 14 * u, cx + 22 * u, cy + 14 * u, 4 * u, ink);
+        c.roundedRect(cx - 12 * u, cy - 6 * u, cx + 12 * u, cy + 6 * u, 2 * u, ovHex(0x5F7A96));
         out.check(c.write24(out.at("memory.bmp")));
     }
     {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
         // A card with its corner cut off.
-        c.roundedRect(cx - 16, cy - 12, cx + 16, cy + 22, 4, ink);
-        c.roundedRect(cx - 6, cy - 22, cx + 16, cy - 8, 4, ink);
-        c.line(cx - 15, cy - 11, cx - 5, cy - 21, 3.0f, ink);
+        c.roundedRect(cx - 16 * u, cy - 12 * u, cx + 16 * u, cy + 22 * u, 4 * u, ink);
+        c.roundedRect(cx - 6 * u, cy - 22 * u, cx + 16 * u, cy - 8 * u, 4 * u, ink);
+        c.line(cx - 15 * u, cy - 11 * u, cx - 5 * u, cy - 21 * u, 3.0f * u, ink);
         for (int i = 0; i < 3; ++i)
-            c.roundedRect(cx - 3 + i * 7, cy - 19, cx - 5 + i * 7, cy - 11, 1, ovHex(0xD9B44A));
+            c.roundedRect(cx + (-3 + i * 7) * u, cy - 19 * u, cx + (-5 + i * 7) * u, cy - 11 * u, 1 * u,
+                          ovHex(0xD9B44A));
         out.check(c.write24(out.at("sdcard.bmp")));
     }
-    const int mw = ovFracOf(kW, meterWidth), mh = ovFracOf(kH, meterHeight);
+    const int mw = ovFracOf(out.s.width, meterWidth), mh = ovFracOf(out.s.height, meterHeight);
     {
         ovPictureCanvas c(mw, mh);
         c.roundedRect(0.5f, 0.5f, mw - 0.5f, mh - 0.5f, mh * 0.45f, ovHex(0x6B7C8F));
@@ -317,28 +325,29 @@ Band visibleBand(const ovCalculatorLayout::Area& a, int before) {
     return band;
 }
 
-void calcKey(ovPictureCanvas& c, float x0, float y0, float x1, float y1, const char* label, const ovRgba& top,
-             const ovRgba& bottom, const ovRgba& ink, int size) {
-    plate(c, x0 + 3, y0 + 3, x1 - 3, y1 - 3, 10.0f, top, bottom);
-    text(c, label, x0, y0, x1, y1, size, true, ink);
+void calcKey(ovPictureCanvas& c, const ovPictureSize& s, float x0, float y0, float x1, float y1,
+             const char* label, const ovRgba& top, const ovRgba& bottom, const ovRgba& ink, int size) {
+    plate(c, x0 + s.d(3), y0 + s.d(3), x1 - s.d(3), y1 - s.d(3), s.d(10.0f), top, bottom);
+    text(c, s, label, x0, y0, x1, y1, size, true, ink);
 }
 
 void makeCalculator(Out& out) {
     namespace L = ovCalculatorLayout;
-    ovPictureCanvas c(kW, kH);
+    const ovPictureSize& s = out.s;
+    ovPictureCanvas c(s.width, s.height);
     c.verticalGradient(ovHex(0x18212B), ovHex(0x0B0F14));
-    c.roundedRect(px(L::display.left), py(L::display.top), px(L::display.right), py(L::display.bottom), 8,
-                  ovHex(0x2E4A3E));
-    c.roundedRect(px(L::display.left) + 2, py(L::display.top) + 2, px(L::display.right) - 2,
-                  py(L::display.bottom) - 2, 7, ovHex(0x1C2E27));
+    c.roundedRect(s.x(L::display.left), s.y(L::display.top), s.x(L::display.right), s.y(L::display.bottom),
+                  s.d(8), ovHex(0x2E4A3E));
+    c.roundedRect(s.x(L::display.left) + s.d(2), s.y(L::display.top) + s.d(2), s.x(L::display.right) - s.d(2),
+                  s.y(L::display.bottom) - s.d(2), s.d(7), ovHex(0x1C2E27));
     // Digit columns split the row in whole pixels, exactly as the hit test does.
     for (const L::DigitRow& row : L::digitRows) {
-        const int left = ovFracOf(kW, row.area.left), right = ovFracOf(kW, row.area.right);
+        const int left = ovFracOf(s.width, row.area.left), right = ovFracOf(s.width, row.area.right);
         const int step = (right - left) / L::rowColumns;
         for (int i = 0; i < L::rowColumns; ++i) {
             char label[2] = {static_cast<char>(row.captions[i][0]), 0};
-            calcKey(c, static_cast<float>(left + i * step), py(row.area.top),
-                    static_cast<float>(left + (i + 1) * step), py(row.area.bottom), label, ovHex(0x4A5E74),
+            calcKey(c, s, static_cast<float>(left + i * step), s.y(row.area.top),
+                    static_cast<float>(left + (i + 1) * step), s.y(row.area.bottom), label, ovHex(0x4A5E74),
                     ovHex(0x33445A), kLabel, 30);
         }
     }
@@ -350,18 +359,18 @@ void makeCalculator(Out& out) {
         const ovRgba top = clear ? ovHex(0xE07A5F) : op ? ovHex(0xF0B45A) : ovHex(0x3A4A5C);
         const ovRgba bottom = clear ? ovHex(0xB5523A) : op ? ovHex(0xCF8A2E) : ovHex(0x29374A);
         const ovRgba ink = op ? kLabelDark : kLabel;
-        calcKey(c, px(key.area.left), py(band.top), px(key.area.right), py(band.bottom), key.label, top,
-                bottom, ink, key.label[1] == 0 ? 30 : 24);
+        calcKey(c, s, s.x(key.area.left), s.y(band.top), s.x(key.area.right), s.y(band.bottom), key.label,
+                top, bottom, ink, key.label[1] == 0 ? 30 : 24);
     }
     const L::Area& close = L::closeArea;
-    calcKey(c, px(close.left), py(close.top), px(close.right), py(close.bottom), "Close", ovHex(0x5C6B7C),
-            ovHex(0x3E4A58), kLabel, 24);
+    calcKey(c, s, s.x(close.left), s.y(close.top), s.x(close.right), s.y(close.bottom), "Close",
+            ovHex(0x5C6B7C), ovHex(0x3E4A58), kLabel, 24);
     out.check(c.write24(out.at("calculator.bmp")));
 }
 } // namespace
 
-int ovMakeHomePictures(const std::filesystem::path& images) {
-    Out out{images};
+int ovMakeHomePictures(const std::filesystem::path& images, const ovPictureSize& size) {
+    Out out{images, size};
     makeHomeScreen(out);
     makePressed(out, ovHomeLayout::contactButton, "contactPress.bmp");
     makePressed(out, ovHomeLayout::messageButton, "msgPress.bmp");

@@ -1,0 +1,149 @@
+// Every picture the program shows, drawn for one screen rectangle: the application's
+// background and the navigator's buttons here, the screens' pictures by their own
+// files. Button and key pictures are sized from the same layout fractions the program
+// hit-tests with, so a picture always matches its touch areas and is drawn at the
+// size it is shown.
+#include "pictures/ovPictureSet.h"
+
+#include "ovContactPickerPictures.h"
+#include "ovDatePickerPictures.h"
+#include "ovHomePictures.h"
+#include "ovInfoDisplayPictures.h"
+#include "ovKeyboardPictures.h"
+#include "ovPictureCanvas.h"
+#include "ovTimePickerPictures.h"
+#include "shell/ovNodeLayout.h"
+#include "shell/ovScreenGeometry.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+// The theme: a calm dark blue-grey, light buttons with dark labels, amber focus
+// (web-order hex, as ovHex reads it).
+const ovRgba kBackgroundTop = ovHex(0x1E2935);
+const ovRgba kBackgroundBottom = ovHex(0x0D1218);
+const ovRgba kButtonTop = ovHex(0xE4EAF1);
+const ovRgba kButtonBottom = ovHex(0xB9C6D6);
+const ovRgba kFocusTop = ovHex(0xFFD98A);
+const ovRgba kFocusBottom = ovHex(0xF0A93B);
+const ovRgba kBorder = ovHex(0x0A0E13, 0.55f);
+const ovRgba kStrip = ovHex(0x3F6E9E);
+const ovRgba kStripHover = ovHex(0x7FB2E5);
+const ovRgba kChevron = ovHex(0xFFFFFF);
+
+struct Writer {
+    fs::path images;
+    ovPictureSize s;
+    int failures = 0;
+    void check(const ovResult<>& written) {
+        if (!written) {
+            std::fprintf(stderr, "orvida: %s\n", written.reason().c_str());
+            ++failures;
+        }
+    }
+    std::string at(const char* name) const { return (images / name).string(); }
+};
+
+void makeBackground(Writer& w) {
+    ovPictureCanvas c(w.s.width, w.s.height);
+    c.verticalGradient(kBackgroundTop, kBackgroundBottom);
+    // A faint glow behind the upper middle, where the staircase of buttons grows.
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x) {
+            const float dx = (x - c.width() * 0.45f) / c.width();
+            const float dy = (y - c.height() * 0.35f) / c.height();
+            const float glow = 0.10f * std::max(0.0f, 1.0f - 2.2f * (dx * dx + dy * dy) * 4.0f);
+            c.blend(x, y, ovHex(0x5C86B0), glow);
+        }
+    w.check(c.write24(w.at("background.bmp")));
+}
+
+// A node button: a rounded, softly shaded plate with a thin dark rim.
+void makeButton(Writer& w, const char* name, const ovRgba& top, const ovRgba& bottom) {
+    const int width = ovFracOf(w.s.width, ovNodeLayout::wideWidth);
+    const int height = ovFracOf(w.s.height, ovNodeLayout::buttonHeight);
+    ovPictureCanvas c(width, height);
+    const float r = std::min(height * 0.32f, w.s.d(22.0f));
+    c.roundedRect(0.5f, 0.5f, width - 0.5f, height - 0.5f, r, kBorder);
+    c.roundedRectGradient(1.5f, 1.5f, width - 1.5f, height - 1.5f, r - 1, top, bottom);
+    // A highlight along the upper edge.
+    c.line(r, w.s.d(3.0f), width - r, w.s.d(3.0f), w.s.d(1.2f), ovHex(0xFFFFFF, 0.45f));
+    w.check(c.write32(w.at(name)));
+}
+
+// The back strip over a button's left edge: a tab with a chevron pointing back.
+void makeBackStrip(Writer& w, const char* name, const ovRgba& colour) {
+    const int width =
+        ovFracOf(w.s.width, ovNodeLayout::backStripLeft) + ovFracOf(w.s.width, ovNodeLayout::backStripRight);
+    const int height = ovFracOf(w.s.height, ovNodeLayout::buttonHeight) -
+                       2 * ovFracOf(w.s.height, ovNodeLayout::backStripInset);
+    ovPictureCanvas c(width, height);
+    const float r = width * 0.35f;
+    c.roundedRect(0.5f, 0.5f, width - 0.5f, height - 0.5f, r, kBorder);
+    c.roundedRectGradient(1.5f, 1.5f, width - 1.5f, height - 1.5f, r - 1,
+                          ovMix(colour, ovHex(0xFFFFFF), 0.2f), colour);
+    // The chevron keeps its shape: sized from the look, no wider than the strip allows.
+    const float cx = width * 0.46f, cy = height * 0.5f;
+    const float size = std::min(w.s.d(18.0f), width * 0.5f);
+    c.line(cx + size * 0.5f, cy - size, cx - size * 0.5f, cy, w.s.d(2.6f), kChevron);
+    c.line(cx - size * 0.5f, cy, cx + size * 0.5f, cy + size, w.s.d(2.6f), kChevron);
+    w.check(c.write32(w.at(name)));
+}
+} // namespace
+
+const char* const ovPictureNames[ovPictureCount] = {
+    "background.bmp",
+    "nodeStart.bmp",
+    "nodeFocus.bmp",
+    "backButton.bmp",
+    "backButtonHover.bmp",
+    "inputkb.bmp",
+    "inputnum.bmp",
+    "contactPicker.bmp",
+    "infoDisplay.bmp",
+    "timepicker.bmp",
+    "timeDuration.bmp",
+    "selectionButton.bmp",
+    "endTimeIcon.bmp",
+    "reminderIcon.bmp",
+    "ovnextButtonHover.bmp",
+    "ovbackButtonHover.bmp",
+    "calendar.bmp",
+    "calendarBack.bmp",
+    "homeScreen.bmp",
+    "contactPress.bmp",
+    "msgPress.bmp",
+    "apptPress.bmp",
+    "taskPress.bmp",
+    "HyperbarPlugin1.bmp",
+    "HyperbarPlugin2.bmp",
+    "HyperbarPlugin1Down.bmp",
+    "HyperbarPlugin2Down.bmp",
+    "power.bmp",
+    "memory.bmp",
+    "sdcard.bmp",
+    "meterEmpty.bmp",
+    "meterFull.bmp",
+    "calculator.bmp",
+};
+
+int ovDrawPictures(const fs::path& images, const ovPictureSize& size) {
+    Writer w{images, size};
+    makeBackground(w);
+    makeButton(w, "nodeStart.bmp", kButtonTop, kButtonBottom);
+    makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
+    makeBackStrip(w, "backButton.bmp", kStrip);
+    makeBackStrip(w, "backButtonHover.bmp", kStripHover);
+    const std::string folder = images.string();
+    w.failures += ovMakeKeyboardPictures(folder, size);
+    w.failures += ovMakeContactPickerPictures(folder, size);
+    w.failures += ovMakeInfoDisplayPictures(folder, size);
+    w.failures += ovMakeTimePickerPictures(folder, size);
+    w.failures += ovMakeDatePickerPictures(folder, size);
+    w.failures += ovMakeHomePictures(images, size);
+    return w.failures;
+}

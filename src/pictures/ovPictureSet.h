@@ -1,0 +1,13 @@
+#pragma once
+// Draws the program's pictures for a screen rectangle.
+#include "pictures/ovPictureSize.h"
+
+#include <filesystem>
+
+// The file names of every picture ovDrawPictures writes.
+constexpr int ovPictureCount = 33;
+extern const char* const ovPictureNames[ovPictureCount];
+
+// Writes every picture, drawn for `size`, into the folder (which must exist); returns
+// how many could not be drawn or written, each reported on standard error.
+int ovDrawPictures(const std::filesystem::path& images, const ovPictureSize& size);

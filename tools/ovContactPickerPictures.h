@@ -1,5 +1,0 @@
-#pragma once
-#include <string>
-
-// Draws "contactPicker.bmp" into the folder; returns the number of failures.
-int ovMakeContactPickerPictures(const std::string& imagesFolder);
