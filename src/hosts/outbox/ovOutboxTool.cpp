@@ -1,6 +1,8 @@
 #include "hosts/outbox/ovOutboxTool.h"
 
 #include "services/mail/ovOutboxSender.h"
+#include "services/sms/ovSmsRecords.h"
+#include "services/sms/ovSmsService.h"
 #include "system/ovClock.h"
 #include "system/ovDateTime.h"
 #include "system/ovJson.h"
@@ -35,7 +37,32 @@ void printEntry(std::ostream& out, const ovOutboxEntry& e) {
     else
         out << ovJsonString(
             ovFormatIsoLocal(ovLocalTimeFrom(e.nextTry > 0 ? e.nextTry : std::time(nullptr), 0)));
-    out << ",\"refused\":" << (e.refused ? "true" : "false") << "}\n";
+    out << ",\"refused\":" << (e.refused ? "true" : "false") << ",\"state\":\""
+        << (e.refused ? "refused" : "queued") << "\"}\n";
+}
+
+// Text messages go to the modem at once and are not retried; the listing shows what
+// became of those of the last week: queued, sent, delivered or failed.
+void printTextMessages(std::ostream& out, std::ostream& err, const std::string& dataDir) {
+    constexpr int64_t kWeek = 7 * 24 * 3600;
+    if (ovSmsRecords::list(dataDir).empty())
+        return;
+    // Asks the modem service once for reports that came since; without it the records stand.
+    if (const ovResult<> followed = ovSmsService::followDeliveries(dataDir, 0); !followed)
+        err << "orvida outbox: the text messages' states could not be brought up to date: "
+            << followed.reason() << '\n';
+    const int64_t since = static_cast<int64_t>(std::time(nullptr)) - kWeek;
+    for (const ovSmsRecord& r : ovSmsRecords::list(dataDir)) {
+        if (r.createdAt < since)
+            continue;
+        const bool failed = r.state == ovSmsState::failed;
+        out << "{\"id\":" << ovJsonString(r.id) << ",\"account\":\"sms\",\"recipients\":["
+            << ovJsonString(r.number) << "],\"subject\":" << ovJsonString(r.excerpt())
+            << ",\"tries\":" << r.tries
+            << ",\"lastError\":" << (r.lastError.empty() ? "null" : ovJsonString(r.lastError))
+            << ",\"nextTry\":null,\"refused\":" << (failed ? "true" : "false") << ",\"state\":\""
+            << ovSmsStateName(r.state) << "\"}\n";
+    }
 }
 } // namespace
 
@@ -64,6 +91,7 @@ int ovRunOutboxTool(const std::vector<std::string>& args, std::ostream& out, std
     if (!send) {
         for (const ovOutboxEntry& e : sender.list())
             printEntry(out, e);
+        printTextMessages(out, err, folders.dataDir);
         return 0;
     }
     const ovOutboxRun run = sender.sendDue(std::time(nullptr), true);

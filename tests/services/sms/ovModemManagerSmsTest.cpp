@@ -1,5 +1,6 @@
 // Text messages through ModemManager, against a stand-in that answers on a private bus
 // as the real service does on the system bus.
+#include "hosts/outbox/ovOutboxTool.h"
 #include "services/sms/ovModemManagerStandIn.h"
 #include "services/sms/ovSmsRecords.h"
 #include "services/sms/ovSmsService.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -69,6 +71,15 @@ TEST_F(ModemManagerSms, OneCreateOneSendThenDeliveredWhenTheReportComes) {
     EXPECT_EQ(records[0].excerpt(), "Running late -h");
     EXPECT_EQ(records[0].tries, 1);
     EXPECT_EQ(modem->calls().size(), 2u) << "following the delivery sends nothing again";
+
+    // The outbox listing shows it delivered, and asking sends nothing again.
+    std::ostringstream out, err;
+    EXPECT_EQ(ovRunOutboxTool({"outbox", "--data", data, "--config", config}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find(R"("recipients":["+49 170 1234567"],"subject":"Running late -h")"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find(R"("state":"delivered"})"), std::string::npos) << out.str();
+    EXPECT_EQ(modem->calls().size(), 2u);
 }
 
 TEST_F(ModemManagerSms, AFailedSendIsToldWithModemManagersError) {
