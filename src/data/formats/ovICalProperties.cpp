@@ -25,3 +25,39 @@ std::string ovPropertyText(icalcomponent* component, icalproperty_kind kind) {
     const char* value = icalvalue_get_text(icalproperty_get_value(p));
     return value != nullptr ? value : "";
 }
+
+namespace {
+struct ovTextReader {
+    std::string_view text;
+    size_t at = 0;
+};
+
+// A line reader in fgets' manner: at most size - 1 bytes, ending after a line feed.
+char* readPiece(char* out, size_t size, void* data) {
+    auto* reader = static_cast<ovTextReader*>(data);
+    if (size == 0 || reader->at >= reader->text.size())
+        return nullptr;
+    const std::string_view rest = reader->text.substr(reader->at, size - 1);
+    const size_t lineFeed = rest.find('\n');
+    const size_t count = lineFeed == std::string_view::npos ? rest.size() : lineFeed + 1;
+    rest.copy(out, count);
+    out[count] = '\0';
+    reader->at += count;
+    return out;
+}
+} // namespace
+
+icalcomponent* ovParseCalendarText(std::string_view text) {
+    // The text ends at its first NUL, as a C string would.
+    ovTextReader reader{text.substr(0, text.find('\0'))};
+    icalparser* parser = icalparser_new();
+    if (parser == nullptr)
+        return nullptr;
+    const icalerrorstate was = icalerror_get_error_state(ICAL_MALFORMEDDATA_ERROR);
+    icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, ICAL_ERROR_NONFATAL);
+    icalparser_set_gen_data(parser, &reader);
+    icalcomponent* parsed = icalparser_parse(parser, readPiece);
+    icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, was);
+    icalparser_free(parser);
+    return parsed;
+}

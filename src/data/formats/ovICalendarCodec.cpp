@@ -498,7 +498,7 @@ void setTrigger(icalcomponent* c, icalcomponent*& alarm, const std::string& desc
 // a new one with its uid.
 Component startFrom(const ovPimItem& item, icalcomponent_kind kind, icalcomponent*& c) {
     if (!item.sourceText().empty()) {
-        Component calendar(icalparser_parse_string(item.sourceText().c_str()));
+        Component calendar(ovParseCalendarText(item.sourceText()));
         c = firstItem(calendar.get());
         if (c != nullptr && icalcomponent_isa(c) == kind && calendar.get() != c)
             return calendar;
@@ -588,7 +588,7 @@ ovDecoded ovDecodeICalendar(std::string_view input) {
             out.problems.push_back({item.line, "the item is not valid UTF-8"});
             continue;
         }
-        Component calendar(icalparser_parse_string(item.source.c_str()));
+        Component calendar(ovParseCalendarText(item.source));
         icalcomponent* c = firstItem(calendar.get());
         if (c == nullptr || calendar.get() == c) {
             out.problems.push_back({item.line, "the item cannot be read as iCalendar"});

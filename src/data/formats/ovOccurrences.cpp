@@ -346,8 +346,7 @@ ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calenda
                                                         bool* repeats) {
     if (repeats != nullptr)
         *repeats = false;
-    const std::string copy(calendarText);
-    ComponentPtr root(icalparser_parse_string(copy.c_str()));
+    ComponentPtr root(ovParseCalendarText(calendarText));
     if (!root)
         return ovFail("the text is not an iCalendar calendar");
     icalcomponent* calendar = root.get();
