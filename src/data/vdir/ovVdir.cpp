@@ -64,6 +64,11 @@ bool sameStamp(const struct stat& st, const ovPimVdirFile& row) {
            ovNanoseconds(st.st_ctim) == row.ctimeNs;
 }
 
+bool sameStamp(const struct stat& st, const ovPimUnreadableFile& row) {
+    return st.st_size == row.size && ovNanoseconds(st.st_mtim) == row.mtimeNs &&
+           ovNanoseconds(st.st_ctim) == row.ctimeNs && static_cast<int64_t>(st.st_ino) == row.inode;
+}
+
 const char* kindName(ovPimItemType kind) {
     return kind == ovPimItemType::appointment ? "appointment"
            : kind == ovPimItemType::task      ? "task"
@@ -356,16 +361,44 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& u
     }
 }
 
-ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode,
-                          ovVdirSyncReport& report) {
+ovResult<> ovVdir::noteReadable(ovPimStore& store, const std::string& relative, const struct stat* before,
+                                bool unreadable, const std::vector<std::string>& problems) {
+    const auto noted = unreadable_.find(relative);
+    if (!unreadable || before == nullptr || problems.empty()) {
+        if (noted == unreadable_.end())
+            return {};
+        unreadable_.erase(noted);
+        return store.removeUnreadableFile(relative);
+    }
+    // Kept without the file's name, so that the words stay right when the vdir moves.
+    const std::string path = absolute(relative);
+    ovPimUnreadableFile row;
+    row.path = relative;
+    row.size = static_cast<int64_t>(before->st_size);
+    row.mtimeNs = ovNanoseconds(before->st_mtim);
+    row.ctimeNs = ovNanoseconds(before->st_ctim);
+    row.inode = static_cast<int64_t>(before->st_ino);
+    row.reason =
+        problems.front().starts_with(path) ? problems.front().substr(path.size()) : ": " + problems.front();
+    if (problems.size() > 1)
+        row.reason += " (and " + std::to_string(problems.size() - 1) + " more)";
+    unreadable_[relative] = row;
+    return store.putUnreadableFile(row);
+}
+
+ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode, ovVdirSyncReport& report,
+                          bool& unreadable) {
+    unreadable = false;
     const std::string path = absolute(listed.path);
     const auto [first, last] = byPath_.equal_range(listed.path);
     const bool known = first != last;
     ovResult<ovFileSnapshot> read = ovFileSnapshot::read(path);
     if (!read) {
         std::error_code ec;
-        if (fs::exists(path, ec))
+        if (fs::exists(path, ec)) {
             report.problems.push_back(read.reason());
+            unreadable = true;
+        }
         return {};
     }
     ovFileSnapshot& snapshot = read.value();
@@ -387,6 +420,7 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
     if (!decoded.problems.empty()) {
         for (const ovDecodeProblem& p : decoded.problems)
             report.problems.push_back(problemText(path, p));
+        unreadable = true;
         return {};
     }
     // The store keeps one item per UID: a UID met again (an exception of a repeating
@@ -403,10 +437,12 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
     }
     if (items.empty()) {
         // A to-do in a calendar kept for appointments only, or a file with nothing of ours.
-        if (known)
+        if (known) {
             report.problems.push_back(path + ": holds no " +
                                       (contacts ? std::string("contact") : std::string("event or to-do")) +
                                       " any more; the item it held is kept");
+            unreadable = true;
+        }
         return {};
     }
 
@@ -502,10 +538,16 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             vdir.reading_.reset();
             vdir.keepFileOnRemove_ = false;
             vdir.byPath_.clear();
+            vdir.unreadable_.clear();
         }
     } done{*this, store};
     if (ovResult<> r = loadIndex(store); !r)
         return r.error();
+    std::vector<ovPimUnreadableFile> unreadableRows;
+    if (ovResult<> r = store.unreadableFiles(unreadableRows); !r)
+        return r.error();
+    for (ovPimUnreadableFile& row : unreadableRows)
+        unreadable_[row.path] = std::move(row);
 
     // Which items the store has, to find rows whose item is gone and items without a file.
     std::map<ovPimItemType, ovPimStore::ItemList> items;
@@ -562,13 +604,24 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             it = gone ? byPath_.erase(it) : std::next(it);
         }
         const auto known = byPath_.find(listed.path);
-        if (known != byPath_.end() && lost == 0) {
-            struct stat st {};
-            const std::string path = absolute(listed.path);
-            if (::stat(path.c_str(), &st) == 0 && sameStamp(st, known->second))
-                continue;
+        struct stat st {};
+        const bool statted = ::stat(absolute(listed.path).c_str(), &st) == 0;
+        if (statted && known != byPath_.end() && lost == 0 && sameStamp(st, known->second))
+            continue;
+        // A file that could not be read before is read again only once it has changed.
+        if (const auto noted = unreadable_.find(listed.path);
+            statted && noted != unreadable_.end() && sameStamp(st, noted->second)) {
+            report.unchanged.push_back(absolute(listed.path) + noted->second.reason);
+            continue;
         }
-        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report); !r)
+        const size_t problemsBefore = report.problems.size();
+        bool unreadable = false;
+        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report, unreadable); !r)
+            return r.error();
+        const std::vector<std::string> problems(report.problems.begin() + static_cast<long>(problemsBefore),
+                                                report.problems.end());
+        if (ovResult<> r = noteReadable(store, listed.path, statted ? &st : nullptr, unreadable, problems);
+            !r)
             return r.error();
     }
 
@@ -587,6 +640,17 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         gone.push_back(row);
+    }
+    // Nor is an unreadable file that is gone remembered any longer.
+    for (const auto& [path, row] : unreadable_) {
+        const std::string folder = path.substr(0, path.find('/'));
+        if (seen.count(path) != 0 ||
+            std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
+            continue;
+        if (struct stat st{}; ::lstat(absolute(path).c_str(), &st) == 0)
+            continue;
+        if (ovResult<> r = store.removeUnreadableFile(path); !r)
+            return r.error();
     }
     for (const ovPimVdirFile& row : gone) {
         byPath_.erase(row.path);
