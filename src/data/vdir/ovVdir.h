@@ -103,6 +103,11 @@ private:
                             bool unreadable, const std::vector<std::string>& problems);
     // Fails when the row's file holds other items too; `refused` says what did not happen.
     ovResult<> refuseShared(ovPimStore& store, const ovPimVdirFile& row, const char* refused) const;
+    // The last step of a sync: a file for each item listed that has none, in pieces.
+    ovResult<> writeFiles(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                          ovVdirSyncReport& report);
+    ovResult<> giveUids(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                        ovVdirSyncReport& report);
     std::string encode(const ovPimItem& item) const;
     void remember(const ovPimVdirFile& row);
 
@@ -113,6 +118,8 @@ private:
     std::map<std::string, ovPimUnreadableFile> unreadable_;
     std::unique_ptr<Reading> reading_;
     bool keepFileOnRemove_ = false;
+    // Saves write no file (the sync writes them itself, many at once).
+    bool noFile_ = false;
     Progress progress_;
 };
 

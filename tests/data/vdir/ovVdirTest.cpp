@@ -503,3 +503,50 @@ TEST_F(Vdir, AWriterBesideALongSyncGetsInBetweenItsPiecesNotAfterTheWhole) {
     EXPECT_LT(savedAt, kFiles);
     EXPECT_EQ(synced.value().added, static_cast<int>(kFiles));
 }
+
+TEST_F(Vdir, FilesForItemsMadeBeforeTheVdirAreWrittenInPiecesAWriterGetsInBetween) {
+    // A large store given a vdir: the sync's last step writes a file for every item.
+    constexpr int kItems = 1500;
+    ASSERT_TRUE(store->beginBatch());
+    for (int i = 0; i < kItems; ++i) {
+        ovPimAppointment a(store);
+        ASSERT_TRUE(a.setStart(46000 + i / 24.0));
+        a.setSubject(u"Made before");
+        ASSERT_TRUE(a.save());
+    }
+    ASSERT_TRUE(store->commitBatch());
+    attach();
+    std::shared_ptr<ovPimStore> other;
+    ASSERT_TRUE(ovPimStore::open((folder / "data" / "orvida.sqlite").string(), other));
+    auto written = [&] {
+        std::error_code ec;
+        size_t n = 0;
+        for (fs::directory_iterator it(folder / "vdir" / "calendar", ec), end; !ec && it != end;
+             it.increment(ec))
+            n += it->path().extension() == ".ics" ? 1 : 0;
+        return n;
+    };
+    std::atomic<bool> finished{false};
+    ovResult<ovVdirSyncReport> synced = ovFail("not run");
+    std::thread syncing([&] {
+        synced = vdir->sync(*store);
+        finished = true;
+    });
+    while (written() == 0 && !finished)
+        std::this_thread::yield();
+    ovPimAppointment a(other);
+    a.setSubject(u"Saved beside the sync");
+    const ovResult<> saved = a.save();
+    const size_t writtenAtSave = written();
+    syncing.join();
+    ASSERT_TRUE(synced) << synced.reason();
+    EXPECT_TRUE(saved) << saved.reason();
+    EXPECT_LT(writtenAtSave, static_cast<size_t>(kItems));
+    EXPECT_EQ(synced.value().written, kItems);
+    EXPECT_TRUE(synced.value().problems.empty()) << joined(synced.value().problems);
+    // Each file whole, no temporary left, and the next sync finds them all in step (the
+    // item saved beside the sync, by a connection without the vdir, gets its file now).
+    EXPECT_EQ(names("calendar").size(), static_cast<size_t>(kItems));
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 1");
+    EXPECT_EQ(appointments().size(), static_cast<size_t>(kItems + 1));
+}
