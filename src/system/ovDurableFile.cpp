@@ -165,7 +165,7 @@ ovResult<> ovDurableFile::placeNew() {
         const int error = errno;
         return ovFail(path_ + (error == EEXIST
                                    ? std::string(": another program made a file of that name meanwhile")
-                                   : ": cannot be put in place: " + std::string(std::strerror(error))));
+                                   : std::string(": cannot be put in place: ") + std::strerror(error)));
     }
     temporary_.clear();
     return {};

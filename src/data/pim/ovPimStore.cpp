@@ -1466,6 +1466,7 @@ ovResult<> ovPimStore::removeUnreadableFile(std::string_view path) {
     ovSqliteStatement::ResetOnExit done(removeUnreadableFile_);
     removeUnreadableFile_.bindText(1, std::string(path));
     if (removeUnreadableFile_.step() != ovSqliteStatement::Step::done)
-        return db_.failure("cannot drop " + std::string(path) + " from the vdir's unreadable files");
+        return db_.failure(
+            std::string("cannot drop ").append(path).append(" from the vdir's unreadable files"));
     return ovResult<>::success();
 }

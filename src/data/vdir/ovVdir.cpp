@@ -383,7 +383,7 @@ ovResult<> ovVdir::noteReadable(ovPimStore& store, const std::string& relative, 
     row.reason =
         problems.front().starts_with(path) ? problems.front().substr(path.size()) : ": " + problems.front();
     if (problems.size() > 1)
-        row.reason += " (and " + std::to_string(problems.size() - 1) + " more)";
+        row.reason.append(" (and ").append(std::to_string(problems.size() - 1)).append(" more)");
     unreadable_[relative] = row;
     return store.putUnreadableFile(row);
 }
@@ -790,7 +790,7 @@ ovResult<> ovVdir::writeFiles(ovPimStore& store, const std::vector<std::unique_p
             unflushed.flush = false;
             ovResult<ovDurableFile> prepared = ovDurableFile::prepare(absolute(row.path), text, unflushed);
             if (!prepared) {
-                report.problems.push_back("the " + std::string(kindName(kind)) +
+                report.problems.push_back(std::string("the ") + kindName(kind) +
                                           " could not be written to its file: " + prepared.reason());
                 continue;
             }

@@ -276,7 +276,7 @@ TEST_F(ovPimToolTest, SyncsKilledAtRandomWriteWholeFilesAndNoItemTwice) {
         ASSERT_TRUE(store->beginBatch());
         for (int i = 0; i < kMadeBefore; ++i) {
             ovPimContact c(store);
-            c.setFileAs(u"Before " + ovToUtf16(std::to_string(i)));
+            c.setFileAs(std::u16string(u"Before ") + ovToUtf16(std::to_string(i)));
             ASSERT_TRUE(c.save());
         }
         ASSERT_TRUE(store->commitBatch());
@@ -356,6 +356,12 @@ TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
     EXPECT_EQ(output, "added 1, changed 0, removed 0, written 1\n");
     EXPECT_EQ(errors.rfind(root + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("orvida pim: 1 file was left as it is"), std::string::npos) << errors;
+    // The next sync does not read the broken file again, and still names it.
+    EXPECT_EQ(run({"--config", config, "sync"}), 1);
+    EXPECT_EQ(output, "added 0, changed 0, removed 0, written 0\n");
+    EXPECT_EQ(errors.rfind(root + "/vdir/people/cut.vcf:1: ", 0), 0u) << errors;
+    EXPECT_NE(errors.find("\n1 file still unreadable, unchanged since an earlier sync"), std::string::npos)
+        << errors;
     ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
     EXPECT_NE(output.find("Ann"), std::string::npos) << output;
     EXPECT_NE(output.find("Made before"), std::string::npos) << output;
