@@ -79,7 +79,12 @@ void ovProgram::tellSync(const ovResult<ovVdirSyncReport>& synced) {
     }
     // Files that could not be taken in are named (their items stay as they were), a few
     // in the box and all of them on the debug output.
+    // Files left out at an earlier sync and unchanged since were told then: the debug
+    // output names them again, the box only counts them beside new ones.
     const std::vector<std::string>& problems = synced.value().problems;
+    const std::vector<std::string>& unchanged = synced.value().unchanged;
+    for (const std::string& p : unchanged)
+        system_.debugOutput("vdir: " + p + " (unchanged since an earlier sync)\n");
     if (problems.empty())
         return;
     constexpr size_t shown = 4;
@@ -93,6 +98,12 @@ void ovProgram::tellSync(const ovResult<ovVdirSyncReport>& synced) {
     if (problems.size() > shown)
         text += "\n... and " + std::to_string(problems.size() - shown) +
                 " more ('orvida pim sync' lists them all).";
+    if (!unchanged.empty()) {
+        text += '\n';
+        text += std::to_string(unchanged.size());
+        text += unchanged.size() == 1 ? " file" : " files";
+        text += " left out before, unchanged since, as well.";
+    }
     showErrorBox(system_, text);
 }
 

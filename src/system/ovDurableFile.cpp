@@ -51,6 +51,10 @@ int ovDurableSteps::flushFolder(int fd) const {
     return ::fsync(fd);
 }
 
+int ovDurableSteps::flushFileSystem(int fd) const {
+    return ::syncfs(fd);
+}
+
 const ovDurableSteps& ovDurableSteps::real() {
     static const ovDurableSteps steps;
     return steps;
@@ -105,7 +109,7 @@ ovResult<ovDurableFile> ovDurableFile::prepare(const std::string& path, std::str
     }
     if (!fd.writeAll(bytes))
         return ovFail(path + ": cannot be written: " + errnoText());
-    if (file.steps_->flushFile(fd.get()) != 0)
+    if (options.flush && file.steps_->flushFile(fd.get()) != 0)
         return ovFail(path + ": cannot be flushed to disk: " + errnoText());
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
@@ -122,6 +126,49 @@ ovResult<> ovDurableFile::commit() {
         return ovFail(path_ + ": cannot be replaced: " + errnoText());
     temporary_.clear();
     return ovSyncFolder(ovParentFolder(path_), *steps_);
+}
+
+ovResult<> ovDurableFile::flushAll(const std::vector<ovDurableFile>& files) {
+    // One pass for each file system the temporaries are on (mostly one).
+    std::vector<dev_t> flushed;
+    for (const ovDurableFile& file : files) {
+        const ovFileDescriptor fd(::open(file.temporary_.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+            return ovFail(file.path_ + ": cannot be flushed to disk: " + errnoText());
+        if (std::find(flushed.begin(), flushed.end(), st.st_dev) != flushed.end())
+            continue;
+        if (file.steps_->flushFileSystem(fd.get()) != 0)
+            return ovFail(file.path_ + ": cannot be flushed to disk: " + errnoText());
+        flushed.push_back(st.st_dev);
+    }
+    return {};
+}
+
+ovResult<> ovDurableFile::placeNew() {
+    if (temporary_.empty())
+        return ovFail(path_ + ": nothing to put in place");
+    int placed = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
+    if (placed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system that cannot refuse to replace: a hard link can, where links exist.
+        placed = ::link(temporary_.c_str(), path_.c_str());
+        if (placed == 0) {
+            ::unlink(temporary_.c_str());
+        } else if (errno == EPERM || errno == EOPNOTSUPP) {
+            // Nor links (a FAT stick): look, then rename.
+            struct stat st {};
+            placed = ::lstat(path_.c_str(), &st) == 0 ? (errno = EEXIST, -1)
+                                                      : steps_->replace(temporary_.c_str(), path_.c_str());
+        }
+    }
+    if (placed != 0) {
+        const int error = errno;
+        return ovFail(path_ + (error == EEXIST
+                                   ? std::string(": another program made a file of that name meanwhile")
+                                   : std::string(": cannot be put in place: ") + std::strerror(error)));
+    }
+    temporary_.clear();
+    return {};
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The three calls whose order makes a replacement durable. The real ones call the
 // system; a test puts its own in to see the order.
@@ -19,6 +20,8 @@ public:
     virtual int flushFile(int fd) const;
     virtual int replace(const char* from, const char* to) const;
     virtual int flushFolder(int fd) const;
+    // Flushes everything written to the file system that holds fd (syncfs).
+    virtual int flushFileSystem(int fd) const;
     static const ovDurableSteps& real();
 };
 
@@ -27,6 +30,9 @@ struct ovDurableOptions {
     // the mode the user's umask allows.
     int mode = -1;
     const ovDurableSteps* steps = nullptr; // nullptr: the real ones
+    // False leaves the temporary unflushed: the caller flushes many at once
+    // (ovDurableFile::flushAll) before it puts any of them in place.
+    bool flush = true;
 };
 
 class ovDurableFile {
@@ -48,6 +54,16 @@ public:
 
     // Puts the temporary in the file's place and makes the rename durable.
     ovResult<> commit();
+
+    // For writing many files at once, each whole or not at all after a crash, at the cost
+    // of a few flushes rather than two a file: prepare each with flush = false, flushAll
+    // them, place each, then ovSyncFolder each folder once.
+    static ovResult<> flushAll(const std::vector<ovDurableFile>& files);
+    // Puts the temporary in the file's place without flushing the folder. Never replaces
+    // a file: when one of that name has appeared since prepare, it fails and the
+    // temporary goes.
+    ovResult<> placeNew();
+    const std::string& path() const { return path_; }
 
     // Writes to a path the user named (an export's --out): a symlink is written through to
     // its target, a FIFO, device or socket is written as a stream (there is no file to

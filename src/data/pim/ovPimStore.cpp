@@ -177,6 +177,19 @@ CREATE TABLE occurrence_window (
 );
 )sql";
 
+// Store version 6: the vdir's files that could not be read as items, by their stamp, so
+// that a sync reads such a file again only once it has changed.
+constexpr char kSchemaUnreadableFiles[] = R"sql(
+CREATE TABLE vdir_unreadable (
+    path TEXT PRIMARY KEY,
+    size INTEGER NOT NULL,
+    mtime_ns INTEGER NOT NULL,
+    ctime_ns INTEGER NOT NULL,
+    inode INTEGER NOT NULL,
+    reason TEXT NOT NULL DEFAULT ''
+) WITHOUT ROWID;
+)sql";
+
 // A query past the kept instances keeps this many days more on the side it went past, so
 // that paging through the date picker does not expand every series at every month.
 constexpr double kOccurrenceMarginDays = 92.0;
@@ -483,6 +496,8 @@ ovResult<> ovPimStore::createSchema() {
     if (r)
         r = db_.exec(kSchemaOccurrences);
     if (r)
+        r = db_.exec(kSchemaUnreadableFiles);
+    if (r)
         r = db_.exec(stamp.c_str());
     if (r)
         r = db_.exec("COMMIT");
@@ -512,6 +527,8 @@ ovResult<> ovPimStore::upgradeSchema() {
         r = db_.exec(kSchemaMultiItemFiles);
     if (r && version < 5)
         r = db_.exec(kSchemaOccurrences);
+    if (r && version < 6)
+        r = db_.exec(kSchemaUnreadableFiles);
     if (r && version < schemaVersion)
         r = db_.exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
     if (r)
@@ -625,6 +642,10 @@ ovResult<> ovPimStore::prepareStatements() {
          "INSERT OR REPLACE INTO vdir_files (kind, item_id, path, mtime_ns, size, digest, ctime_ns) "
          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"},
         {removeVdirFile_, "DELETE FROM vdir_files WHERE path = ?1"},
+        {unreadableFiles_, "SELECT path, size, mtime_ns, ctime_ns, inode, reason FROM vdir_unreadable"},
+        {putUnreadableFile_, "INSERT OR REPLACE INTO vdir_unreadable (path, size, mtime_ns, ctime_ns, inode, "
+                             "reason) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
+        {removeUnreadableFile_, "DELETE FROM vdir_unreadable WHERE path = ?1"},
     };
     for (const auto& s : statements) {
         if (ovResult<> r = db_.prepare(s.sql, s.statement); !r)
@@ -1404,5 +1425,48 @@ ovResult<> ovPimStore::removeVdirFile(std::string_view path) {
     removeVdirFile_.bindText(1, std::string(path));
     if (removeVdirFile_.step() != ovSqliteStatement::Step::done)
         return db_.failure("cannot drop " + std::string(path) + " from the vdir index");
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::unreadableFiles(std::vector<ovPimUnreadableFile>& out) {
+    out.clear();
+    ovSqliteStatement::ResetOnExit done(unreadableFiles_);
+    ovSqliteStatement::Step step;
+    while ((step = unreadableFiles_.step()) == ovSqliteStatement::Step::row) {
+        ovPimUnreadableFile f;
+        f.path = unreadableFiles_.columnText(0);
+        f.size = unreadableFiles_.columnInt(1);
+        f.mtimeNs = unreadableFiles_.columnInt(2);
+        f.ctimeNs = unreadableFiles_.columnInt(3);
+        f.inode = unreadableFiles_.columnInt(4);
+        f.reason = unreadableFiles_.columnText(5);
+        out.push_back(std::move(f));
+    }
+    if (step == ovSqliteStatement::Step::error) {
+        out.clear();
+        return db_.failure("cannot read the vdir's unreadable files");
+    }
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::putUnreadableFile(const ovPimUnreadableFile& file) {
+    ovSqliteStatement::ResetOnExit done(putUnreadableFile_);
+    putUnreadableFile_.bindText(1, file.path);
+    putUnreadableFile_.bindInt(2, file.size);
+    putUnreadableFile_.bindInt(3, file.mtimeNs);
+    putUnreadableFile_.bindInt(4, file.ctimeNs);
+    putUnreadableFile_.bindInt(5, file.inode);
+    putUnreadableFile_.bindText(6, file.reason);
+    if (putUnreadableFile_.step() != ovSqliteStatement::Step::done)
+        return db_.failure("cannot note " + file.path + " as unreadable");
+    return ovResult<>::success();
+}
+
+ovResult<> ovPimStore::removeUnreadableFile(std::string_view path) {
+    ovSqliteStatement::ResetOnExit done(removeUnreadableFile_);
+    removeUnreadableFile_.bindText(1, std::string(path));
+    if (removeUnreadableFile_.step() != ovSqliteStatement::Step::done)
+        return db_.failure(
+            std::string("cannot drop ").append(path).append(" from the vdir's unreadable files"));
     return ovResult<>::success();
 }

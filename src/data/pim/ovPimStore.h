@@ -11,6 +11,7 @@
 #include "data/pim/ovPimOccurrenceSource.h"
 #include "data/pim/ovPimReminder.h"
 #include "data/pim/ovPimSaveHook.h"
+#include "data/pim/ovPimUnreadableFile.h"
 #include "data/pim/ovPimVdirFile.h"
 #include "data/pim/ovSqliteDatabase.h"
 #include "data/pim/ovSqliteStatement.h"
@@ -30,7 +31,7 @@ class ovPimStore : public std::enable_shared_from_this<ovPimStore> {
 public:
     // Kept in the file's user_version; a file with a larger number is refused.
     // Older stores are upgraded in place when opened.
-    static constexpr int schemaVersion = 5;
+    static constexpr int schemaVersion = 6;
     // Kept in the file's application_id: "Orvd".
     static constexpr int32_t applicationId = 0x4F727664;
 
@@ -119,6 +120,11 @@ public:
     ovResult<bool> vdirHasFolder(std::string_view folder);
     ovResult<> putVdirFile(const ovPimVdirFile& file);
     ovResult<> removeVdirFile(std::string_view path);
+    // The vdir's files that could not be read as items (see ovPimUnreadableFile), one row
+    // a path.
+    ovResult<> unreadableFiles(std::vector<ovPimUnreadableFile>& out);
+    ovResult<> putUnreadableFile(const ovPimUnreadableFile& file);
+    ovResult<> removeUnreadableFile(std::string_view path);
 
 private:
     ovPimStore() = default;
@@ -196,6 +202,9 @@ private:
     ovSqliteStatement appointmentSource_;
     ovSqliteStatement contactSource_;
     ovSqliteStatement taskSource_;
+    ovSqliteStatement unreadableFiles_;
+    ovSqliteStatement putUnreadableFile_;
+    ovSqliteStatement removeUnreadableFile_;
     std::shared_ptr<ovPimSaveHook> saveHook_;
     std::shared_ptr<ovPimOccurrenceSource> occurrenceSource_;
 };

@@ -64,6 +64,11 @@ bool sameStamp(const struct stat& st, const ovPimVdirFile& row) {
            ovNanoseconds(st.st_ctim) == row.ctimeNs;
 }
 
+bool sameStamp(const struct stat& st, const ovPimUnreadableFile& row) {
+    return st.st_size == row.size && ovNanoseconds(st.st_mtim) == row.mtimeNs &&
+           ovNanoseconds(st.st_ctim) == row.ctimeNs && static_cast<int64_t>(st.st_ino) == row.inode;
+}
+
 const char* kindName(ovPimItemType kind) {
     return kind == ovPimItemType::appointment ? "appointment"
            : kind == ovPimItemType::task      ? "task"
@@ -227,6 +232,8 @@ ovResult<> ovVdir::unchangedSinceRead(const ovPimVdirFile& row) const {
 }
 
 ovResult<> ovVdir::beforeSave(ovPimStore& store, const ovPimItem& item) {
+    if (noFile_)
+        return {};
     const ovPimItemType kind = item.itemType();
     if (reading_) {
         // The item comes from its file: record the file as read, write nothing.
@@ -356,16 +363,44 @@ void ovVdir::listFolders(std::vector<Listed>& files, std::vector<std::string>& u
     }
 }
 
-ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode,
-                          ovVdirSyncReport& report) {
+ovResult<> ovVdir::noteReadable(ovPimStore& store, const std::string& relative, const struct stat* before,
+                                bool unreadable, const std::vector<std::string>& problems) {
+    const auto noted = unreadable_.find(relative);
+    if (!unreadable || before == nullptr || problems.empty()) {
+        if (noted == unreadable_.end())
+            return {};
+        unreadable_.erase(noted);
+        return store.removeUnreadableFile(relative);
+    }
+    // Kept without the file's name, so that the words stay right when the vdir moves.
+    const std::string path = absolute(relative);
+    ovPimUnreadableFile row;
+    row.path = relative;
+    row.size = static_cast<int64_t>(before->st_size);
+    row.mtimeNs = ovNanoseconds(before->st_mtim);
+    row.ctimeNs = ovNanoseconds(before->st_ctim);
+    row.inode = static_cast<int64_t>(before->st_ino);
+    row.reason =
+        problems.front().starts_with(path) ? problems.front().substr(path.size()) : ": " + problems.front();
+    if (problems.size() > 1)
+        row.reason.append(" (and ").append(std::to_string(problems.size() - 1)).append(" more)");
+    unreadable_[relative] = row;
+    return store.putUnreadableFile(row);
+}
+
+ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDecode, ovVdirSyncReport& report,
+                          bool& unreadable) {
+    unreadable = false;
     const std::string path = absolute(listed.path);
     const auto [first, last] = byPath_.equal_range(listed.path);
     const bool known = first != last;
     ovResult<ovFileSnapshot> read = ovFileSnapshot::read(path);
     if (!read) {
         std::error_code ec;
-        if (fs::exists(path, ec))
+        if (fs::exists(path, ec)) {
             report.problems.push_back(read.reason());
+            unreadable = true;
+        }
         return {};
     }
     ovFileSnapshot& snapshot = read.value();
@@ -387,6 +422,7 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
     if (!decoded.problems.empty()) {
         for (const ovDecodeProblem& p : decoded.problems)
             report.problems.push_back(problemText(path, p));
+        unreadable = true;
         return {};
     }
     // The store keeps one item per UID: a UID met again (an exception of a repeating
@@ -403,10 +439,12 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
     }
     if (items.empty()) {
         // A to-do in a calendar kept for appointments only, or a file with nothing of ours.
-        if (known)
+        if (known) {
             report.problems.push_back(path + ": holds no " +
                                       (contacts ? std::string("contact") : std::string("event or to-do")) +
                                       " any more; the item it held is kept");
+            unreadable = true;
+        }
         return {};
     }
 
@@ -502,10 +540,16 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             vdir.reading_.reset();
             vdir.keepFileOnRemove_ = false;
             vdir.byPath_.clear();
+            vdir.unreadable_.clear();
         }
     } done{*this, store};
     if (ovResult<> r = loadIndex(store); !r)
         return r.error();
+    std::vector<ovPimUnreadableFile> unreadableRows;
+    if (ovResult<> r = store.unreadableFiles(unreadableRows); !r)
+        return r.error();
+    for (ovPimUnreadableFile& row : unreadableRows)
+        unreadable_[row.path] = std::move(row);
 
     // Which items the store has, to find rows whose item is gone and items without a file.
     std::map<ovPimItemType, ovPimStore::ItemList> items;
@@ -562,13 +606,24 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
             it = gone ? byPath_.erase(it) : std::next(it);
         }
         const auto known = byPath_.find(listed.path);
-        if (known != byPath_.end() && lost == 0) {
-            struct stat st {};
-            const std::string path = absolute(listed.path);
-            if (::stat(path.c_str(), &st) == 0 && sameStamp(st, known->second))
-                continue;
+        struct stat st {};
+        const bool statted = ::stat(absolute(listed.path).c_str(), &st) == 0;
+        if (statted && known != byPath_.end() && lost == 0 && sameStamp(st, known->second))
+            continue;
+        // A file that could not be read before is read again only once it has changed.
+        if (const auto noted = unreadable_.find(listed.path);
+            statted && noted != unreadable_.end() && sameStamp(st, noted->second)) {
+            report.unchanged.push_back(absolute(listed.path) + noted->second.reason);
+            continue;
         }
-        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report); !r)
+        const size_t problemsBefore = report.problems.size();
+        bool unreadable = false;
+        if (ovResult<> r = takeIn(store, listed, lost != 0 && lost < rows, report, unreadable); !r)
+            return r.error();
+        const std::vector<std::string> problems(report.problems.begin() + static_cast<long>(problemsBefore),
+                                                report.problems.end());
+        if (ovResult<> r = noteReadable(store, listed.path, statted ? &st : nullptr, unreadable, problems);
+            !r)
             return r.error();
     }
 
@@ -587,6 +642,17 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
         if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
         gone.push_back(row);
+    }
+    // Nor is an unreadable file that is gone remembered any longer.
+    for (const auto& [path, row] : unreadable_) {
+        const std::string folder = path.substr(0, path.find('/'));
+        if (seen.count(path) != 0 ||
+            std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
+            continue;
+        if (struct stat st{}; ::lstat(absolute(path).c_str(), &st) == 0)
+            continue;
+        if (ovResult<> r = store.removeUnreadableFile(path); !r)
+            return r.error();
     }
     for (const ovPimVdirFile& row : gone) {
         byPath_.erase(row.path);
@@ -611,25 +677,164 @@ ovResult<ovVdirSyncReport> ovVdir::sync(ovPimStore& store) {
     std::map<ovPimItemType, std::set<int64_t>> filed;
     for (const auto& [path, row] : byPath_)
         filed[row.kind].insert(row.itemId);
+    std::vector<std::unique_ptr<ovPimItem>> unfiled;
     for (ovPimItemType kind : kKinds) {
         const std::string folder = relativeFolder(kind);
         if (std::find(unlistedFolders.begin(), unlistedFolders.end(), folder) != unlistedFolders.end())
             continue;
-        for (const auto& item : items[kind]) {
-            if (filed[kind].count(item->id()) != 0)
-                continue;
-            // save() gives an item without a uid its own; the hook writes the file.
-            if (ovResult<> r = item->save(); !r) {
-                report.problems.push_back(r.reason());
-                continue;
-            }
-            ++report.written;
-        }
+        for (auto& item : items[kind])
+            if (filed[kind].count(item->id()) == 0)
+                unfiled.push_back(std::move(item));
     }
     done.committed = true;
     if (ovResult<> r = store.commitBatch(); !r)
         return r.error();
+    if (ovResult<> r = writeFiles(store, unfiled, report); !r)
+        return r.error();
     return report;
+}
+
+ovResult<> ovVdir::giveUids(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                            ovVdirSyncReport& report) {
+    std::vector<const ovPimItem*> without;
+    for (const auto& item : unfiled)
+        if (item->uid().empty())
+            without.push_back(item.get());
+    for (size_t i = 0; i < without.size();) {
+        if (i != 0)
+            std::this_thread::sleep_for(kSyncPause);
+        if (ovResult<> r = store.beginBatch(); !r)
+            return r;
+        struct Done {
+            ovVdir& vdir;
+            ovPimStore& store;
+            ~Done() {
+                vdir.noFile_ = false;
+                store.cancelBatch();
+            }
+        } done{*this, store};
+        noFile_ = true;
+        for (const size_t end = std::min(without.size(), i + static_cast<size_t>(kSyncPieceItems)); i < end;
+             ++i) {
+            // As it is now, not as the sync listed it.
+            std::unique_ptr<ovPimItem> item;
+            ovResult<bool> found = store.findById(without[i]->itemType(), without[i]->id(), item);
+            if (!found)
+                return found.error();
+            if (!found.value() || !item->uid().empty())
+                continue;
+            if (ovResult<> r = item->save(); !r) // gives it a UID
+                report.problems.push_back(r.reason());
+        }
+        noFile_ = false;
+        if (ovResult<> r = store.commitBatch(); !r)
+            return r;
+    }
+    return {};
+}
+
+ovResult<> ovVdir::writeFiles(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                              ovVdirSyncReport& report) {
+    // In pieces, as the rest of the sync. A piece's files are written unflushed, flushed in
+    // one pass, put in place and their folders flushed; only then does the store note them,
+    // in the piece's transaction. A crash leaves each file whole or not there (a temporary
+    // the next sync clears), and a file in place that the store has not noted yet is found
+    // by its UID at the next sync and stays with its item. An item without a UID (from a
+    // store older than UIDs) gets one in the store first, so that a file never names a UID
+    // its item does not have.
+    if (ovResult<> r = giveUids(store, unfiled, report); !r)
+        return r;
+    size_t next = 0;
+    while (next < unfiled.size()) {
+        if (next != 0)
+            std::this_thread::sleep_for(kSyncPause);
+        if (ovResult<> r = store.beginBatch(); !r)
+            return r;
+        struct Cancel {
+            ovPimStore& store;
+            bool committed = false;
+            ~Cancel() {
+                if (!committed)
+                    store.cancelBatch();
+            }
+        } cancel{store};
+        const auto pieceStart = std::chrono::steady_clock::now();
+        std::vector<ovPimVdirFile> rows;
+        std::vector<ovDurableFile> files;
+        for (; next < unfiled.size() && files.size() < static_cast<size_t>(kSyncPieceItems) &&
+               std::chrono::steady_clock::now() - pieceStart < kSyncPiece;
+             ++next) {
+            const ovPimItemType kind = unfiled[next]->itemType();
+            const int64_t id = unfiled[next]->id();
+            // As it is now: another process may have changed it, removed it, or given it a
+            // file of its own since the sync listed it.
+            std::unique_ptr<ovPimItem> item;
+            ovResult<bool> found = store.findById(kind, id, item);
+            if (!found)
+                return found.error();
+            ovPimVdirFile row;
+            ovResult<bool> filed = found.value() ? store.vdirFileOf(kind, id, row) : ovResult<bool>(true);
+            if (!filed)
+                return filed.error();
+            if (filed.value() || item->uid().empty())
+                continue;
+            if (ovResult<> r = makeFolderIfNew(store, kind); !r) {
+                report.problems.push_back(r.reason());
+                continue;
+            }
+            const std::string text = encode(*item);
+            row.kind = kind;
+            row.itemId = id;
+            row.path = newFileName(store, kind, item->uid());
+            ovDurableOptions unflushed;
+            unflushed.flush = false;
+            ovResult<ovDurableFile> prepared = ovDurableFile::prepare(absolute(row.path), text, unflushed);
+            if (!prepared) {
+                report.problems.push_back(std::string("the ") + kindName(kind) +
+                                          " could not be written to its file: " + prepared.reason());
+                continue;
+            }
+            row.mtimeNs = prepared.value().mtimeNs();
+            row.size = prepared.value().size();
+            row.digest = ovContentDigest(text);
+            // Held as taken, so that the piece's next names pass it by.
+            byPath_.emplace(row.path, row);
+            rows.push_back(std::move(row));
+            files.push_back(prepared.take());
+        }
+        if (ovResult<> r = ovDurableFile::flushAll(files); !r)
+            return r;
+        std::set<std::string> folders;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (ovResult<> r = files[i].placeNew(); !r) {
+                report.problems.push_back(r.reason() + "; the item gets its file at the next sync");
+                byPath_.erase(rows[i].path);
+                rows[i].path.clear();
+                continue;
+            }
+            folders.insert(ovParentFolder(files[i].path()));
+        }
+        for (const std::string& folder : folders)
+            if (ovResult<> r = ovSyncFolder(folder); !r)
+                return r;
+        for (ovPimVdirFile& row : rows) {
+            if (row.path.empty())
+                continue;
+            // The rename gave the file a change time of its own; noted, so that the next
+            // sync does not read our own write again.
+            struct stat st {};
+            if (::stat(absolute(row.path).c_str(), &st) == 0 && st.st_size == row.size &&
+                ovNanoseconds(st.st_mtim) == row.mtimeNs)
+                row.ctimeNs = ovNanoseconds(st.st_ctim);
+            if (ovResult<> r = store.putVdirFile(row); !r)
+                return r;
+            ++report.written;
+        }
+        cancel.committed = true;
+        if (ovResult<> r = store.commitBatch(); !r)
+            return r;
+    }
+    return {};
 }
 
 ovResult<std::shared_ptr<ovVdir>> ovVdirFromConfig(const std::string& configDir) {

@@ -12,7 +12,8 @@
 // cannot be written fails and changes nothing.
 //
 // A file that cannot be read as an item is named with its line and problem and left
-// alone; the item it held before stays as it was.
+// alone; the item it held before stays as it was. The store remembers it by its stamp,
+// so that later syncs (and starts) do not read it again until it changes.
 //
 // A file may hold several items (a calendar exported whole, an address book of many
 // cards): each is taken in. Orvida does not rewrite or delete such a file, as khal and
@@ -20,6 +21,7 @@
 // keeps every item.
 #include "data/pim/ovPimItem.h"
 #include "data/pim/ovPimSaveHook.h"
+#include "data/pim/ovPimUnreadableFile.h"
 #include "data/pim/ovPimVdirFile.h"
 #include "data/vdir/ovVdirSettings.h"
 
@@ -31,6 +33,7 @@
 #include <vector>
 
 class ovPimStore;
+struct stat;
 
 struct ovVdirSyncReport {
     int added = 0;   // items made from new files
@@ -39,6 +42,9 @@ struct ovVdirSyncReport {
     int written = 0; // files written for items that had none
     // "FILE:LINE: problem" or "FILE: problem", one per file or item left as it was.
     std::vector<std::string> problems;
+    // The same for the files that could not be read at an earlier sync and have not
+    // changed since: they were not read again.
+    std::vector<std::string> unchanged;
 };
 
 class ovVdir : public ovPimSaveHook {
@@ -87,10 +93,21 @@ private:
     void listFolders(std::vector<Listed>& files, std::vector<std::string>& unlistedFolders,
                      ovVdirSyncReport& report) const;
     // mustDecode: some of the file's items left the store another way, so a file that is
-    // as it was must still be read to bring them back.
-    ovResult<> takeIn(ovPimStore& store, const Listed& listed, bool mustDecode, ovVdirSyncReport& report);
+    // as it was must still be read to bring them back. `unreadable` is set when the file
+    // itself could not be read as items (the report says why).
+    ovResult<> takeIn(ovPimStore& store, const Listed& listed, bool mustDecode, ovVdirSyncReport& report,
+                      bool& unreadable);
+    // Remembers a file takeIn found unreadable by the stamp it had before it was read, or
+    // forgets one that was read; `problems` are the report's lines about it.
+    ovResult<> noteReadable(ovPimStore& store, const std::string& relative, const struct stat* before,
+                            bool unreadable, const std::vector<std::string>& problems);
     // Fails when the row's file holds other items too; `refused` says what did not happen.
     ovResult<> refuseShared(ovPimStore& store, const ovPimVdirFile& row, const char* refused) const;
+    // The last step of a sync: a file for each item listed that has none, in pieces.
+    ovResult<> writeFiles(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                          ovVdirSyncReport& report);
+    ovResult<> giveUids(ovPimStore& store, const std::vector<std::unique_ptr<ovPimItem>>& unfiled,
+                        ovVdirSyncReport& report);
     std::string encode(const ovPimItem& item) const;
     void remember(const ovPimVdirFile& row);
 
@@ -98,8 +115,11 @@ private:
     // During sync: the index by path, kept in step with every row written.
     bool syncing_ = false;
     std::multimap<std::string, ovPimVdirFile> byPath_;
+    std::map<std::string, ovPimUnreadableFile> unreadable_;
     std::unique_ptr<Reading> reading_;
     bool keepFileOnRemove_ = false;
+    // Saves write no file (the sync writes them itself, many at once).
+    bool noFile_ = false;
     Progress progress_;
 };
 

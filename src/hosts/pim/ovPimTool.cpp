@@ -474,14 +474,21 @@ public:
             return storeFailure(synced.error());
         out << ovVdirCounts(synced.value()) << "\n";
         // Files left out are told one a line, and make the exit code say so, like an import's.
+        // Those that could not be read at an earlier sync and have not changed were not read again.
         const std::vector<std::string>& problems = synced.value().problems;
+        const std::vector<std::string>& unchanged = synced.value().unchanged;
         for (const std::string& p : problems)
             err_ << p << "\n";
-        if (!problems.empty())
+        for (const std::string& p : unchanged)
+            err_ << p << "\n";
+        if (!unchanged.empty())
+            err_ << unchanged.size() << (unchanged.size() == 1 ? " file" : " files")
+                 << " still unreadable, unchanged since an earlier sync (not read again)\n";
+        const size_t left = problems.size() + unchanged.size();
+        if (left != 0)
             return ovFail(kStoreFailed,
-                          problems.size() == 1
-                              ? std::string("1 file was left as it is (see above)")
-                              : std::to_string(problems.size()) + " files were left as they are (see above)");
+                          left == 1 ? std::string("1 file was left as it is (see above)")
+                                    : std::to_string(left) + " files were left as they are (see above)");
         return {};
     }
     std::shared_ptr<ovVdir> vdir;

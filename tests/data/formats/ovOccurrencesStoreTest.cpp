@@ -135,12 +135,14 @@ TEST_F(ovOccurrencesStoreTest, AStoreOfTheVersionBeforeGetsItsSeriesReadWhenOpen
     store_.reset();
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE "
-                           "occurrence_window; DROP INDEX appointments_repeating; "
-                           "ALTER TABLE appointments DROP COLUMN repeats; PRAGMA user_version = 4;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK)
+    ASSERT_EQ(
+        sqlite3_exec(
+            db,
+            "DROP TABLE vdir_unreadable; DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE "
+            "occurrence_window; DROP INDEX appointments_repeating; "
+            "ALTER TABLE appointments DROP COLUMN repeats; PRAGMA user_version = 4;",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK)
         << sqlite3_errmsg(db);
     sqlite3_close(db);
 

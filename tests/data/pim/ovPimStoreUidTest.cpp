@@ -111,7 +111,8 @@ TEST_F(ovPimStoreUidTest, AVersionTwoStoreIsUpgradedKeepingItsItemsWhichGetAUidW
     ASSERT_TRUE(c.save());
     store.reset();
     // Make the file what the previous version of the store wrote.
-    rawSql(file, "DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE occurrence_window; DROP "
+    rawSql(file, "DROP TABLE vdir_unreadable; DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP "
+                 "TABLE occurrence_window; DROP "
                  "INDEX appointments_repeating; "
                  "ALTER TABLE appointments DROP COLUMN repeats; "
                  "DROP TABLE vdir_files; DROP INDEX contacts_by_uid; DROP INDEX appointments_by_uid; "

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sqlite3.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -187,6 +188,63 @@ TEST_F(Vdir, ABrokenFileIsNamedAndTheItemItHeldStays) {
     put("calendar/dentist.ics", event("dentist-1", "Dentist at ten"));
     sync();
     EXPECT_EQ(subjectOf(appointments()[0]), "Dentist at ten");
+}
+
+TEST_F(Vdir, AFileThatCannotBeReadIsReadAgainOnlyOnceItChanges) {
+    attach();
+    put("calendar/dentist.ics", event("dentist-1", "Dentist"));
+    put("calendar/broken.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:no end in sight\r\n");
+    put("contacts/huge.vcf", card("huge-1", std::string(9 << 20, 'x'), "+49 170 1234567"));
+    const std::string broken = file("calendar/broken.ics").string();
+    const std::string huge = file("contacts/huge.vcf").string();
+    ovVdirSyncReport first = sync();
+    EXPECT_EQ(ovVdirCounts(first), "added 1, changed 0, removed 0, written 0");
+    // The broken calendar twice (no END:VEVENT, no END:VCALENDAR), the card once.
+    ASSERT_EQ(first.problems.size(), 3u) << joined(first.problems);
+    EXPECT_TRUE(first.unchanged.empty());
+    EXPECT_EQ(first.problems[0].rfind(broken + ":", 0), 0u) << joined(first.problems);
+    EXPECT_EQ(first.problems[2].rfind(huge + ": is larger than", 0), 0u) << joined(first.problems);
+
+    // Not read again, at the next sync nor at the next start; still named, with the reason.
+    auto expectSkipped = [&](const ovVdirSyncReport& report) {
+        EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
+        EXPECT_EQ(report.unchanged,
+                  (std::vector<std::string>{first.problems[0] + " (and 1 more)", first.problems[2]}));
+    };
+    expectSkipped(sync());
+    store.reset();
+    ASSERT_TRUE(ovPimStore::open((folder / "data" / "orvida.sqlite").string(), store));
+    attach();
+    expectSkipped(sync());
+
+    // A store of the version before knows no unreadable files: upgraded in place, it reads
+    // them once more and remembers them from then on.
+    store.reset();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder / "data" / "orvida.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(db, "DROP TABLE vdir_unreadable; PRAGMA user_version = 5;", nullptr, nullptr, nullptr),
+        SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    ASSERT_TRUE(ovPimStore::open((folder / "data" / "orvida.sqlite").string(), store));
+    attach();
+    EXPECT_EQ(sync().problems, first.problems);
+    expectSkipped(sync());
+
+    // Changed, it is read again: still broken, it is named afresh; mended, it comes in.
+    put("calendar/broken.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:still no end\r\n");
+    const ovVdirSyncReport again = sync();
+    ASSERT_FALSE(again.problems.empty());
+    for (const std::string& p : again.problems)
+        EXPECT_EQ(p.rfind(broken + ":", 0), 0u) << p;
+    EXPECT_EQ(again.unchanged.size(), 1u);
+    put("calendar/broken.ics", event("mended-1", "Mended"));
+    fs::remove(file("contacts/huge.vcf"));
+    EXPECT_EQ(counts(), "added 1, changed 0, removed 0, written 0");
+    const ovVdirSyncReport after = sync();
+    EXPECT_TRUE(after.problems.empty() && after.unchanged.empty()) << joined(after.unchanged);
+    EXPECT_EQ(appointments().size(), 2u);
 }
 
 TEST_F(Vdir, ItemsMadeBeforeTheVdirGetFilesAndEverySaveRewritesItsOwnFile) {
@@ -444,4 +502,51 @@ TEST_F(Vdir, AWriterBesideALongSyncGetsInBetweenItsPiecesNotAfterTheWhole) {
     EXPECT_TRUE(saved) << saved.reason();
     EXPECT_LT(savedAt, kFiles);
     EXPECT_EQ(synced.value().added, static_cast<int>(kFiles));
+}
+
+TEST_F(Vdir, FilesForItemsMadeBeforeTheVdirAreWrittenInPiecesAWriterGetsInBetween) {
+    // A large store given a vdir: the sync's last step writes a file for every item.
+    constexpr int kItems = 1500;
+    ASSERT_TRUE(store->beginBatch());
+    for (int i = 0; i < kItems; ++i) {
+        ovPimAppointment a(store);
+        ASSERT_TRUE(a.setStart(46000 + i / 24.0));
+        a.setSubject(u"Made before");
+        ASSERT_TRUE(a.save());
+    }
+    ASSERT_TRUE(store->commitBatch());
+    attach();
+    std::shared_ptr<ovPimStore> other;
+    ASSERT_TRUE(ovPimStore::open((folder / "data" / "orvida.sqlite").string(), other));
+    auto written = [&] {
+        std::error_code ec;
+        size_t n = 0;
+        for (fs::directory_iterator it(folder / "vdir" / "calendar", ec), end; !ec && it != end;
+             it.increment(ec))
+            n += it->path().extension() == ".ics" ? 1 : 0;
+        return n;
+    };
+    std::atomic<bool> finished{false};
+    ovResult<ovVdirSyncReport> synced = ovFail("not run");
+    std::thread syncing([&] {
+        synced = vdir->sync(*store);
+        finished = true;
+    });
+    while (written() == 0 && !finished)
+        std::this_thread::yield();
+    ovPimAppointment a(other);
+    a.setSubject(u"Saved beside the sync");
+    const ovResult<> saved = a.save();
+    const size_t writtenAtSave = written();
+    syncing.join();
+    ASSERT_TRUE(synced) << synced.reason();
+    EXPECT_TRUE(saved) << saved.reason();
+    EXPECT_LT(writtenAtSave, static_cast<size_t>(kItems));
+    EXPECT_EQ(synced.value().written, kItems);
+    EXPECT_TRUE(synced.value().problems.empty()) << joined(synced.value().problems);
+    // Each file whole, no temporary left, and the next sync finds them all in step (the
+    // item saved beside the sync, by a connection without the vdir, gets its file now).
+    EXPECT_EQ(names("calendar").size(), static_cast<size_t>(kItems));
+    EXPECT_EQ(counts(), "added 0, changed 0, removed 0, written 1");
+    EXPECT_EQ(appointments().size(), static_cast<size_t>(kItems + 1));
 }

@@ -182,7 +182,8 @@ TEST_F(ovReminderSchedulerTest, AVersionOneStoreIsUpgradedAndKeepsItsItems) {
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(
         sqlite3_exec(db,
-                     "DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP TABLE occurrence_window; "
+                     "DROP TABLE vdir_unreadable; DROP TABLE occurrences; DROP TABLE occurrence_spans; DROP "
+                     "TABLE occurrence_window; "
                      "DROP INDEX appointments_repeating; ALTER TABLE appointments DROP COLUMN repeats; "
                      "DROP TABLE fired_reminders; DROP INDEX appointments_by_reminder; "
                      "DROP INDEX tasks_by_reminder; DROP TABLE vdir_files; "
