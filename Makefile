@@ -58,6 +58,7 @@ screenshots: build
 
 bench: build
 	$(BUILD)/bin/orvida_bench
+	$(BUILD)/bin/orvida_start_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

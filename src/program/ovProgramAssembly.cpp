@@ -40,10 +40,12 @@ void buildTree(ovApp& app) {
 }
 
 // The pictures drawn for the screen, kept in the user's cache; when they cannot be had
-// the program says why on standard error and shows the pictures it ships with.
+// the program says why on standard error and shows the pictures it ships with. The
+// stamp names the version and the digest of the drawing's sources, so a set drawn by
+// an older drawing of the same version is drawn again.
 std::string displayPictures(int width, int height) {
-    const ovResult<std::string> folder =
-        ovPicturesForDisplay(ovPictureCacheRoot(), {width, height}, "orvida " ORVIDA_VERSION);
+    const ovResult<std::string> folder = ovPicturesForDisplay(
+        ovPictureCacheRoot(), {width, height}, "orvida " ORVIDA_VERSION " pictures " ORVIDA_PICTURES_DIGEST);
     if (folder)
         return folder.value();
     std::fprintf(stderr, "orvida: %s; showing the shipped pictures\n", folder.reason().c_str());
