@@ -203,6 +203,52 @@ void blendRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int coun
         dst[k] = blendPremultiplied(dst[k], src[k], opacity);
 }
 
+// One row of a glyph's coverage laid over the destination in the colour: each pixel
+// becomes mixColor(dst, color, coverage), left alone where the coverage is 0. The same
+// sums four pixels at a time where the processor allows; every intermediate fits in
+// 16 bits (at most 255 * 255 + 255 + 128).
+void glyphRow(uint32_t* __restrict dst, const uint8_t* __restrict cover, int count, uint32_t color) {
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i colorMask = _mm_set1_epi32(static_cast<int>(kColorMask));
+    const __m128i all = _mm_set1_epi16(255);
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i c32 = _mm_set1_epi32(static_cast<int>(color));
+    const __m128i c16 = _mm_unpacklo_epi8(c32, zero);
+    for (; k + 4 <= count; k += 4) {
+        uint32_t four = 0;
+        std::memcpy(&four, cover + k, 4);
+        if (four == 0)
+            continue;
+        __m128i* out = reinterpret_cast<__m128i*>(dst + k);
+        if (four == 0xFFFFFFFFu) {
+            _mm_storeu_si128(out, c32);
+            continue;
+        }
+        const __m128i a8 = _mm_cvtsi32_si128(static_cast<int>(four));
+        const __m128i a16 = _mm_unpacklo_epi8(a8, zero);
+        const __m128i untouched = _mm_cmpeq_epi32(_mm_unpacklo_epi16(a16, zero), zero);
+        const __m128i spread = _mm_unpacklo_epi16(_mm_unpacklo_epi8(a8, a8), _mm_unpacklo_epi8(a8, a8));
+        const __m128i d = _mm_loadu_si128(out);
+        auto mix = [&](__m128i a, __m128i d16) {
+            __m128i v = _mm_add_epi16(
+                _mm_add_epi16(_mm_mullo_epi16(c16, a), _mm_mullo_epi16(d16, _mm_sub_epi16(all, a))), half);
+            return _mm_srli_epi16(_mm_add_epi16(v, _mm_srli_epi16(v, 8)), 8);
+        };
+        const __m128i lo = mix(_mm_unpacklo_epi8(spread, zero), _mm_unpacklo_epi8(d, zero));
+        const __m128i hi = mix(_mm_unpackhi_epi8(spread, zero), _mm_unpackhi_epi8(d, zero));
+        const __m128i mixed = _mm_and_si128(_mm_packus_epi16(lo, hi), colorMask);
+        _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(untouched, d), _mm_andnot_si128(untouched, mixed)));
+    }
+#endif
+    for (; k < count; ++k) {
+        const uint32_t a = cover[k];
+        if (a != 0)
+            dst[k] = a == 255 ? color : mixColor(dst[k], color, a);
+    }
+}
+
 bool isLineBreak(char32_t c) {
     return c == U'\n' || c == U'\r';
 }
@@ -632,13 +678,7 @@ void ovCanvas::drawGlyphRun(size_t begin, size_t end, int x, int baseline, const
             continue;
         for (long long y = y0; y < y1; ++y) {
             const uint8_t* cover = g.coverage.data() + static_cast<size_t>(y - gy) * g.width + (x0 - gx);
-            uint32_t* dst = target_->row(static_cast<int>(y)) + x0;
-            for (long long xx = 0; xx < x1 - x0; ++xx) {
-                const uint32_t a = cover[xx];
-                if (a == 0)
-                    continue;
-                dst[xx] = a == 255 ? color : mixColor(dst[xx], color, a);
-            }
+            glyphRow(target_->row(static_cast<int>(y)) + x0, cover, static_cast<int>(x1 - x0), color);
         }
     }
 }
