@@ -1,6 +1,7 @@
 #include "pickers/ovDatePicker.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "pickers/ovDatePickerLayout.h"
 #include "pickers/ovDatePickerSystem.h"
 #include "shell/ovApp.h"
@@ -10,6 +11,7 @@
 #include "system/ovDateTime.h"
 #include "system/ovSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace L = ovDatePickerLayout;
@@ -151,8 +153,20 @@ void ovDatePicker::drawPage(const ovDatePickerLayout::Grid& g) {
         dc.moveTo(0, g.top + i * g.cellHeight);
         dc.lineTo(g.screenRight, g.top + i * g.cellHeight);
     }
+    // The faces grow with the screen's height, the cells with its width: on a tall
+    // narrow screen the names take a smaller face, so that each keeps a gap beside it.
+    // Every name is in the face the widest of them needs.
     ovFontSet* fonts = ovFontSet::instance();
-    ovFontScope bold(*fonts, dc, fonts->bold12.get());
+    const ovRect first = g.header(0);
+    const int gap = std::max(1, (first.right - first.left) / 10);
+    const ovRect room{first.left + gap, first.top, first.right - gap, first.bottom};
+    const ovFont* face = fonts->bold12.get();
+    for (const char16_t* name : kWeekdayNames) {
+        const ovFont* faces[] = {face, fonts->bold10.get()};
+        const ovFont* fitting = ovFaceForLine(dc, name, faces, room);
+        face = fitting != nullptr ? fitting : fonts->bold10.get();
+    }
+    ovFontScope bold(*fonts, dc, face);
     dc.setTextColor(kBlack);
     for (int c = 0; c < L::columns; ++c) {
         dc.drawText(kWeekdayNames[c], g.header(c), ovTextCenter | ovTextVCenter);

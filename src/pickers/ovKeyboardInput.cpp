@@ -9,6 +9,8 @@
 #include "shell/ovNavigator.h"
 #include "shell/ovScreenGeometry.h"
 
+#include <algorithm>
+
 namespace {
 constexpr ovColor kShadow = 0x505050;
 constexpr ovColor kText = 0xFFFFFF;
@@ -119,8 +121,11 @@ void ovKeyboardInput::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     }
 
     using namespace ovKeyboardLayout;
-    const ovRect box{fracWidth(textBoxLeft), fracHeight(textBoxTop), fracWidth(textBoxRight),
-                     fracHeight(textBoxBottom)};
+    // The text keeps clear of the box's frame, drawn at the field's edges.
+    const ovRect field{fracWidth(textBoxLeft), fracHeight(textBoxTop), fracWidth(textBoxRight),
+                       fracHeight(textBoxBottom)};
+    const int inset = std::max(2, (field.right - field.left) / 40);
+    const ovRect box{field.left + inset, field.top, field.right - inset, field.bottom};
     const bool showPrompt = inputText.empty();
     // One line in the box: in the frame's face where it has room, else in the smaller
     // one; a text longer still shows its end, where the typing goes on, after "...".
