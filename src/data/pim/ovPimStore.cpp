@@ -227,9 +227,9 @@ constexpr char kOccurrenceColumns[] =
     "FROM occurrence_spans os CROSS JOIN occurrences o ON o.id = os.id CROSS JOIN appointments a ON a.id = "
     "o.item_id "
     "WHERE os.start_min <= ?2 AND os.end_max >= ?1 AND o.start_time <= ?2 AND o.end_time >= ?1 ";
-constexpr char kContactColumns[] =
+constexpr char kContactColumnList[] =
     "SELECT id, file_as, first_name, home_phone, mobile_phone, business_phone, "
-    "business_fax, email1, uid, NULL FROM contacts ";
+    "business_fax, email1, uid, NULL";
 constexpr char kTaskColumns[] = "SELECT id, subject, importance, start_date, due_date, reminder_set, "
                                 "reminder_time, uid, NULL FROM tasks ";
 
@@ -550,11 +550,13 @@ ovResult<> ovPimStore::prepareStatements() {
     const std::string occurrencesOnly = std::string(kOccurrenceColumns) + "ORDER BY 2, 1";
     const std::string all =
         std::string(kAppointmentColumns) + "FROM appointments a ORDER BY a.start_time, a.id";
-    const std::string contactsAll = std::string(kContactColumns) + "ORDER BY file_as_key, id";
+    const std::string contactColumns = std::string(kContactColumnList) + " FROM contacts ";
+    const std::string contactsAll = contactColumns + "ORDER BY file_as_key, id";
+    // Without an ORDER BY: SQLite would copy every found row into a sorter, which costs more
+    // than the search itself; contactsWithNamePrefix orders the rows by the key read here.
     const std::string contactsPrefix =
-        std::string(kContactColumns) +
-        "WHERE (file_as_key >= ?1 AND file_as_key < ?2) OR (first_name_key >= ?1 AND first_name_key < ?2) "
-        "ORDER BY file_as_key, id";
+        std::string(kContactColumnList) + ", file_as_key FROM contacts " +
+        "WHERE (file_as_key >= ?1 AND file_as_key < ?2) OR (first_name_key >= ?1 AND first_name_key < ?2)";
     const std::string appointmentReminders =
         std::string("SELECT id, ") + kAppointmentReminderDue + ", subject, location, start_time " +
         "FROM appointments WHERE reminder_set = 1 AND repeats IS NOT 1 AND " + kAppointmentReminderDue +
@@ -563,11 +565,11 @@ ovResult<> ovPimStore::prepareStatements() {
     const std::string allTasks = std::string(kTaskColumns) + "ORDER BY id";
     const std::string appointmentByUid =
         std::string(kAppointmentColumns) + "FROM appointments a WHERE a.uid = ?1 ORDER BY a.id LIMIT 1";
-    const std::string contactByUid = std::string(kContactColumns) + "WHERE uid = ?1 ORDER BY id LIMIT 1";
+    const std::string contactByUid = contactColumns + "WHERE uid = ?1 ORDER BY id LIMIT 1";
     const std::string taskByUid = std::string(kTaskColumns) + "WHERE uid = ?1 ORDER BY id LIMIT 1";
     const std::string appointmentById =
         std::string(kAppointmentColumns) + "FROM appointments a WHERE a.id = ?1";
-    const std::string contactById = std::string(kContactColumns) + "WHERE id = ?1";
+    const std::string contactById = contactColumns + "WHERE id = ?1";
     const std::string taskById = std::string(kTaskColumns) + "WHERE id = ?1";
     const std::string taskReminders =
         std::string("SELECT id, reminder_time, subject, '', reminder_time FROM tasks ") +
@@ -687,21 +689,20 @@ ovResult<> ovPimStore::appointments(ItemList& out) {
 }
 
 ovResult<> ovPimStore::appointmentsOverlapping(double from, double to, ItemList& out) {
-    if (ovResult<> r = keepOccurrences(from, to); !r)
-        return r;
-    ovSqliteStatement::ResetOnExit done(overlappingAppointments_);
-    overlappingAppointments_.bindDouble(1, from);
-    overlappingAppointments_.bindDouble(2, to);
-    return readAppointments(overlappingAppointments_, out);
+    return readOverlapping(overlappingAppointments_, from, to, out);
 }
 
 ovResult<> ovPimStore::occurrencesOverlapping(double from, double to, ItemList& out) {
+    return readOverlapping(occurrencesOverlapping_, from, to, out);
+}
+
+ovResult<> ovPimStore::readOverlapping(ovSqliteStatement& statement, double from, double to, ItemList& out) {
     if (ovResult<> r = keepOccurrences(from, to); !r)
         return r;
-    ovSqliteStatement::ResetOnExit done(occurrencesOverlapping_);
-    occurrencesOverlapping_.bindDouble(1, from);
-    occurrencesOverlapping_.bindDouble(2, to);
-    return readAppointments(occurrencesOverlapping_, out);
+    ovSqliteStatement::ResetOnExit done(statement);
+    statement.bindDouble(1, from);
+    statement.bindDouble(2, to);
+    return readAppointments(statement, out);
 }
 
 ovResult<bool> ovPimStore::readOccurrenceWindow(double& from, double& to) {
@@ -897,10 +898,15 @@ ovResult<> ovPimStore::keepOccurrences(double from, double to) {
     return r;
 }
 
-ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out) {
+ovResult<> ovPimStore::readContacts(ovSqliteStatement& statement, ItemList& out,
+                                    std::vector<std::string>* keys) {
     out.clear();
+    if (keys != nullptr)
+        keys->clear();
     ovSqliteStatement::Step step;
     while ((step = statement.step()) == ovSqliteStatement::Step::row) {
+        if (keys != nullptr)
+            keys->emplace_back(statement.columnText(10));
         auto item = std::make_unique<ovPimContact>(weak_from_this());
         item->id_ = statement.columnInt(0);
         item->fileAs_ = ovToUtf16(statement.columnText(1));
@@ -941,7 +947,27 @@ ovResult<> ovPimStore::contactsWithNamePrefix(std::u16string_view text, ItemList
     ovSqliteStatement::ResetOnExit done(contactsByPrefix_);
     contactsByPrefix_.bindText(1, low);
     contactsByPrefix_.bindText(2, high);
-    return readContacts(contactsByPrefix_, out);
+    ItemList found;
+    std::vector<std::string> keys;
+    if (ovResult<> r = readContacts(contactsByPrefix_, found, &keys); !r) {
+        out.clear();
+        return r;
+    }
+    // The order of contacts(): by key, then by id. std::string compares bytes as unsigned,
+    // as SQLite's BINARY collation does.
+    std::vector<size_t> order(found.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (const int c = keys[a].compare(keys[b]); c != 0)
+            return c < 0;
+        return found[a]->id_ < found[b]->id_;
+    });
+    out.clear();
+    out.reserve(found.size());
+    for (const size_t i : order)
+        out.push_back(std::move(found[i]));
+    return ovResult<>::success();
 }
 
 ovResult<> ovPimStore::tasks(ItemList& out) {

@@ -135,7 +135,12 @@ private:
     ovResult<> prepareStatements();
 
     ovResult<> readAppointments(ovSqliteStatement& statement, ItemList& out);
-    ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out);
+    // The appointments a statement finds between from (?1) and to (?2), once the occurrences
+    // of repeating ones are kept for that range.
+    ovResult<> readOverlapping(ovSqliteStatement& statement, double from, double to, ItemList& out);
+    // With keys, also the file_as_key of each row, from the statement's column 10.
+    ovResult<> readContacts(ovSqliteStatement& statement, ItemList& out,
+                            std::vector<std::string>* keys = nullptr);
     ovResult<> readReminders(ovSqliteStatement& statement, ovPimItemType kind, double from, double to,
                              size_t limit, std::vector<ovPimReminder>& out);
     // alsoKeep writes what goes with the item's row (an appointment's instances) before the
