@@ -103,13 +103,19 @@ std::string dayKey(const icaltimetype& t) {
     return icaltime_as_ical_string(day);
 }
 
+// A cancelled event or to-do, or a to-do already done, has no instance to show.
 bool isCancelled(icalcomponent* c) {
     icalproperty* p = icalcomponent_get_first_property(c, ICAL_STATUS_PROPERTY);
-    return p != nullptr && icalproperty_get_status(p) == ICAL_STATUS_CANCELLED;
+    if (p == nullptr)
+        return false;
+    const icalproperty_status status = icalproperty_get_status(p);
+    return status == ICAL_STATUS_CANCELLED ||
+           (status == ICAL_STATUS_COMPLETED && icalcomponent_isa(c) == ICAL_VTODO_COMPONENT);
 }
 
 // An event's start and how long it lasts, in seconds of its own wall clock for timed
-// events and whole days for all-day ones.
+// events and whole days for all-day ones. A to-do lasts from its start to its due time;
+// one with a due time only starts and ends there, and its rule counts from it.
 struct Span {
     ZonedTime start;
     icaldurationtype length = icaldurationtype_null_duration();
@@ -117,10 +123,14 @@ struct Span {
 
 std::optional<Span> spanOf(icalcomponent* calendar, icalcomponent* event) {
     Span span;
+    const bool todo = icalcomponent_isa(event) == ICAL_VTODO_COMPONENT;
+    const ZonedTime end = timeOf(
+        calendar, icalcomponent_get_first_property(event, todo ? ICAL_DUE_PROPERTY : ICAL_DTEND_PROPERTY));
     span.start = timeOf(calendar, icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY));
+    if (icaltime_is_null_time(span.start.time) && todo)
+        span.start = end;
     if (icaltime_is_null_time(span.start.time))
         return std::nullopt;
-    const ZonedTime end = timeOf(calendar, icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY));
     if (!icaltime_is_null_time(end.time)) {
         icaltimetype a = span.start.time, b = end.time;
         if (span.start.zone != nullptr)
@@ -135,7 +145,7 @@ std::optional<Span> spanOf(icalcomponent* calendar, icalcomponent* event) {
         span.length = icalproperty_get_duration(d);
     }
     // An all-day event that ends where it starts (or says nothing of its end) is that one day.
-    if (span.start.time.is_date && icaldurationtype_as_int(span.length) <= 0)
+    if (span.start.time.is_date && icaldurationtype_as_int(span.length) <= 0 && !todo)
         span.length = icaldurationtype_from_int(86400);
     if (icaldurationtype_as_int(span.length) < 0)
         span.length = icaldurationtype_null_duration();
@@ -284,15 +294,7 @@ private:
             at.minute = st.minute;
             at.second = st.second;
         } else {
-            std::tm tm{};
-            tm.tm_year = st.year - 1900;
-            tm.tm_mon = st.month - 1;
-            tm.tm_mday = st.day;
-            tm.tm_hour = st.hour;
-            tm.tm_min = st.minute;
-            tm.tm_sec = st.second;
-            tm.tm_isdst = -1;
-            const time_t seconds = std::mktime(&tm);
+            const time_t seconds = ovTimeFromLocal(st);
             if (seconds == static_cast<time_t>(-1))
                 return;
             at = icaltime_from_timet_with_zone(seconds, 0, span.start.zone);
@@ -340,10 +342,8 @@ private:
     bool repeats_ = false;
 };
 
-} // namespace
-
-ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
-                                                        bool* repeats) {
+ovResult<std::vector<ovOccurrence>> expandComponents(std::string_view calendarText, icalcomponent_kind kind,
+                                                     double from, double to, bool* repeats) {
     if (repeats != nullptr)
         *repeats = false;
     ComponentPtr root(ovParseCalendarText(calendarText));
@@ -357,8 +357,8 @@ ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calenda
     Expander expander(calendar, Window{from, to});
     std::vector<std::pair<icalcomponent*, std::string>> masters;
     // Overrides first, so that each master knows which of its instances they replace.
-    for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e != nullptr;
-         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+    for (icalcomponent* e = icalcomponent_get_first_component(calendar, kind); e != nullptr;
+         e = icalcomponent_get_next_component(calendar, kind)) {
         const std::string uid = ovPropertyText(e, ICAL_UID_PROPERTY);
         if (icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY) != nullptr)
             expander.addOverride(e, uid);
@@ -370,4 +370,16 @@ ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calenda
     if (repeats != nullptr)
         *repeats = expander.repeats();
     return expander.take();
+}
+
+} // namespace
+
+ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
+                                                        bool* repeats) {
+    return expandComponents(calendarText, ICAL_VEVENT_COMPONENT, from, to, repeats);
+}
+
+ovResult<std::vector<ovOccurrence>> ovExpandTaskOccurrences(std::string_view calendarText, double from,
+                                                            double to, bool* repeats) {
+    return expandComponents(calendarText, ICAL_VTODO_COMPONENT, from, to, repeats);
 }

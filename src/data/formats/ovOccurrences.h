@@ -29,3 +29,8 @@ struct ovOccurrence {
 // set when the text holds a rule, extra dates or an override, whatever the window.
 ovResult<std::vector<ovOccurrence>> ovExpandOccurrences(std::string_view calendarText, double from, double to,
                                                         bool* repeats = nullptr);
+// The same for the to-dos (VTODO) of the text: an instance starts at its start and ends
+// at its due time (a to-do with a due time only, at that time), and one done
+// (STATUS:COMPLETED) is left out as a cancelled one is.
+ovResult<std::vector<ovOccurrence>> ovExpandTaskOccurrences(std::string_view calendarText, double from,
+                                                            double to, bool* repeats = nullptr);

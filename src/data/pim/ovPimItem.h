@@ -57,6 +57,8 @@ protected:
     ovPimItem& operator=(const ovPimItem&) = default;
 
     virtual ovResult<> saveTo(ovPimStore& store) = 0;
+    // The store the item belongs to, or null when it has none or it is closed.
+    std::shared_ptr<ovPimStore> store() const { return store_.lock(); }
 
 private:
     friend class ovPimStore;

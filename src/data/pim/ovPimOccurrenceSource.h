@@ -1,5 +1,5 @@
 #pragma once
-// Where the store learns the instances of a repeating appointment. The store keeps only
+// Where the store learns the instances of a repeating appointment or to-do. The store keeps only
 // the text an item was read from; reading rules out of it belongs to the calendar format
 // above, which the store is given when it is opened for the program. Without one, every
 // appointment is its own single occurrence.
@@ -28,4 +28,11 @@ public:
     // shows these instances instead of the item's own start and end. False, with `out`
     // empty, for a text of one plain event or one that cannot be read.
     virtual bool expand(std::string_view text, double from, double to, std::vector<ovPimOccurrence>& out) = 0;
+    // The same for a repeating to-do: an instance ends at its due time.
+    virtual bool expandTasks(std::string_view text, double from, double to,
+                             std::vector<ovPimOccurrence>& out) = 0;
 };
+
+// Whether a text may describe a series (names a rule, extra dates or an override); false
+// for most items, which are then never parsed.
+bool ovPimTextMayRepeat(std::string_view text);

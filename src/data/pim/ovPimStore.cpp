@@ -199,19 +199,6 @@ constexpr double kLongestOccurrenceWindowDays = 20 * 366.0;
 // found when the window moves on.
 constexpr double kReminderLookAheadDays = 31.0;
 
-// Whether a text may describe a series; false for most items, which are then never parsed.
-bool mayRepeat(std::string_view text) {
-    static const std::string_view words[] = {"RRULE", "RDATE", "RECURRENCE-ID"};
-    for (std::string_view word : words) {
-        auto found = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-            return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
-        });
-        if (found != text.end())
-            return true;
-    }
-    return false;
-}
-
 constexpr char kAppointmentReminderDue[] = "(start_time - reminder_minutes / 1440.0)";
 constexpr char kNotFired[] =
     "NOT EXISTS (SELECT 1 FROM fired_reminders f WHERE f.kind = ?3 AND f.item_id = id AND f.due = ";
@@ -653,7 +640,7 @@ ovResult<> ovPimStore::prepareStatements() {
         if (ovResult<> r = db_.prepare(s.sql, s.statement); !r)
             return r;
     }
-    return ovResult<>::success();
+    return taskSeries_.prepare(db_);
 }
 
 ovResult<> ovPimStore::readAppointments(ovSqliteStatement& statement, ItemList& out) {
@@ -748,7 +735,7 @@ ovResult<> ovPimStore::indexOccurrences(const ovPimAppointment& item, bool& repe
     repeats = false;
     if (ovResult<> r = removeOccurrencesOf(item.id_); !r)
         return r;
-    if (!occurrenceSource_ || !mayRepeat(item.sourceText()))
+    if (!occurrenceSource_ || !ovPimTextMayRepeat(item.sourceText()))
         return ovResult<>::success();
     double from = 0, to = 0;
     ovResult<bool> window = readOccurrenceWindow(from, to);
@@ -796,7 +783,7 @@ ovResult<> ovPimStore::readUnreadAppointments() {
         if (!r)
             break;
         std::vector<ovPimOccurrence> found;
-        const bool repeats = mayRepeat(u.source) && occurrenceSource_->expand(u.source, 0, 0, found);
+        const bool repeats = ovPimTextMayRepeat(u.source) && occurrenceSource_->expand(u.source, 0, 0, found);
         {
             ovSqliteStatement::ResetOnExit done(setRepeats_);
             setRepeats_.bindInt(1, u.id);
@@ -975,6 +962,13 @@ ovResult<> ovPimStore::tasks(ItemList& out) {
     return readTasks(allTasks_, out);
 }
 
+ovPimTaskDates ovPimStore::taskDatesAt(const ovPimTask& task, double now) {
+    ovPimTaskDates dates{task.startDate(), task.dueDate(), task.reminderTime()};
+    if (occurrenceSource_)
+        (void)ovPimTaskSeries::nextInstance(*occurrenceSource_, task, now, dates);
+    return dates;
+}
+
 ovResult<> ovPimStore::readTasks(ovSqliteStatement& statement, ItemList& out) {
     out.clear();
     ovSqliteStatement::Step step;
@@ -1062,6 +1056,18 @@ ovResult<> ovPimStore::reminders(double from, double to, size_t limit, std::vect
         ovResult<> r = keepOccurrences(from, until);
         if (r)
             r = readReminders(occurrenceReminders_, ovPimItemType::appointment, from, until, limit, out);
+        // A repeating task reminds for each instance instead of by its own reminder time,
+        // which is its first instance's (and that one may be cancelled).
+        std::set<int64_t> repeating;
+        const auto own = static_cast<std::ptrdiff_t>(out.size());
+        if (r)
+            r = taskSeries_.reminders(db_, *occurrenceSource_, from, until, out, repeating);
+        out.erase(std::remove_if(out.begin(), out.begin() + own,
+                                 [&](const ovPimReminder& one) {
+                                     return one.kind == ovPimItemType::task &&
+                                            repeating.count(one.itemId) != 0;
+                                 }),
+                  out.begin() + own);
         if (!r) {
             out.clear();
             return r;
@@ -1196,7 +1202,7 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
     if (item.id_ != 0)
         s.bindInt(9, item.id_);
     // Settled below once the row has its id; a text that cannot repeat is settled now.
-    if (mayRepeat(item.sourceText()))
+    if (ovPimTextMayRepeat(item.sourceText()))
         s.bindDouble(10, std::nan(""));
     else
         s.bindInt(10, 0);
@@ -1204,7 +1210,7 @@ ovResult<> ovPimStore::saveAppointment(ovPimAppointment& item) {
         bool repeats = false;
         if (ovResult<> r = indexOccurrences(item, repeats); !r)
             return r;
-        if (occurrenceSource_ && mayRepeat(item.sourceText())) {
+        if (occurrenceSource_ && ovPimTextMayRepeat(item.sourceText())) {
             ovSqliteStatement::ResetOnExit done(setRepeats_);
             setRepeats_.bindInt(1, item.id_);
             setRepeats_.bindInt(2, repeats ? 1 : 0);

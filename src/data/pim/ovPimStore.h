@@ -11,6 +11,7 @@
 #include "data/pim/ovPimOccurrenceSource.h"
 #include "data/pim/ovPimReminder.h"
 #include "data/pim/ovPimSaveHook.h"
+#include "data/pim/ovPimTaskSeries.h"
 #include "data/pim/ovPimUnreadableFile.h"
 #include "data/pim/ovPimVdirFile.h"
 #include "data/pim/ovSqliteDatabase.h"
@@ -62,6 +63,9 @@ public:
     ovResult<> contactsWithNamePrefix(std::u16string_view text, ItemList& out);
     // Tasks in the order they were added.
     ovResult<> tasks(ItemList& out);
+    // The dates the task shows at `now`: for a repeating one (when the store reads rules)
+    // those of its instance next due; otherwise its own.
+    ovPimTaskDates taskDatesAt(const ovPimTask& task, double now);
 
     // Groups the saves that follow into one transaction, for seeding many items at once.
     // Nothing of it is on disk before commitBatch returns success.
@@ -210,6 +214,7 @@ private:
     ovSqliteStatement unreadableFiles_;
     ovSqliteStatement putUnreadableFile_;
     ovSqliteStatement removeUnreadableFile_;
+    ovPimTaskSeries taskSeries_;
     std::shared_ptr<ovPimSaveHook> saveHook_;
     std::shared_ptr<ovPimOccurrenceSource> occurrenceSource_;
 };

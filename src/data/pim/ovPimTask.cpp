@@ -42,6 +42,12 @@ ovResult<> ovPimTask::setReminderTime(double date) {
     return r;
 }
 
+ovPimTaskDates ovPimTask::datesAt(double now) const {
+    if (const std::shared_ptr<ovPimStore> store = this->store())
+        return store->taskDatesAt(*this, now);
+    return {startDate_, dueDate_, reminderTime_};
+}
+
 ovResult<> ovPimTask::saveTo(ovPimStore& store) {
     return store.saveTask(*this);
 }

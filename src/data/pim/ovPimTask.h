@@ -2,6 +2,7 @@
 // An entry of the tasks folder. A new task has normal importance (1), no dates yet
 // (ovPimNoDate) and its reminder on; the reminder rings at reminderTime once that is set.
 #include "data/pim/ovPimItem.h"
+#include "data/pim/ovPimTaskSeries.h"
 
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ public:
     double dueDate() const { return dueDate_; }
     bool reminderSet() const { return reminderSet_; }
     double reminderTime() const { return reminderTime_; }
+    // The dates to show at `now`: a task read from a repeating to-do shows its instance
+    // next due (see ovPimStore::taskDatesAt); any other its own. Saving keeps the own ones.
+    ovPimTaskDates datesAt(double now) const;
 
     void setSubject(std::u16string_view text) { subject_ = text; }
     // Refused outside 0 (low) .. 2 (high).

@@ -13,6 +13,7 @@
 #include "data/pim/ovPimItems.h"
 #include "data/pim/ovPimStore.h"
 #include "data/pim/ovPimTask.h"
+#include "system/ovClock.h"
 #include "system/ovDateTime.h"
 #include "system/ovDurableFile.h"
 #include "system/ovJson.h"
@@ -206,6 +207,9 @@ ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostrea
     std::unique_ptr<ovPimItems> items;
     if (ovResult<> r = folderItems(app, folderId, items); !r)
         return r;
+    // A repeating task shows its instance next due from now.
+    double now = 0;
+    (void)ovSystemTimeToVariantTime(ovRealClock().localTime(), now);
     for (int index = 1; index <= items->count(); ++index) {
         const ovPimItem* item = items->peek(index);
         if (const auto* c = ovPimItemCast<ovPimContact>(item)) {
@@ -223,9 +227,10 @@ ovResult<> listItems(ovPimApplication& app, const std::string& kind, std::ostrea
                 << ",\"reminderMinutes\":" << a->reminderMinutesBeforeStart()
                 << ",\"reminderSet\":" << (a->reminderSet() ? "true" : "false") << "}\n";
         } else if (const auto* t = ovPimItemCast<ovPimTask>(item)) {
+            const ovPimTaskDates dates = t->datesAt(now);
             out << "{\"subject\":" << jsonString(t->subject()) << ",\"importance\":" << t->importance()
-                << ",\"start\":" << jsonDate(t->startDate()) << ",\"due\":" << jsonDate(t->dueDate())
-                << ",\"reminder\":" << (t->reminderSet() ? jsonDate(t->reminderTime()) : std::string("null"))
+                << ",\"start\":" << jsonDate(dates.start) << ",\"due\":" << jsonDate(dates.due)
+                << ",\"reminder\":" << (t->reminderSet() ? jsonDate(dates.reminderTime) : std::string("null"))
                 << ",\"reminderSet\":" << (t->reminderSet() ? "true" : "false") << "}\n";
         }
     }

@@ -4,6 +4,7 @@
 #include "data/formats/ovOccurrencesSource.h"
 #include "data/pim/ovPimAppointment.h"
 #include "data/pim/ovPimStore.h"
+#include "data/pim/ovPimTask.h"
 
 #include "ovLocalZoneTest.h"
 
@@ -124,6 +125,69 @@ TEST_F(ovOccurrencesStoreTest, EachInstanceRemindsOnceAndAMovedOneAtItsNewTime) 
     open();
     EXPECT_EQ(remindersIn("2026-12-09T00:00:00", "2026-12-18T00:00:00"),
               (std::vector<std::string>{"2026-12-17T13:45:00"}));
+}
+
+// Bins out every Monday 18:00, due 19:00, reminding 30 minutes before it is due; not on
+// 2026-12-14. A to-do repeating by its due time alone, as some task lists write it.
+const char kWeeklyTask[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                           "BEGIN:VTODO\r\nUID:bins-1\r\nDTSTART:20260105T180000\r\nDUE:20260105T190000\r\n"
+                           "SUMMARY:Bins out\r\nRRULE:FREQ=WEEKLY\r\nEXDATE:20261214T180000\r\n"
+                           "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;RELATED=END:-PT30M\r\nEND:VALARM\r\n"
+                           "END:VTODO\r\nEND:VCALENDAR\r\n";
+const char kMonthlyByDue[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                             "BEGIN:VTODO\r\nUID:rent-1\r\nDUE:20260110T090000\r\nSUMMARY:Rent\r\n"
+                             "RRULE:FREQ=MONTHLY\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+
+TEST_F(ovOccurrencesStoreTest, ARepeatingTaskShowsAndRemindsByItsInstanceNextDue) {
+    ovPimTask bins(store_);
+    ASSERT_TRUE(bins.setStartDate(ovLocalDate("2026-01-05T18:00:00")));
+    ASSERT_TRUE(bins.setDueDate(ovLocalDate("2026-01-05T19:00:00")));
+    ASSERT_TRUE(bins.setReminderTime(ovLocalDate("2026-01-05T18:30:00")));
+    bins.setSubject(u"Bins out");
+    bins.setUid("bins-1");
+    bins.setSourceText(kWeeklyTask);
+    ASSERT_TRUE(bins.save());
+    ovPimTask rent(store_);
+    ASSERT_TRUE(rent.setDueDate(ovLocalDate("2026-01-10T09:00:00")));
+    rent.setReminderSet(false);
+    rent.setSourceText(kMonthlyByDue);
+    ASSERT_TRUE(rent.save());
+
+    ovPimStore::ItemList tasks;
+    ASSERT_TRUE(store_->tasks(tasks));
+    ASSERT_EQ(tasks.size(), 2u);
+    const auto shown = [&](size_t index, const char* now) {
+        const ovPimTaskDates d = ovPimItemCast<ovPimTask>(tasks[index].get())->datesAt(ovLocalDate(now));
+        return std::vector<std::string>{ovIsoDate(d.start), ovIsoDate(d.due), ovIsoDate(d.reminderTime)};
+    };
+    // Started but not yet due, it is still this one; past its due time, the next but the
+    // cancelled one.
+    EXPECT_EQ(
+        shown(0, "2026-12-07T18:30:00"),
+        (std::vector<std::string>{"2026-12-07T18:00:00", "2026-12-07T19:00:00", "2026-12-07T18:30:00"}));
+    EXPECT_EQ(
+        shown(0, "2026-12-07T19:00:01"),
+        (std::vector<std::string>{"2026-12-21T18:00:00", "2026-12-21T19:00:00", "2026-12-21T18:30:00"}));
+    EXPECT_EQ(
+        ovIsoDate(ovPimItemCast<ovPimTask>(tasks[1].get())->datesAt(ovLocalDate("2026-12-15T00:00:00")).due),
+        "2027-01-10T09:00:00");
+    // What it keeps, and would write out again, is still the series' own.
+    EXPECT_EQ(ovIsoDate(ovPimItemCast<ovPimTask>(tasks[0].get())->dueDate()), "2026-01-05T19:00:00");
+
+    // The first instance reminds once, not once for the task and once for the instance.
+    EXPECT_EQ(remindersIn("2026-01-05T00:00:00", "2026-01-06T00:00:00"),
+              (std::vector<std::string>{"2026-01-05T18:30:00"}));
+    EXPECT_EQ(remindersIn("2026-12-01T00:00:00", "2026-12-22T00:00:00"),
+              (std::vector<std::string>{"2026-12-07T18:30:00", "2026-12-21T18:30:00"}));
+    std::vector<ovPimReminder> due;
+    ASSERT_TRUE(
+        store_->reminders(ovLocalDate("2026-12-07T18:30:00"), ovLocalDate("2026-12-07T18:30:00"), 1, due));
+    ASSERT_EQ(due.size(), 1u);
+    EXPECT_EQ(due[0].subject, u"Bins out");
+    EXPECT_TRUE(store_->claimReminder(due[0], due[0].due).value());
+    open();
+    EXPECT_EQ(remindersIn("2026-12-01T00:00:00", "2026-12-22T00:00:00"),
+              (std::vector<std::string>{"2026-12-21T18:30:00"}));
 }
 
 TEST_F(ovOccurrencesStoreTest, AStoreOfTheVersionBeforeGetsItsSeriesReadWhenOpened) {
