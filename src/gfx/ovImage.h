@@ -18,6 +18,19 @@ struct ovImage {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// What a BMP file's headers say about its picture.
+struct ovBmpHeader {
+    int width = 0;
+    int height = 0;
+    uint16_t bitsPerPixel = 0;
+    uint32_t pixelOffset = 0; // where the pixel rows start
+    uint32_t headersEnd = 0;  // where the headers (and a bitfields picture's masks) end
+};
+
+// Reads a regular BMP file's headers and checks them against its length without
+// decoding the pixels: a file this refuses, ovLoadBmpFile refuses too. A palette
+// picture's indices are not looked at.
+ovResult<ovBmpHeader> ovReadBmpHeader(const std::string& path);
 // Decodes a Windows BMP file (8, 16, 24 and 32 bits per pixel). A failure says why,
 // naming the file.
 ovResult<ovImage> ovLoadBmpFile(const std::string& path);

@@ -65,28 +65,30 @@ bool paletteIndicesValid(const uint8_t* pixels, int width, int height, int bpp, 
     return true;
 }
 
-} // namespace
-
-ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
-    if (data == nullptr || size < 2 || data[0] != 'B' || data[1] != 'M')
+// What the headers say and the length of the file allow, checked without looking at a
+// pixel. `head` holds the file's first bytes (at least the headers when the file has
+// them); `size` is the whole file's length.
+ovResult<ovBmpHeader> checkHeaders(const uint8_t* head, size_t headBytes, uint64_t size,
+                                   const std::string& name) {
+    if (head == nullptr || headBytes < 2 || head[0] != 'B' || head[1] != 'M')
         return notBmp(name, "no BM signature");
-    if (size < kFileHeaderSize + 4)
+    if (headBytes < kFileHeaderSize + 4)
         return notBmp(name, "truncated file header");
 
-    const uint32_t pixelOffset = le32(data + 10);
-    const uint32_t infoSize = le32(data + 14);
+    const uint32_t pixelOffset = le32(head + 10);
+    const uint32_t infoSize = le32(head + 14);
     if (infoSize == 12)
         return notBmp(name, "OS/2 core header is not supported");
     if (infoSize != 40 && infoSize != 56 && infoSize != 108 && infoSize != 124)
         return notBmp(name, "unknown info header size " + std::to_string(infoSize));
-    if (size < kFileHeaderSize + infoSize)
+    if (headBytes < kFileHeaderSize + infoSize)
         return notBmp(name, "truncated info header");
 
-    const uint8_t* info = data + kFileHeaderSize;
+    const uint8_t* info = head + kFileHeaderSize;
     const int32_t width = static_cast<int32_t>(le32(info + 4));
     const int32_t rawHeight = static_cast<int32_t>(le32(info + 8));
     const uint16_t planes = le16(info + 12);
-    const uint16_t bpp = le16(data + 28);
+    const uint16_t bpp = le16(head + 28);
     const uint32_t compression = le32(info + 16);
 
     if (planes != 1)
@@ -111,6 +113,43 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
     const uint64_t rowBytes = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
     if (size - pixelOffset < rowBytes * static_cast<uint64_t>(height))
         return notBmp(name, "truncated pixel data");
+
+    ovBmpHeader header;
+    header.width = width;
+    header.height = height;
+    header.bitsPerPixel = bpp;
+    header.pixelOffset = pixelOffset;
+    header.headersEnd = static_cast<uint32_t>(headersEnd);
+    return header;
+}
+
+// Opens a picture file for reading and finds its length; refuses folders and files too
+// large to be a picture.
+ovResult<ovFileDescriptor> openPicture(const std::string& path, struct stat& st) {
+    ovFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return failure("cannot open " + path + ": " + std::strerror(errno));
+    if (::fstat(file.get(), &st) != 0)
+        return failure("cannot read " + path + ": " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return failure("cannot read " + path + ": " + std::strerror(EISDIR));
+    if (S_ISREG(st.st_mode) && st.st_size > kMaxFileBytes)
+        return failure(path + " is too large to be a picture");
+    return file;
+}
+
+} // namespace
+
+ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
+    ovResult<ovBmpHeader> checked = checkHeaders(data, size, size, name);
+    if (!checked)
+        return checked.error();
+    const ovBmpHeader header = checked.value();
+    const int width = header.width;
+    const int height = header.height;
+    const uint16_t bpp = header.bitsPerPixel;
+    const uint32_t pixelOffset = header.pixelOffset;
+    const uint32_t headersEnd = header.headersEnd;
 
     if (bpp <= 8) {
         const uint64_t entries = (pixelOffset - headersEnd) / 4;
@@ -155,18 +194,11 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
 }
 
 ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
-    const ovFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        return failure("cannot open " + path + ": " + std::strerror(errno));
-    const int fd = file.get();
-
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return failure("cannot read " + path + ": " + std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
-        return failure("cannot read " + path + ": " + std::strerror(EISDIR));
-    if (S_ISREG(st.st_mode) && st.st_size > kMaxFileBytes)
-        return failure(path + " is too large to be a picture");
+    ovResult<ovFileDescriptor> opened = openPicture(path, st);
+    if (!opened)
+        return opened.error();
+    const ovFileDescriptor& file = opened.value();
 
     std::vector<uint8_t> bytes;
     if (S_ISREG(st.st_mode))
@@ -183,4 +215,19 @@ ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
             break;
     }
     return ovDecodeBmp(bytes.data(), bytes.size(), path);
+}
+
+ovResult<ovBmpHeader> ovReadBmpHeader(const std::string& path) {
+    struct stat st {};
+    ovResult<ovFileDescriptor> opened = openPicture(path, st);
+    if (!opened)
+        return opened.error();
+    // The file header and the longest info header.
+    uint8_t head[kFileHeaderSize + 124];
+    const ssize_t n = opened.value().readAll(head, sizeof head);
+    if (n < 0)
+        return failure("cannot read " + path + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return failure("cannot read " + path + ": not a regular file");
+    return checkHeaders(head, static_cast<size_t>(n), static_cast<uint64_t>(st.st_size), path);
 }

@@ -33,9 +33,9 @@ constexpr float kLoadRetrySeconds = 5.0f;
 }
 
 bool ovHyperBarPlugin::loadPicture(ovBitmap*& slot, const char* file) {
-    if (slot == nullptr || !slot->handle)
+    if (slot == nullptr || !slot->loaded())
         slot = app_.bitmaps.loadBitmap(app_.system(), imagePath(file), false);
-    return slot != nullptr && slot->handle != nullptr;
+    return slot != nullptr && slot->loaded();
 }
 
 bool ovHyperBarPlugin::mayTryLoading() const {

@@ -72,8 +72,36 @@ ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
 
-ovPictureCanvas::ovPictureCanvas(int width, int height)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
+namespace {
+// The pixel memory of canvases gone while a Reuse lives, largest last.
+thread_local int reuses = 0;
+thread_local std::vector<std::vector<ovRgba>> spare;
+} // namespace
+
+ovPictureCanvas::Reuse::Reuse() {
+    ++reuses;
+}
+ovPictureCanvas::Reuse::~Reuse() {
+    if (--reuses == 0)
+        std::vector<std::vector<ovRgba>>().swap(spare);
+}
+
+ovPictureCanvas::ovPictureCanvas(int width, int height) : width_(width), height_(height) {
+    if (!spare.empty()) {
+        pixels_ = std::move(spare.back());
+        spare.pop_back();
+    }
+    pixels_.assign(static_cast<size_t>(width) * height, ovRgba{});
+}
+
+ovPictureCanvas::~ovPictureCanvas() {
+    if (reuses == 0)
+        return;
+    spare.push_back(std::move(pixels_));
+    std::sort(spare.begin(), spare.end(), [](const std::vector<ovRgba>& a, const std::vector<ovRgba>& b) {
+        return a.capacity() < b.capacity();
+    });
+}
 
 void ovPictureCanvas::blend(int x, int y, const ovRgba& c, float coverage) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)

@@ -22,7 +22,21 @@ ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t);
 
 class ovPictureCanvas {
 public:
+    // While one lives, a canvas that goes hands its pixel memory on to the next one made,
+    // so a set of pictures drawn one after another is drawn in memory taken once; the
+    // memory is given back when the last one goes.
+    class Reuse {
+    public:
+        Reuse();
+        ~Reuse();
+        Reuse(const Reuse&) = delete;
+        Reuse& operator=(const Reuse&) = delete;
+    };
+
     ovPictureCanvas(int width, int height);
+    ~ovPictureCanvas();
+    ovPictureCanvas(const ovPictureCanvas&) = delete;
+    ovPictureCanvas& operator=(const ovPictureCanvas&) = delete;
     int width() const { return width_; }
     int height() const { return height_; }
 

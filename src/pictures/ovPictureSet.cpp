@@ -132,6 +132,7 @@ const char* const ovPictureNames[ovPictureCount] = {
 };
 
 int ovDrawPictures(const fs::path& images, const ovPictureSize& size) {
+    const ovPictureCanvas::Reuse reuse;
     Writer w{images, size};
     makeBackground(w);
     makeButton(w, "nodeStart.bmp", kButtonTop, kButtonBottom);

@@ -1,6 +1,8 @@
 #pragma once
 // Every picture the program loads, decoded once and kept for the whole run, and the
-// one blit that draws a picture into a rectangle.
+// one blit that draws a picture into a rectangle. A big picture (a screen's background
+// or board) is only checked when it is loaded, and decoded when it is first drawn, so a
+// start holds only the pictures of the screens it shows.
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "gfx/ovGeometry.h"
@@ -26,7 +28,8 @@ public:
     // Loads a picture file (normally a path from imagePath) and keeps it. The picture of
     // the same file name in the folder of pictures drawn for the display comes first when
     // there is one; the named file is the fallback. A picture that cannot be loaded is
-    // reported once, by the error box, and comes back empty. There are no bitmap
+    // reported once, by the error box, and comes back empty; a big picture is reported here
+    // too, from its headers and length, though it is decoded later. There are no bitmap
     // resources in this program: fromResource always fails.
     ovBitmap* loadBitmap(ovSystem& instance, const std::string& name, bool fromResource);
 
@@ -36,14 +39,19 @@ public:
 
     // Draws the whole picture stretched into (left, top) with the rectangle's size
     // times the scale: alpha-blended with the constant opacity for 32-bit pictures,
-    // otherwise copied leaving out the pixels of the colour key.
+    // otherwise copied leaving out the pixels of the colour key. A picture not decoded
+    // yet is decoded now; one that cannot be after all is reported and draws as nothing.
     void blit(const ovBitmap* picture, ovCanvas& canvas, int left, int top, int right, int bottom,
               ovColor colourKey, uint8_t opacity, float scaleX, float scaleY) const;
 
     const ovPtrArray<ovBitmap>& pictures() const { return pictures_.items(); }
 
 private:
+    // Decodes a picture whose decoding was put off; false, having said why, when it fails.
+    bool decode(const ovBitmap& picture) const;
+
     bool contextCreated_ = false;
+    ovSystem* reporter_ = nullptr; // where a failure found while drawing is reported
     std::string displayFolder_;
     ovOwningList<ovBitmap> pictures_;
 };

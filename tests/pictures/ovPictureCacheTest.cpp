@@ -35,7 +35,7 @@ protected:
     static void expectEveryPictureLoaded(ovApp& app) {
         ASSERT_GT(app.bitmaps.pictures().count(), ovPictureCount / 2);
         for (const ovBitmap* picture : app.bitmaps.pictures())
-            EXPECT_TRUE(picture->handle != nullptr && picture->width > 0);
+            EXPECT_TRUE(picture->loaded() && picture->width > 0);
     }
     fs::path folder;
     std::string savedCache;

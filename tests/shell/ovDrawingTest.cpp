@@ -50,6 +50,51 @@ TEST(MissingPictures, EachIsReportedOnceAndTheProgramGoesOn) {
     EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
 }
 
+TEST(MissingPictures, ABigPictureDecodedOnlyWhenDrawnIsStillReportedAtTheFirstPaint) {
+    // Pictures only in the cache, drawn for 480x640: there their backgrounds are big
+    // enough to be decoded only when their screens are drawn.
+    const fs::path folder = fs::temp_directory_path() / "orvida-spoilt-pictures";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "bin");
+    const char* saved = std::getenv("XDG_CACHE_HOME");
+    const std::string savedCache = saved != nullptr ? saved : "";
+    setenv("XDG_CACHE_HOME", (folder / "cache").c_str(), 1);
+    const std::string exe = (folder / "bin" / "orvida").string();
+    std::string drawn;
+    {
+        ovTestProgram first(480, 640, exe);
+        ASSERT_TRUE(first.system().messages().empty());
+        drawn = first.app().bitmaps.displayFolder();
+    }
+    ASSERT_FALSE(drawn.empty());
+    // The home screen cut short (its headers intact), the keyboard's headers spoilt; the
+    // shipped ones, which are looked for next, spoilt alike.
+    const fs::path shipped = folder / "bin" / "images" / "wm5";
+    fs::create_directories(shipped);
+    const fs::path home = fs::path(drawn) / "homeScreen.bmp", keyboard = fs::path(drawn) / "inputkb.bmp";
+    fs::resize_file(home, fs::file_size(home) - 480);
+    std::fstream(keyboard, std::ios::in | std::ios::out | std::ios::binary) << "XX";
+    fs::copy_file(home, shipped / "homeScreen.bmp");
+    fs::copy_file(keyboard, shipped / "inputkb.bmp");
+
+    ovTestProgram p(480, 640, exe);
+    if (savedCache.empty())
+        unsetenv("XDG_CACHE_HOME");
+    else
+        setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
+    const auto& messages = p.system().messages();
+    ASSERT_EQ(messages.size(), 2u);
+    const std::string said = messages[0].text + "\n" + messages[1].text;
+    EXPECT_NE(said.find("homeScreen.bmp is not a BMP picture (truncated pixel data)"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("inputkb.bmp is not a BMP picture (no BM signature)"), std::string::npos) << said;
+    // The rest are whole, and going home draws without a word more.
+    p.run("wait 100\ntap 280 228\nwait 100");
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(p.nav().current->nodeId, ovHomeScreenId);
+    fs::remove_all(folder);
+}
+
 namespace {
 bool isLightButton(ovColor c) {
     return ovRed(c) > 0xA0 && ovBlue(c) > 0xB0 && ovBlue(c) >= ovRed(c);
