@@ -5,6 +5,7 @@
 #include "home/ovCalculatorPlugin.h"
 #include "home/ovHyperBar.h"
 #include "hosts/headless/ovHeadlessHost.h"
+#include "ovBenchScene.h"
 #include "pickers/ovContactPicker.h"
 #include "pickers/ovDatePicker.h"
 #include "pickers/ovInfoDisplay.h"
@@ -44,13 +45,6 @@ struct Size {
 constexpr Size kSizes[] = {{240, 320}, {480, 640}, {720, 1440}, {1080, 2340}};
 constexpr double kBar = 8.0;
 
-ovHyperNode* prepare(ovHyperNode* node, int id) {
-    node->x = node->y = 0;
-    node->valid = 1;
-    node->nodeId = id;
-    return node;
-}
-
 // The whole program at 2026-12-09 10:00 with an appointment in every hour of the home
 // screen's 48-hour window and eight contacts, and beside its home screen one node of
 // every picker and a wizard step of five choices.
@@ -63,7 +57,7 @@ struct Scene {
             build(app);
             ovNavigator& nav = *app.navigator;
             auto add = [&](ovHyperNode* node, int id) {
-                nav.addChild(&nav.root, prepare(node, id));
+                nav.addChild(&nav.root, ovBenchNode(node, id));
                 return node;
             };
             keyboard = static_cast<ovKeyboardInput*>(add(app.makeNode<ovKeyboardInput>(), 9001));
@@ -82,7 +76,7 @@ struct Scene {
             const char16_t* labels[] = {u"Today", u"Tomorrow", u"Day After", u"Calendar",
                                         u"Next Week Monday"};
             for (int i = 0; i < 5; ++i) {
-                ovHyperNode* choice = prepare(app.makeNode<ovHyperNode>(), 9010 + i);
+                ovHyperNode* choice = ovBenchNode(app.makeNode<ovHyperNode>(), 9010 + i);
                 choice->label = labels[i];
                 nav.addChild(step, choice);
             }
@@ -95,13 +89,7 @@ struct Scene {
         options.dataDir = data.string();
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida", &assembly);
         ovPoomSession& session = host->program().session();
-        for (int hour = -24; hour < 24; ++hour) {
-            double day = 0.0;
-            ovSystemTimeToVariantTime(*options.now, day);
-            ovSystemTime start;
-            ovVariantTimeToSystemTime(day + hour / 24.0, start);
-            (void)session.addAppointment(start, u"Meeting with the whole team", u"Room 4", 40, 0);
-        }
+        ovBenchFillTimeLine(session, *options.now);
         for (int i = 0; i < 8; ++i)
             (void)session.addContact(u"Jordan" + std::u16string(1, u'A' + i), u"Alex", u"", u"", u"", u"",
                                      u"");

@@ -4,6 +4,7 @@
 #include "home/ovCalculatorPlugin.h"
 #include "home/ovHyperBar.h"
 #include "hosts/headless/ovHeadlessHost.h"
+#include "ovBenchScene.h"
 #include "shell/ovBackBuffer.h"
 #include "store/ovPoomSession.h"
 
@@ -31,13 +32,7 @@ struct HomeScene {
         options.dataDir = data.string();
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida");
         ovPoomSession& session = host->program().session();
-        for (int hour = -24; hour < 24; ++hour) {
-            double day = 0.0;
-            ovSystemTimeToVariantTime(*options.now, day);
-            ovSystemTime start;
-            ovVariantTimeToSystemTime(day + hour / 24.0, start);
-            (void)session.addAppointment(start, u"Meeting with the whole team", u"Room 4", 40, 0);
-        }
+        ovBenchFillTimeLine(session, *options.now);
         host->program().shell().onTimer();
         app().needsRepaint = true;
         host->program().shell().onTimer(); // draws once, fetching the appointments

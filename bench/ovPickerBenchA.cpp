@@ -2,6 +2,7 @@
 // copy of the back buffer measured in the same run (BM_BackBufferCopy), so that the
 // figures read as ratios.
 #include "hosts/headless/ovHeadlessHost.h"
+#include "ovBenchScene.h"
 #include "pickers/ovContactPicker.h"
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovInfoDisplay.h"
@@ -18,13 +19,6 @@
 #include <memory>
 
 namespace {
-ovHyperNode* prepare(ovHyperNode* node, int id) {
-    node->x = node->y = 0;
-    node->valid = 1;
-    node->nodeId = id;
-    return node;
-}
-
 // A program whose home node leads to a keyboard, a contact list with eight matches on
 // screen and a confirmation screen.
 struct PickerScene {
@@ -35,11 +29,11 @@ struct PickerScene {
                             [](ovApp&) { return std::make_unique<ovInfoDisplaySystem>(); }};
         assembly.buildTree = [this](ovApp& app) {
             ovNavigator& nav = *app.navigator;
-            ovHyperNode* home = prepare(app.makeNode<ovHyperNode>(), ovHomeScreenId);
+            ovHyperNode* home = ovBenchNode(app.makeNode<ovHyperNode>(), ovHomeScreenId);
             nav.addChild(&nav.root, home);
-            keyboard = static_cast<ovKeyboardInput*>(prepare(app.makeNode<ovKeyboardInput>(), 10));
-            picker = static_cast<ovContactPicker*>(prepare(app.makeNode<ovContactPicker>(), 11));
-            info = static_cast<ovInfoDisplay*>(prepare(app.makeNode<ovInfoDisplay>(), 12));
+            keyboard = static_cast<ovKeyboardInput*>(ovBenchNode(app.makeNode<ovKeyboardInput>(), 10));
+            picker = static_cast<ovContactPicker*>(ovBenchNode(app.makeNode<ovContactPicker>(), 11));
+            info = static_cast<ovInfoDisplay*>(ovBenchNode(app.makeNode<ovInfoDisplay>(), 12));
             nav.addChild(home, keyboard);
             nav.addChild(keyboard, picker);
             nav.addChild(picker, info);
