@@ -425,6 +425,11 @@ ovResult<> ovVdir::takeIn(ovPimStore& store, const Listed& listed, bool mustDeco
         unreadable = true;
         return {};
     }
+    for (const ovDecodeProblem& w : decoded.warnings) {
+        ovDecodeProblem warning{w.line, "warning: "};
+        warning.problem += w.problem;
+        report.warnings.push_back(problemText(path, warning));
+    }
     // The store keeps one item per UID: a UID met again (an exception of a repeating
     // event) adds nothing.
     std::vector<std::unique_ptr<ovPimItem>> items;

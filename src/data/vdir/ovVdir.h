@@ -45,6 +45,9 @@ struct ovVdirSyncReport {
     // The same for the files that could not be read at an earlier sync and have not
     // changed since: they were not read again.
     std::vector<std::string> unchanged;
+    // "FILE:LINE: warning: ..." for what a file taken in holds that was read in a way of
+    // our own (a time zone no one knows, read as local time).
+    std::vector<std::string> warnings;
 };
 
 class ovVdir : public ovPimSaveHook {

@@ -482,6 +482,8 @@ public:
         // Those that could not be read at an earlier sync and have not changed were not read again.
         const std::vector<std::string>& problems = synced.value().problems;
         const std::vector<std::string>& unchanged = synced.value().unchanged;
+        for (const std::string& w : synced.value().warnings)
+            err_ << w << "\n";
         for (const std::string& p : problems)
             err_ << p << "\n";
         for (const std::string& p : unchanged)

@@ -365,6 +365,18 @@ TEST_F(ovPimToolTest, SyncCountsWhatChangedAndNamesTheFilesItLeftAlone) {
     ASSERT_EQ(run({"list", "contacts"}), 0) << errors;
     EXPECT_NE(output.find("Ann"), std::string::npos) << output;
     EXPECT_NE(output.find("Made before"), std::string::npos) << output;
+    // An event in a time zone no one knows comes in at local time, and the sync says so.
+    std::ofstream(config + "/orvida.conf")
+        << "[vdir]\npath = " << root << "/vdir\ncontacts = people\ncalendar = events\n";
+    fs::create_directories(root + "/vdir/events");
+    std::ofstream(root + "/vdir/events/far.ics")
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:far\r\n"
+           "DTSTART;TZID=Nowhere/Else:20261210T080000\r\nSUMMARY:Far\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    run({"--config", config, "sync"});
+    EXPECT_NE(output.find("added 1,"), std::string::npos) << output;
+    EXPECT_NE(errors.find(root + "/vdir/events/far.ics:4: warning: the time zone Nowhere/Else"),
+              std::string::npos)
+        << errors;
     // A broken [vdir] section stops every command that would save, naming the line.
     std::ofstream(config + "/orvida.conf") << "[vdir]\npath = relative\n";
     EXPECT_EQ(run({"--config", config, "add-contact", "--file-as", "Lost?"}), 1);
