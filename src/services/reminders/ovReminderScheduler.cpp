@@ -74,7 +74,7 @@ ovResult<int> ovReminderScheduler::tick(double now) {
     ovResult<bool> changed = storeChanged(now);
     if (!changed)
         return changed.error();
-    if (planned_ && !changed.value() && (!nextDue_ || now + kDueSlackDays < *nextDue_))
+    if (planned_ && !changed.value() && (!nextDue_ || now + kDueSlackDays < *nextDue_) && now < replanAt_)
         return 0;
     return fireDue(now);
 }
@@ -124,6 +124,7 @@ ovResult<int> ovReminderScheduler::fireDue(double now) {
 ovResult<> ovReminderScheduler::plan(double now) {
     std::vector<ovPimReminder> next;
     planned_ = true;
+    replanAt_ = now + replanDays;
     if (ovResult<> r = store_->reminders(now + kDueSlackDays, kLatestDate, 1, next); !r) {
         nextDue_ = now + kRetryDays;
         return r;

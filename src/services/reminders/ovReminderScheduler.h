@@ -32,6 +32,10 @@ public:
     static constexpr double oldestDays = 1.0;
     // How often the store is asked whether it changed, in days (one second).
     static constexpr double changeCheckDays = 1.0 / 86400.0;
+    // The plan is made again at least this often, in days: the store looks a month ahead
+    // among a series' instances, so a program left running finds those further on as the
+    // days pass.
+    static constexpr double replanDays = 1.0;
 
     // What became of one reminder: the text shown and whether the notifier took it.
     using FiredHandler = std::function<void(const ovNotification& shown, bool delivered)>;
@@ -61,6 +65,7 @@ private:
     ovSystem& system_;
     FiredHandler onFired_;
     std::optional<double> nextDue_;
+    double replanAt_ = 0.0;
     bool planned_ = false;
     std::optional<uint64_t> stamp_;
     double lastChangeCheck_ = 0.0;

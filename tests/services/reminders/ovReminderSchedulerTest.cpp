@@ -1,5 +1,6 @@
 #include "services/reminders/ovReminderScheduler.h"
 
+#include "data/formats/ovOccurrencesSource.h"
 #include "data/pim/ovPimAppointment.h"
 #include "data/pim/ovPimStore.h"
 #include "data/pim/ovPimTask.h"
@@ -211,4 +212,33 @@ TEST_F(ovReminderSchedulerTest, AVersionOneStoreIsUpgradedAndKeepsItsItems) {
     EXPECT_EQ(sqlite3_column_int(s, 0), ovPimStore::schemaVersion);
     sqlite3_finalize(s);
     sqlite3_close(db);
+}
+
+TEST_F(ovReminderSchedulerTest, AProgramLeftRunningRemindsOfASeriesThatBeginsMoreThanAMonthAhead) {
+    store->setOccurrenceSource(std::make_shared<ovOccurrencesSource>());
+    ovPimAppointment a(store);
+    ASSERT_TRUE(a.setStart(dateOf("2027-01-20T10:00:00")));
+    ASSERT_TRUE(a.setDuration(60));
+    a.setSubject(u"Course");
+    a.setUid("course-1");
+    a.setReminderSet(true);
+    ASSERT_TRUE(a.setReminderMinutesBeforeStart(15));
+    a.setSourceText("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:course-1\r\n"
+                    "DTSTART:20270120T100000\r\nDTEND:20270120T110000\r\nSUMMARY:Course\r\n"
+                    "RRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_TRUE(a.save());
+    ASSERT_TRUE(a.repeats());
+
+    ovReminderScheduler scheduler(store, notifier, system);
+    ovResult<int> fired = scheduler.tick(dateOf("2026-12-09T09:00:00"));
+    ASSERT_TRUE(fired);
+    EXPECT_EQ(fired.value(), 0);
+    // The clock runs on, the store does not change: each day's tick may find nothing,
+    // the one after the first instance's reminder fires it.
+    for (double day = dateOf("2026-12-09T09:00:00"); day < dateOf("2027-01-20T09:00:00"); day += 0.25)
+        ASSERT_TRUE(scheduler.tick(day));
+    fired = scheduler.tick(dateOf("2027-01-20T09:46:00"));
+    ASSERT_TRUE(fired);
+    EXPECT_EQ(fired.value(), 1);
+    ASSERT_EQ(notifier.notifications().size(), 1u);
 }
