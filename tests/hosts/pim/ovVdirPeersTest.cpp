@@ -344,3 +344,54 @@ TEST_F(VdirPeers, AFolderThatCannotBeListedKeepsItsItemsUntilItCanBe) {
     const std::string listed = pim({"list", "appointments"}).output;
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3) << listed;
 }
+
+TEST_F(VdirPeers, ARepeatingEventKeepsItsRuleExceptionsAndOverridesThroughVdirsyncerAndRadicale) {
+    if (!installed("vdirsyncer") ||
+        std::system((std::string(ORVIDA_PYTHON) + " -c 'import radicale' 2> /dev/null").c_str()) != 0)
+        GTEST_SKIP() << "vdirsyncer or radicale is not installed (scripts/install-deps.sh installs them)";
+    startServer();
+    writeVdirsyncerConfig();
+    // Six weekly meetings; the third dropped, the second moved to the afternoon. One file
+    // holds the series and its moved instance, as khal writes it.
+    const std::string series =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//a calendar//EN\r\n"
+        "BEGIN:VEVENT\r\nUID:team-weekly\r\nDTSTAMP:20261201T080000Z\r\nDTSTART:20261202T090000Z\r\n"
+        "DTEND:20261202T100000Z\r\nSUMMARY:Team\r\nRRULE:FREQ=WEEKLY;COUNT=6\r\n"
+        "EXDATE:20261216T090000Z\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:team-weekly\r\nDTSTAMP:20261201T080000Z\r\nRECURRENCE-ID:20261209T090000Z\r\n"
+        "DTSTART:20261209T130000Z\r\nDTEND:20261209T140000Z\r\nSUMMARY:Team (moved)\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n";
+    std::ofstream(vdir + "/calendar/team-weekly.ics", std::ios::binary) << series;
+    ASSERT_EQ(pim({"sync"}).code, 0);
+
+    ASSERT_EQ(sh("vdirsyncer -c vdirsyncer.conf discover").code, 0);
+    const Ran up = sh("vdirsyncer -c vdirsyncer.conf sync");
+    ASSERT_EQ(up.code, 0) << up.output;
+    const Ran onServer = http("GET", "/user/calendar/team-weekly.ics", "");
+    EXPECT_EQ(onServer.output.rfind("200", 0), 0u) << onServer.output;
+    for (const char* kept : {"RRULE:FREQ=WEEKLY;COUNT=6", "EXDATE:20261216T090000Z",
+                             "RECURRENCE-ID:20261209T090000Z", "SUMMARY:Team (moved)"})
+        EXPECT_NE(onServer.output.find(kept), std::string::npos) << kept << "\n" << onServer.output;
+
+    // Back from the server, through Orvida's sync and an edit of something else, the
+    // file is as it was.
+    ASSERT_EQ(pim({"add-appointment", "--subject", "Other", "--start", "2026-12-10T10:00:00", "--end",
+                   "2026-12-10T11:00:00"})
+                  .code,
+              0);
+    ASSERT_EQ(sh("vdirsyncer -c vdirsyncer.conf sync").code, 0);
+    ASSERT_EQ(pim({"sync"}).code, 0);
+    ASSERT_EQ(sh("vdirsyncer -c vdirsyncer.conf sync").code, 0);
+    std::ifstream in(vdir + "/calendar/team-weekly.ics", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), series);
+
+    const Ran listed =
+        pim({"list", "appointments", "--from", "2026-12-01T00:00:00", "--to", "2027-01-08T00:00:00"});
+    ASSERT_EQ(listed.code, 0) << listed.output;
+    EXPECT_NE(listed.output.find("{\"start\":\"2026-12-09T13:00:00\",\"end\":\"2026-12-09T14:00:00\","
+                                 "\"subject\":\"Team (moved)\""),
+              std::string::npos)
+        << listed.output;
+    EXPECT_EQ(listed.output.find("2026-12-16T09:00:00"), std::string::npos) << listed.output;
+    EXPECT_NE(listed.output.find("{\"start\":\"2027-01-06T09:00:00\""), std::string::npos) << listed.output;
+}
