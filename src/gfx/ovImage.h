@@ -25,6 +25,8 @@ struct ovBmpHeader {
     uint16_t bitsPerPixel = 0;
     uint32_t pixelOffset = 0; // where the pixel rows start
     uint32_t headersEnd = 0;  // where the headers (and a bitfields picture's masks) end
+    uint32_t compression = 0; // 0 for plain rows, 3 for bitfields
+    bool topDown = false;     // the first row in the file is the top one
 };
 
 // Reads a regular BMP file's headers and checks them against its length without
