@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,8 +43,9 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kLongestHeaders = kFileHeaderSize + 124;
 // stb_image refuses a picture longer than this on either side.
 constexpr int kMaxSide = 1 << 24;
-// How much of a file the direct reader converts at a time.
-constexpr size_t kReadChunk = 128 * 1024;
+// How much of a file the direct reader converts at a time: under the size from which
+// malloc maps fresh pages for every block, so each picture reuses the same memory.
+constexpr size_t kReadChunk = 64 * 1024;
 
 uint16_t le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -138,13 +140,6 @@ ovResult<ovBmpHeader> checkHeaders(const uint8_t* head, size_t headBytes, uint64
     return header;
 }
 
-// The forms read without stb_image: 24 or 32 bits with plain rows and nothing between
-// the headers and the rows (stb_image refuses a gap there), of a size stb_image takes.
-bool readsDirectly(const ovBmpHeader& h) {
-    return (h.bitsPerPixel == 24 || h.bitsPerPixel == 32) && h.compression == 0 &&
-           h.pixelOffset == h.headersEnd && h.width <= kMaxSide && h.height <= kMaxSide;
-}
-
 size_t rowBytesOf(const ovBmpHeader& h) {
     return ((static_cast<size_t>(h.width) * h.bitsPerPixel + 31) / 32) * 4;
 }
@@ -219,6 +214,13 @@ ovResult<ovFileDescriptor> openPicture(const std::string& path, struct stat& st)
 
 } // namespace
 
+// The forms read without stb_image: 24 or 32 bits with plain rows and nothing between
+// the headers and the rows (stb_image refuses a gap there), of a size stb_image takes.
+bool ovBmpReadsDirectly(const ovBmpHeader& h) {
+    return (h.bitsPerPixel == 24 || h.bitsPerPixel == 32) && h.compression == 0 &&
+           h.pixelOffset == h.headersEnd && h.width <= kMaxSide && h.height <= kMaxSide;
+}
+
 ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
     ovResult<ovBmpHeader> checked = checkHeaders(data, size, size, name);
     if (!checked)
@@ -239,7 +241,7 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
     }
     if (size > static_cast<size_t>(INT32_MAX))
         return failure(name + " is too large to be a picture");
-    if (readsDirectly(header)) {
+    if (ovBmpReadsDirectly(header)) {
         // checkHeaders has made sure that every row is there.
         DirectReader reader(header);
         reader.convert(data + pixelOffset, height);
@@ -284,17 +286,19 @@ ovResult<ovImage> readDirectly(const ovFileDescriptor& file, const ovBmpHeader& 
                                const std::string& path) {
     DirectReader reader(header);
     const size_t rowBytes = reader.rowBytes();
-    const size_t rowsPerRead = std::max<size_t>(1, kReadChunk / rowBytes);
-    std::vector<uint8_t> chunk(rowsPerRead * rowBytes);
+    const size_t rowsPerRead =
+        std::min(std::max<size_t>(1, kReadChunk / rowBytes), static_cast<size_t>(header.height));
+    // Not cleared: every byte converted has been read first.
+    const std::unique_ptr<uint8_t[]> chunk(new uint8_t[rowsPerRead * rowBytes]);
     while (reader.rowsDone() < header.height) {
         const size_t rows = std::min(rowsPerRead, static_cast<size_t>(header.height - reader.rowsDone()));
-        const ssize_t n = file.readAll(chunk.data(), rows * rowBytes);
+        const ssize_t n = file.readAll(chunk.get(), rows * rowBytes);
         if (n < 0)
             return failure("cannot read " + path + ": " + std::strerror(errno));
         // Cut short since its length was looked at.
         if (static_cast<size_t>(n) < rows * rowBytes)
             return notBmp(path, "truncated pixel data");
-        reader.convert(chunk.data(), static_cast<int>(rows));
+        reader.convert(chunk.get(), static_cast<int>(rows));
     }
     return reader.take();
 }
@@ -315,7 +319,7 @@ ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
     if (headBytes > 0) {
         const ovResult<ovBmpHeader> header =
             checkHeaders(head, static_cast<size_t>(headBytes), static_cast<uint64_t>(st.st_size), path);
-        if (header && readsDirectly(header.value())) {
+        if (header && ovBmpReadsDirectly(header.value())) {
             if (::lseek(file.get(), header.value().pixelOffset, SEEK_SET) < 0)
                 return failure("cannot read " + path + ": " + std::strerror(errno));
             return readDirectly(file, header.value(), path);
