@@ -2,14 +2,22 @@
 // stb_image sees the bytes: stb quietly fills missing pixel data with zeros and reads
 // uninitialised palette entries for out-of-range indices, and we want a clear error
 // for both instead of a picture that is silently wrong.
+//
+// True colour pictures with plain rows right after the headers (the form our own
+// pictures are written in) are converted here, row by row, straight into the picture:
+// a file is read a few rows at a time, never whole, and there is no second buffer the
+// size of the picture. They come out exactly as stb_image gives them; every other form
+// goes to stb_image.
 #include "gfx/ovImage.h"
 
 #include "system/ovFileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +39,13 @@ constexpr int64_t kMaxPixels = int64_t{64} * 1024 * 1024;
 constexpr int64_t kMaxFileBytes = kMaxPixels * 4 + 64 * 1024;
 
 constexpr size_t kFileHeaderSize = 14;
+// The file header and the longest info header.
+constexpr size_t kLongestHeaders = kFileHeaderSize + 124;
+// stb_image refuses a picture longer than this on either side.
+constexpr int kMaxSide = 1 << 24;
+// How much of a file the direct reader converts at a time: under the size from which
+// malloc maps fresh pages for every block, so each picture reuses the same memory.
+constexpr size_t kReadChunk = 64 * 1024;
 
 uint16_t le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -120,8 +135,67 @@ ovResult<ovBmpHeader> checkHeaders(const uint8_t* head, size_t headBytes, uint64
     header.bitsPerPixel = bpp;
     header.pixelOffset = pixelOffset;
     header.headersEnd = static_cast<uint32_t>(headersEnd);
+    header.compression = compression;
+    header.topDown = rawHeight < 0;
     return header;
 }
+
+size_t rowBytesOf(const ovBmpHeader& h) {
+    return ((static_cast<size_t>(h.width) * h.bitsPerPixel + 31) / 32) * 4;
+}
+
+// Fills a picture of a direct form from its rows in file order, a run of them at a time.
+class DirectReader {
+public:
+    explicit DirectReader(const ovBmpHeader& header) : header_(header), rowBytes_(rowBytesOf(header)) {
+        image_.width = header.width;
+        image_.height = header.height;
+        image_.bitsPerPixel = header.bitsPerPixel;
+        image_.pixels.resize(static_cast<size_t>(header.width) * static_cast<size_t>(header.height));
+    }
+
+    size_t rowBytes() const { return rowBytes_; }
+    int rowsDone() const { return rowsDone_; }
+
+    // Takes the next `count` whole rows of the file.
+    void convert(const uint8_t* rows, int count) {
+        const int width = header_.width;
+        for (int i = 0; i < count; ++i, ++rowsDone_) {
+            const uint8_t* p = rows + rowBytes_ * static_cast<size_t>(i);
+            const int y = header_.topDown ? rowsDone_ : header_.height - 1 - rowsDone_;
+            uint32_t* out = image_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+            if (header_.bitsPerPixel == 24) {
+                for (int x = 0; x < width; ++x, p += 3)
+                    out[x] = 0xFF000000u | (static_cast<uint32_t>(p[0]) << 16) |
+                             (static_cast<uint32_t>(p[1]) << 8) | p[2];
+            } else {
+                uint32_t alpha = 0;
+                for (int x = 0; x < width; ++x, p += 4) {
+                    out[x] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[0]) << 16) |
+                             (static_cast<uint32_t>(p[1]) << 8) | p[2];
+                    alpha |= p[3];
+                }
+                alphaSeen_ |= alpha;
+            }
+        }
+    }
+
+    // The picture, once every row is in. A 32-bit picture whose alpha is zero all over
+    // was written by a program that leaves the fourth byte unused: it is opaque.
+    ovImage take() {
+        if (header_.bitsPerPixel == 32 && alphaSeen_ == 0)
+            for (uint32_t& pixel : image_.pixels)
+                pixel |= 0xFF000000u;
+        return std::move(image_);
+    }
+
+private:
+    ovBmpHeader header_;
+    size_t rowBytes_;
+    ovImage image_;
+    int rowsDone_ = 0;
+    uint32_t alphaSeen_ = 0;
+};
 
 // Opens a picture file for reading and finds its length; refuses folders and files too
 // large to be a picture.
@@ -139,6 +213,13 @@ ovResult<ovFileDescriptor> openPicture(const std::string& path, struct stat& st)
 }
 
 } // namespace
+
+// The forms read without stb_image: 24 or 32 bits with plain rows and nothing between
+// the headers and the rows (stb_image refuses a gap there), of a size stb_image takes.
+bool ovBmpReadsDirectly(const ovBmpHeader& h) {
+    return (h.bitsPerPixel == 24 || h.bitsPerPixel == 32) && h.compression == 0 &&
+           h.pixelOffset == h.headersEnd && h.width <= kMaxSide && h.height <= kMaxSide;
+}
 
 ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
     ovResult<ovBmpHeader> checked = checkHeaders(data, size, size, name);
@@ -160,6 +241,12 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
     }
     if (size > static_cast<size_t>(INT32_MAX))
         return failure(name + " is too large to be a picture");
+    if (ovBmpReadsDirectly(header)) {
+        // checkHeaders has made sure that every row is there.
+        DirectReader reader(header);
+        reader.convert(data + pixelOffset, height);
+        return reader.take();
+    }
 
     int decodedWidth = 0;
     int decodedHeight = 0;
@@ -193,12 +280,54 @@ ovResult<ovImage> ovDecodeBmp(const uint8_t* data, size_t size, const std::strin
     return image;
 }
 
+namespace {
+// Reads the rows of a regular file of a direct form, from just after its headers.
+ovResult<ovImage> readDirectly(const ovFileDescriptor& file, const ovBmpHeader& header,
+                               const std::string& path) {
+    DirectReader reader(header);
+    const size_t rowBytes = reader.rowBytes();
+    const size_t rowsPerRead =
+        std::min(std::max<size_t>(1, kReadChunk / rowBytes), static_cast<size_t>(header.height));
+    // Not cleared: every byte converted has been read first.
+    const std::unique_ptr<uint8_t[]> chunk(new uint8_t[rowsPerRead * rowBytes]);
+    while (reader.rowsDone() < header.height) {
+        const size_t rows = std::min(rowsPerRead, static_cast<size_t>(header.height - reader.rowsDone()));
+        const ssize_t n = file.readAll(chunk.get(), rows * rowBytes);
+        if (n < 0)
+            return failure("cannot read " + path + ": " + std::strerror(errno));
+        // Cut short since its length was looked at.
+        if (static_cast<size_t>(n) < rows * rowBytes)
+            return notBmp(path, "truncated pixel data");
+        reader.convert(chunk.get(), static_cast<int>(rows));
+    }
+    return reader.take();
+}
+} // namespace
+
 ovResult<ovImage> ovLoadBmpFile(const std::string& path) {
     struct stat st {};
     ovResult<ovFileDescriptor> opened = openPicture(path, st);
     if (!opened)
         return opened.error();
     const ovFileDescriptor& file = opened.value();
+
+    // The headers first: a regular file of a direct form is read straight into the picture.
+    uint8_t head[kLongestHeaders];
+    const ssize_t headBytes = S_ISREG(st.st_mode) ? file.readAll(head, sizeof head) : 0;
+    if (headBytes < 0)
+        return failure("cannot read " + path + ": " + std::strerror(errno));
+    if (headBytes > 0) {
+        const ovResult<ovBmpHeader> header =
+            checkHeaders(head, static_cast<size_t>(headBytes), static_cast<uint64_t>(st.st_size), path);
+        if (header && ovBmpReadsDirectly(header.value())) {
+            if (::lseek(file.get(), header.value().pixelOffset, SEEK_SET) < 0)
+                return failure("cannot read " + path + ": " + std::strerror(errno));
+            return readDirectly(file, header.value(), path);
+        }
+        // Any other form, or a refusal, is read whole and decoded as before.
+        if (::lseek(file.get(), 0, SEEK_SET) < 0)
+            return failure("cannot read " + path + ": " + std::strerror(errno));
+    }
 
     std::vector<uint8_t> bytes;
     if (S_ISREG(st.st_mode))
@@ -222,8 +351,7 @@ ovResult<ovBmpHeader> ovReadBmpHeader(const std::string& path) {
     ovResult<ovFileDescriptor> opened = openPicture(path, st);
     if (!opened)
         return opened.error();
-    // The file header and the longest info header.
-    uint8_t head[kFileHeaderSize + 124];
+    uint8_t head[kLongestHeaders];
     const ssize_t n = opened.value().readAll(head, sizeof head);
     if (n < 0)
         return failure("cannot read " + path + ": " + std::strerror(errno));

@@ -8,14 +8,15 @@ namespace {
 // Pictures of at least this many pixels (400 KB decoded) are decoded when first drawn.
 constexpr int64_t kDeferredPixels = 100000;
 
-// Reads a picture into the bitmap, or only its headers when it is big and a later
-// decoding is sure to go through (palette pictures have their indices checked on
-// decoding, so they are read whole at once). A picture that is refused is read whole,
-// for the reason.
+// Reads a picture into the bitmap, or only its headers when it is big or of a form whose
+// pixels cannot be refused, so that a later decoding is sure to go through (palette
+// pictures have their indices checked on decoding, so they are read whole at once). A
+// picture that is refused is read whole, for the reason.
 ovResult<> loadOrCheck(const std::string& path, ovBitmap& bitmap) {
     const ovResult<ovBmpHeader> header = ovReadBmpHeader(path);
     if (header && header.value().bitsPerPixel > 8 &&
-        int64_t{header.value().width} * header.value().height >= kDeferredPixels) {
+        (int64_t{header.value().width} * header.value().height >= kDeferredPixels ||
+         ovBmpReadsDirectly(header.value()))) {
         bitmap.file = path;
         bitmap.width = header.value().width;
         bitmap.height = header.value().height;

@@ -1,8 +1,9 @@
 #pragma once
 // Every picture the program loads, decoded once and kept for the whole run, and the
 // one blit that draws a picture into a rectangle. A big picture (a screen's background
-// or board) is only checked when it is loaded, and decoded when it is first drawn, so a
-// start holds only the pictures of the screens it shows.
+// or board), and any true colour picture of the plain form our own pictures are written
+// in, is only checked when it is loaded, and decoded when it is first drawn, so a start
+// holds only the pictures of the screens it shows.
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
 #include "gfx/ovGeometry.h"
@@ -28,9 +29,9 @@ public:
     // Loads a picture file (normally a path from imagePath) and keeps it. The picture of
     // the same file name in the folder of pictures drawn for the display comes first when
     // there is one; the named file is the fallback. A picture that cannot be loaded is
-    // reported once, by the error box, and comes back empty; a big picture is reported here
-    // too, from its headers and length, though it is decoded later. There are no bitmap
-    // resources in this program: fromResource always fails.
+    // reported once, by the error box, and comes back empty; a picture decoded later is
+    // reported here too, from its headers and length. There are no bitmap resources in
+    // this program: fromResource always fails.
     ovBitmap* loadBitmap(ovSystem& instance, const std::string& name, bool fromResource);
 
     // The folder of pictures drawn for the display; "" for none.

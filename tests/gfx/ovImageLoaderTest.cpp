@@ -85,6 +85,56 @@ TEST(BmpDecode, PaletteAndSixteenBitPictures) {
     EXPECT_EQ(s.value().at(1, 0), 0xFF00FF00u);
 }
 
+TEST(BmpFile, TrueColourFilesAreReadRowByRowInEitherOrderAndAcrossReads) {
+    // Big enough that its rows come in several reads, the last one short, and of a width
+    // whose rows are padded.
+    constexpr int kWidth = 301, kHeight = 300;
+    std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            pixels[static_cast<size_t>(y) * kWidth + x] = static_cast<uint32_t>(x * 7919 + y * 104729);
+    TempDir dir;
+    for (bool topDown : {false, true}) {
+        const std::string path = dir.file("big.bmp", makeBmp(kWidth, kHeight, 24, pixels, topDown));
+        const ovResult<ovImage> r = ovLoadBmpFile(path);
+        ASSERT_TRUE(r.ok()) << r.reason();
+        ASSERT_EQ(r.value().pixels.size(), pixels.size());
+        int wrong = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const uint32_t p = pixels[static_cast<size_t>(y) * kWidth + x];
+                const uint32_t expected =
+                    0xFF000000u | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+                wrong += r.value().at(x, y) != expected;
+            }
+        EXPECT_EQ(wrong, 0) << (topDown ? "top-down" : "bottom-up");
+    }
+
+    // A file that ends inside its rows is refused as the whole file would be.
+    auto cut = makeBmp(kWidth, kHeight, 24, pixels);
+    cut.resize(cut.size() - 1);
+    const std::string truncated = dir.file("cut.bmp", cut);
+    EXPECT_EQ(ovLoadBmpFile(truncated).reason(), truncated + " is not a BMP picture (truncated pixel data)");
+}
+
+TEST(BmpFile, ThirtyTwoBitPicturesWithoutAnyAlphaAreOpaque) {
+    // Programs that leave the fourth byte unused write zeros there: such a picture is
+    // shown, not drawn as nothing. One non-zero alpha makes the zeros mean transparent.
+    TempDir dir;
+    const ovResult<ovImage> unused =
+        ovLoadBmpFile(dir.file("unused.bmp", makeBmp(2, 2, 32, {0x00102030, 0x00405060, 0, 0x00FFFFFF})));
+    ASSERT_TRUE(unused.ok()) << unused.reason();
+    EXPECT_EQ(unused.value().at(0, 0), 0xFF302010u);
+    EXPECT_EQ(unused.value().at(0, 1), 0xFF000000u);
+    EXPECT_EQ(unused.value().at(1, 1), 0xFFFFFFFFu);
+
+    const ovResult<ovImage> used =
+        ovLoadBmpFile(dir.file("used.bmp", makeBmp(2, 2, 32, {0x00102030, 0x00405060, 0, 0x01010101})));
+    ASSERT_TRUE(used.ok()) << used.reason();
+    EXPECT_EQ(used.value().at(0, 0), 0x00302010u);
+    EXPECT_EQ(used.value().at(1, 1), 0x01010101u);
+}
+
 // ---------------------------------------------------------------------------------
 // Refusals: every message names the picture and none of them crashes
 

@@ -6,8 +6,14 @@
 using Theme = ovWindowTheme;
 
 ovWindowPainter::ovWindowPainter(const ovWindowLayout& layout, const ovFontSet& fonts)
-    : layout_(layout), fonts_(fonts), frame_(layout.width(), layout.height(), Theme::emptyScreenColor),
-      canvas_(frame_) {}
+    : layout_(layout), fonts_(fonts), canvas_(frame_) {}
+
+// The picture is made at the first drawing: a host that never shows the window (the
+// headless one, until a shot of it is asked for) never holds it.
+void ovWindowPainter::makeFrame() {
+    if (frame_.empty())
+        frame_ = ovFramebuffer(layout_.width(), layout_.height(), Theme::emptyScreenColor);
+}
 
 int ovWindowPainter::labelWidth(std::u16string_view text) {
     canvas_.selectFont(fonts_.regular12.get());
@@ -29,6 +35,7 @@ void ovWindowPainter::drawLabel(std::u16string_view text, const ovRect& r, unsig
 }
 
 void ovWindowPainter::drawTopBar(std::u16string_view title, std::u16string_view clock) {
+    makeFrame();
     const ovRect& bar = layout_.topBar();
     if (bar.height() <= 0)
         return;
@@ -45,6 +52,7 @@ void ovWindowPainter::drawTopBar(std::u16string_view title, std::u16string_view 
 }
 
 void ovWindowPainter::drawScreen(const ovFramebuffer* back) {
+    makeFrame();
     const ovRect& area = layout_.screenArea();
     const bool fills = back != nullptr && back->width() >= area.width() && back->height() >= area.height();
     if (!fills)
@@ -54,6 +62,7 @@ void ovWindowPainter::drawScreen(const ovFramebuffer* back) {
 }
 
 void ovWindowPainter::drawBottomBar(std::span<const ovSoftKey> keys, int pressedKey, int openKey) {
+    makeFrame();
     const ovRect& bar = layout_.bottomBar();
     if (bar.height() <= 0)
         return;
@@ -77,6 +86,7 @@ void ovWindowPainter::drawBottomBar(std::span<const ovSoftKey> keys, int pressed
 }
 
 void ovWindowPainter::drawMenu(std::span<const ovMenuItem> items, int pressedItem) {
+    makeFrame();
     const ovRect& menu = layout_.menuRect();
     const int scale = layout_.scale();
     canvas_.fillRect(menu, Theme::menuBorderColor);
@@ -97,6 +107,7 @@ void ovWindowPainter::drawMenu(std::span<const ovMenuItem> items, int pressedIte
 }
 
 void ovWindowPainter::drawAbout(std::u16string_view title, std::u16string_view text, bool okPressed) {
+    makeFrame();
     const int scale = layout_.scale();
     const ovRect& box = layout_.aboutRect();
     const ovRect& titleStrip = layout_.aboutTitleRect();

@@ -19,6 +19,7 @@ public:
     ovWindowPainter(const ovWindowPainter&) = delete;
     ovWindowPainter& operator=(const ovWindowPainter&) = delete;
 
+    // Empty until something is drawn.
     const ovFramebuffer& frame() const { return frame_; }
 
     // Width of a pop-up label and height of the About text wrapped to `width`.
@@ -36,6 +37,7 @@ public:
     void drawAbout(std::u16string_view title, std::u16string_view text, bool okPressed);
 
 private:
+    void makeFrame();
     void drawLabel(std::u16string_view text, const ovRect& r, unsigned format, const ovFont* font,
                    ovColor color);
 
