@@ -32,8 +32,10 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, static_cast<uint16_t>(v >> 16));
 }
 
-ovResult<> writeBmp(const std::string& path, int width, int height, int bits,
-                    const std::vector<uint8_t>& rowsBottomUp) {
+// Writes the headers and then each row, bottom row first, as `row` fills it in (the
+// padding bytes stay zero), so that no copy of the whole picture is made.
+template <class FillRow>
+ovResult<> writeBmp(const std::string& path, int width, int height, int bits, FillRow fillRow) {
     const uint32_t rowBytes = static_cast<uint32_t>((width * bits / 8 + 3) & ~3);
     std::vector<uint8_t> out;
     out.push_back('B');
@@ -52,9 +54,15 @@ ovResult<> writeBmp(const std::string& path, int width, int height, int bits,
     put32(out, 2835);
     put32(out, 0);
     put32(out, 0);
-    out.insert(out.end(), rowsBottomUp.begin(), rowsBottomUp.end());
     std::ofstream file(path, std::ios::binary);
-    if (!file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size())))
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    std::vector<uint8_t> row(rowBytes, 0);
+    for (int y = height - 1; y >= 0 && file; --y) {
+        fillRow(y, row.data());
+        file.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size()));
+    }
+    file.close();
+    if (!file)
         return ovFail("cannot write " + path);
     return {};
 }
@@ -76,7 +84,19 @@ namespace {
 // The pixel memory of canvases gone while a Reuse lives, largest last.
 thread_local int reuses = 0;
 thread_local std::vector<std::vector<ovRgba>> spare;
+thread_local const std::atomic<bool>* stopFlag = nullptr;
+
+bool stopped() {
+    return stopFlag != nullptr && stopFlag->load(std::memory_order_relaxed);
+}
 } // namespace
+
+ovPictureCanvas::StopWhen::StopWhen(const std::atomic<bool>& stop) {
+    stopFlag = &stop;
+}
+ovPictureCanvas::StopWhen::~StopWhen() {
+    stopFlag = nullptr;
+}
 
 ovPictureCanvas::Reuse::Reuse() {
     ++reuses;
@@ -116,10 +136,14 @@ void ovPictureCanvas::blend(int x, int y, const ovRgba& c, float coverage) {
 }
 
 void ovPictureCanvas::fill(const ovRgba& colour) {
+    if (stopped())
+        return;
     std::fill(pixels_.begin(), pixels_.end(), colour);
 }
 
 void ovPictureCanvas::verticalGradient(const ovRgba& top, const ovRgba& bottom) {
+    if (stopped())
+        return;
     for (int y = 0; y < height_; ++y) {
         const ovRgba c = ovMix(top, bottom, height_ > 1 ? static_cast<float>(y) / (height_ - 1) : 0.0f);
         for (int x = 0; x < width_; ++x)
@@ -129,6 +153,8 @@ void ovPictureCanvas::verticalGradient(const ovRgba& top, const ovRgba& bottom) 
 
 void ovPictureCanvas::roundedRectGradient(float x0, float y0, float x1, float y1, float r, const ovRgba& top,
                                           const ovRgba& bottom) {
+    if (stopped())
+        return;
     for (int y = std::max(0, static_cast<int>(y0) - 1); y < std::min(height_, static_cast<int>(y1) + 2);
          ++y) {
         const ovRgba c = ovMix(top, bottom, clamp01((y + 0.5f - y0) / std::max(1.0f, y1 - y0)));
@@ -145,6 +171,8 @@ void ovPictureCanvas::roundedRect(float x0, float y0, float x1, float y1, float 
 }
 
 void ovPictureCanvas::line(float x0, float y0, float x1, float y1, float thickness, const ovRgba& colour) {
+    if (stopped())
+        return;
     const float half = thickness * 0.5f;
     const int left = std::max(0, static_cast<int>(std::min(x0, x1) - half) - 1);
     const int right = std::min(width_ - 1, static_cast<int>(std::max(x0, x1) + half) + 1);
@@ -162,10 +190,9 @@ void ovPictureCanvas::line(float x0, float y0, float x1, float y1, float thickne
 }
 
 ovResult<> ovPictureCanvas::write24(const std::string& path) const {
-    const size_t rowBytes = static_cast<size_t>((width_ * 3 + 3) & ~3);
-    std::vector<uint8_t> rows(rowBytes * height_, 0);
-    for (int y = 0; y < height_; ++y) {
-        uint8_t* row = rows.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes;
+    if (stopped())
+        return {};
+    return writeBmp(path, width_, height_, 24, [this](int y, uint8_t* row) {
         for (int x = 0; x < width_; ++x) {
             const ovRgba& p = at(x, y);
             uint8_t b = 0, g = 255, r = 0; // the key colour
@@ -181,15 +208,13 @@ ovResult<> ovPictureCanvas::write24(const std::string& path) const {
             row[x * 3 + 1] = g;
             row[x * 3 + 2] = r;
         }
-    }
-    return writeBmp(path, width_, height_, 24, rows);
+    });
 }
 
 ovResult<> ovPictureCanvas::write32(const std::string& path) const {
-    const size_t rowBytes = static_cast<size_t>(width_) * 4;
-    std::vector<uint8_t> rows(rowBytes * height_, 0);
-    for (int y = 0; y < height_; ++y) {
-        uint8_t* row = rows.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes;
+    if (stopped())
+        return {};
+    return writeBmp(path, width_, height_, 32, [this](int y, uint8_t* row) {
         for (int x = 0; x < width_; ++x) {
             const ovRgba& p = at(x, y);
             const float a = clamp01(p.a);
@@ -198,6 +223,5 @@ ovResult<> ovPictureCanvas::write32(const std::string& path) const {
             row[x * 4 + 2] = byteOf(p.r * a);
             row[x * 4 + 3] = byteOf(a);
         }
-    }
-    return writeBmp(path, width_, height_, 32, rows);
+    });
 }

@@ -4,6 +4,7 @@
 #include "base/ovResult.h"
 #include "gfx/ovGeometry.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,17 @@ public:
         ~Reuse();
         Reuse(const Reuse&) = delete;
         Reuse& operator=(const Reuse&) = delete;
+    };
+
+    // While one lives, the canvases of its thread give up once the flag is set: their
+    // shapes draw nothing and their writes write nothing (and do not count as failures),
+    // so that a picture drawn beside the program ends soon after the program asks.
+    class StopWhen {
+    public:
+        explicit StopWhen(const std::atomic<bool>& stop);
+        ~StopWhen();
+        StopWhen(const StopWhen&) = delete;
+        StopWhen& operator=(const StopWhen&) = delete;
     };
 
     ovPictureCanvas(int width, int height);
