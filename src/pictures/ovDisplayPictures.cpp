@@ -4,6 +4,7 @@
 #include "pictures/ovPictureSet.h"
 #include "system/ovPaths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -107,7 +108,11 @@ ovDisplayPictures::open(const std::string& root, const ovPictureSize& size, cons
 }
 
 ovDisplayPictures::~ovDisplayPictures() {
-    stop_ = true;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        changed_.notify_all();
+    }
     if (beside_.joinable())
         beside_.join();
 }
@@ -121,16 +126,27 @@ bool ovDisplayPictures::draw(const std::string& name) {
     return drawOne(name);
 }
 
-void ovDisplayPictures::drawRestBeside() {
+void ovDisplayPictures::drawBeside(std::vector<std::string> first) {
     if (complete() || beside_.joinable())
         return;
+    std::vector<std::string> rest;
+    for (const char* name : ovPictureNames)
+        if (std::find(first.begin(), first.end(), name) == first.end())
+            rest.emplace_back(name);
     try {
-        beside_ = std::thread([this] {
-            // Behind the program's own work: a thread's nice value is its own on Linux.
-            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+        beside_ = std::thread([this, first = std::move(first), rest = std::move(rest)] {
             // One canvas's memory serves every picture this thread draws.
             const ovPictureCanvas::Reuse reuse;
-            for (const char* name : ovPictureNames) {
+            for (const std::string& name : first) {
+                if (stop_)
+                    return;
+                drawOne(name);
+            }
+            if (!restAfterQuiet())
+                return;
+            // Behind the program's own work now: a thread's nice value is its own on Linux.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+            for (const std::string& name : rest) {
                 if (stop_)
                     return;
                 drawOne(name);
@@ -141,16 +157,44 @@ void ovDisplayPictures::drawRestBeside() {
     }
 }
 
+bool ovDisplayPictures::restAfterQuiet() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return stop_ || behind_; });
+    return !changed_.wait_for(lock, kQuiet, [this] { return stop_.load(); });
+}
+
+void ovDisplayPictures::stayBehind() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    behind_ = true;
+    changed_.notify_all();
+}
+
 bool ovDisplayPictures::drawOne(const std::string& name) {
     const fs::path target = fs::path(folder_) / name;
     std::error_code ec;
-    if (fs::is_regular_file(target, ec))
-        return true;
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (failed_.count(name) != 0)
-            return false;
+        // One drawing of a picture at a time: who needs it while another thread draws it
+        // waits for that one.
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (fs::is_regular_file(target, ec))
+                return true;
+            if (failed_.count(name) != 0)
+                return false;
+            if (drawing_.insert(name).second)
+                break;
+            changed_.wait(lock);
+        }
     }
+    const bool ok = drawNow(name, target);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    drawing_.erase(name);
+    changed_.notify_all();
+    return ok;
+}
+
+bool ovDisplayPictures::drawNow(const std::string& name, const fs::path& target) {
+    std::error_code ec;
     // A folder of this drawing's own: the picture appears in place whole or not at all.
     const fs::path own = fs::path(folder_) / (std::string(kDrawingPrefix) + std::to_string(getpid()) + "-" +
                                               std::to_string(++drawings_));

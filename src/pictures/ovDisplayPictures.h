@@ -10,11 +10,15 @@
 #include "pictures/ovPictureSize.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 class ovDisplayPictures {
 public:
@@ -37,21 +41,33 @@ public:
     // it is there. False when it can be neither drawn nor kept, said once on standard
     // error; the program then shows the shipped one.
     bool draw(const std::string& name);
-    // Draws every picture not there yet on a thread of its own, at a low priority.
-    void drawRestBeside();
+    // Draws the pictures named in `first` that are not there yet on a thread of its own,
+    // at once (the program waits for one only when it needs it before the thread is done
+    // with it). The rest follow at a low priority once stayBehind has been called (after
+    // the first frame) and the program has run a while longer, so that a short run
+    // never pays for them; it ends the thread at once.
+    void drawBeside(std::vector<std::string> first);
+    void stayBehind();
+    static constexpr std::chrono::milliseconds kQuiet{1000};
 
 private:
     ovDisplayPictures(std::string folder, const ovPictureSize& size, std::string version);
     bool drawOne(const std::string& name);
+    // Waits for stayBehind and then kQuiet; false when the program ends first.
+    bool restAfterQuiet();
+    bool drawNow(const std::string& name, const std::filesystem::path& target);
     void stampIfComplete();
 
     const std::string folder_;
     const ovPictureSize size_;
     const std::string version_;
-    std::mutex mutex_; // guards failed_ and complete_
+    std::mutex mutex_;                // guards failed_, drawing_, complete_ and the waits on stop_, behind_
+    std::condition_variable changed_; // a picture drawn, stayBehind, or the end
     std::set<std::string> failed_;
+    std::set<std::string> drawing_;
     bool complete_ = false;
     std::atomic<int> drawings_{0};
     std::atomic<bool> stop_{false};
+    std::atomic<bool> behind_{false};
     std::thread beside_;
 };

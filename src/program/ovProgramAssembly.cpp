@@ -41,8 +41,8 @@ void buildTree(ovApp& app) {
 }
 
 // The pictures drawn for the screen, kept in the user's cache: each drawn when the
-// program first needs it, and the rest on a thread beside it, which ends with the
-// bitmap store that holds it. When they cannot be had the program says why on standard
+// program first needs it, or before on a thread beside it, which ends with the bitmap
+// store that holds it. When they cannot be had the program says why on standard
 // error and shows the pictures it ships with. The stamp names the version and the
 // digest of the drawing's sources, so a set drawn by an older drawing of the same
 // version is drawn again.
@@ -54,8 +54,14 @@ ovAssembly::DisplayPictures displayPictures(int width, int height) {
         return {};
     }
     std::shared_ptr<ovDisplayPictures> pictures = opened.take();
+    // What the first frames show (the background, the node buttons and the hyper bar's,
+    // then the home screen) is drawn beside the program's own start, which waits for a
+    // picture only when it needs it before it is done, and draws it itself when the
+    // thread has not started on it.
+    pictures->drawBeside({"background.bmp", "nodeStart.bmp", "nodeFocus.bmp", "backButton.bmp",
+                          "HyperbarPlugin1.bmp", "HyperbarPlugin2.bmp", "homeScreen.bmp"});
     return {pictures->folder(), [pictures](const std::string& name) { return pictures->draw(name); },
-            [pictures] { pictures->drawRestBeside(); }};
+            [pictures] { pictures->stayBehind(); }};
 }
 
 template <class T> ovAssembly::ModuleFactory module() {

@@ -47,12 +47,16 @@ ovResult<> loadOrCheck(const std::string& path, ovBitmap& bitmap) {
 
 ovResult<> ovBitmapStore::loadNotDrawnYet(const std::string& shipped, const std::string& drawn,
                                           ovBitmap& bitmap) {
-    // The shipped picture's headers tell whether it would be decoded when first drawn.
-    if (decodedLater(ovReadBmpHeader(shipped))) {
-        const ovResult<> checked = loadOrCheck(shipped, bitmap);
-        if (checked)
-            notDrawnYet_[&bitmap] = drawn;
-        return checked;
+    // Drawn when first drawn, the shipped picture standing in until then: its headers
+    // are checked now, as a big one's are. (A palette picture is read whole.)
+    const ovResult<ovBmpHeader> header = ovReadBmpHeader(shipped);
+    if (header && header.value().bitsPerPixel > 8) {
+        bitmap.file = shipped;
+        bitmap.width = header.value().width;
+        bitmap.height = header.value().height;
+        bitmap.bitsPerPixel = header.value().bitsPerPixel;
+        notDrawnYet_[&bitmap] = drawn;
+        return {};
     }
     if (maker_(fileName(drawn)) && loadOrCheck(drawn, bitmap))
         return {};

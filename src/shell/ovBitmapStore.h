@@ -39,9 +39,9 @@ public:
     // it; true once it is there.
     using PictureMaker = std::function<bool(const std::string& fileName)>;
     // The folder of pictures drawn for the display ("" for none), and what draws a picture
-    // not there yet: a small one as it is loaded, a big one when it is first drawn (until
-    // then the shipped picture stands for it, checked as any). When it cannot be had, the
-    // shipped picture is drawn.
+    // not there yet, when it is first drawn: until then the shipped picture stands for it,
+    // its headers checked as a big picture's are. When it cannot be had, the shipped
+    // picture is drawn.
     void setDisplayFolder(std::string folder, PictureMaker maker = {}) {
         displayFolder_ = std::move(folder);
         maker_ = std::move(maker);
