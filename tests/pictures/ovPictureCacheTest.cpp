@@ -159,7 +159,7 @@ TEST_F(ovPictureCache, AStartEndedHalfwayLeavesAFolderTheNextStartCompletesKeepi
     ASSERT_TRUE(calculator.ok()) << calculator.reason();
     EXPECT_EQ(calculator.value().width, 240);
     // ... and what it had drawn is kept, not drawn again.
-    EXPECT_EQ(contents(drawn / "nodeStart.bmp"), kept);
+    EXPECT_TRUE(contents(drawn / "nodeStart.bmp") == kept) << "a picture already there was drawn again";
 
     // Now whole: a later start draws nothing.
     auto later = ovDisplayPictures::open(folder.string(), size, "orvida 1");
