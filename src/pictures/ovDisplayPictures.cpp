@@ -135,17 +135,21 @@ void ovDisplayPictures::drawBeside(std::vector<std::string> first) {
             rest.emplace_back(name);
     try {
         beside_ = std::thread([this, first = std::move(first), rest = std::move(rest)] {
-            // One canvas's memory serves every picture this thread draws.
-            const ovPictureCanvas::Reuse reuse;
-            for (const std::string& name : first) {
-                if (stop_)
-                    return;
-                drawOne(name);
+            {
+                // One canvas's memory serves every picture of a run, and is given back
+                // before the wait.
+                const ovPictureCanvas::Reuse reuse;
+                for (const std::string& name : first) {
+                    if (stop_)
+                        return;
+                    drawOne(name);
+                }
             }
             if (!restAfterQuiet())
                 return;
             // Behind the program's own work now: a thread's nice value is its own on Linux.
             setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+            const ovPictureCanvas::Reuse reuse;
             for (const std::string& name : rest) {
                 if (stop_)
                     return;
