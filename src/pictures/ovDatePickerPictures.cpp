@@ -38,10 +38,10 @@ void chevron(ovPictureCanvas& c, float cx, float cy, float size, float thickness
 }
 } // namespace
 
-int ovMakeDatePickerPictures(const std::string& imagesFolder, const ovPictureSize& s) {
+int ovMakeDatePickerPictures(const std::string& imagesFolder, const ovPictureSize& s, const char* only) {
     const L::Grid g = L::grid(s.width, s.height);
     int failures = 0;
-    {
+    if (ovPictureWanted(only, "calendar.bmp")) {
         const ovRect bar = g.monthBar();
         ovPictureCanvas c(bar.width(), bar.height());
         c.verticalGradient(ovHex(P::barFace), ovMix(ovHex(P::barFace), ovHex(0x000000), 0.4f));
@@ -57,7 +57,7 @@ int ovMakeDatePickerPictures(const std::string& imagesFolder, const ovPictureSiz
         chevron(c, next.left + next.width() * 0.72f, bar.height() / 2.0f, s.d(14), s.d(6), 1);
         failures += write(c, imagesFolder + "/calendar.bmp");
     }
-    {
+    if (ovPictureWanted(only, "calendarBack.bmp")) {
         const ovRect back = g.backButton();
         ovPictureCanvas c(back.width(), back.height());
         plate(c, s.d(3), s.d(3), back.width() - s.d(3), back.height() - s.d(3), ovHex(P::backFace), s.d(12));

@@ -37,7 +37,9 @@ const ovRgba kWell = ovHex(0x0B1016, 0.7f);
 struct Out {
     std::filesystem::path images;
     ovPictureSize s;
+    const char* only = nullptr;
     int failures = 0;
+    bool wants(const char* name) const { return ovPictureWanted(only, name); }
     void check(const ovResult<>& written) {
         if (!written) {
             std::fprintf(stderr, "ov_picturegen: %s\n", written.reason().c_str());
@@ -50,7 +52,8 @@ struct Out {
 // Text through the program's own FreeType canvas: drawn white on black, then used as
 // coverage for the colour on the picture.
 const ovFont* font(int pixels, bool bold) {
-    static std::map<std::pair<int, bool>, std::unique_ptr<ovFont>> fonts;
+    // One set per thread: pictures may be drawn on two threads at once.
+    thread_local std::map<std::pair<int, bool>, std::unique_ptr<ovFont>> fonts;
     auto& slot = fonts[{pixels, bold}];
     if (!slot) {
         auto opened =
@@ -198,6 +201,8 @@ void makeHomeScreen(Out& out) {
 }
 
 void makePressed(Out& out, int button, const char* name) {
+    if (!out.wants(name))
+        return;
     const ovHomeLayout::Area& a = ovHomeLayout::buttons[button].highlight;
     const int w = ovFracOf(out.s.width, a.right) - ovFracOf(out.s.width, a.left);
     const int h = ovFracOf(out.s.height, a.bottom) - ovFracOf(out.s.height, a.top);
@@ -208,6 +213,8 @@ void makePressed(Out& out, int button, const char* name) {
 
 // A tab standing on the bar's edge, rounded at the top only.
 void barButton(Out& out, const char* name, int which, bool down) {
+    if (!out.wants(name))
+        return;
     using namespace ovHyperBarLayout;
     const ovPictureSize& s = out.s;
     const int w = ovFracOf(s.width, buttonWidth);
@@ -251,7 +258,7 @@ void makeStatusPictures(Out& out) {
                              ih / static_cast<float>(ovFracOf(ovPictureSize::lookHeight, iconHeight)));
     const ovRgba ink = ovHex(0x2B3A4C);
     const ovRgba light = ovHex(0xE1E1FF); // the panel's colour
-    {
+    if (out.wants("power.bmp")) {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
         c.roundedRect(cx - 26 * u, cy - 14 * u, cx + 22 * u, cy + 14 * u, 5 * u, ink);
@@ -262,7 +269,7 @@ void makeStatusPictures(Out& out) {
         c.line(cx + 1 * u, cy + 1 * u, cx - 6 * u, cy + 9 * u, 3.0f * u, ovHex(0xE0A020));
         out.check(c.write24(out.at("power.bmp")));
     }
-    {
+    if (out.wants("memory.bmp")) {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
         for (int i = 0; i < 5; ++i) {
@@ -273,7 +280,7 @@ void makeStatusPictures(Out& out) {
         c.roundedRect(cx - 12 * u, cy - 6 * u, cx + 12 * u, cy + 6 * u, 2 * u, ovHex(0x5F7A96));
         out.check(c.write24(out.at("memory.bmp")));
     }
-    {
+    if (out.wants("sdcard.bmp")) {
         ovPictureCanvas c(iw, ih);
         const float cx = iw * 0.5f, cy = ih * 0.5f;
         // A card with its corner cut off.
@@ -286,13 +293,13 @@ void makeStatusPictures(Out& out) {
         out.check(c.write24(out.at("sdcard.bmp")));
     }
     const int mw = ovFracOf(out.s.width, meterWidth), mh = ovFracOf(out.s.height, meterHeight);
-    {
+    if (out.wants("meterEmpty.bmp")) {
         ovPictureCanvas c(mw, mh);
         c.roundedRect(0.5f, 0.5f, mw - 0.5f, mh - 0.5f, mh * 0.45f, ovHex(0x6B7C8F));
         c.roundedRectGradient(2, 2, mw - 2.0f, mh - 2.0f, mh * 0.4f, ovHex(0xC9D3DE), ovHex(0xF3F6F9));
         out.check(c.write24(out.at("meterEmpty.bmp")));
     }
-    {
+    if (out.wants("meterFull.bmp")) {
         // Stretched into the filled width, so it has no ends of its own worth keeping.
         ovPictureCanvas c(mw, mh);
         c.verticalGradient(ovHex(0x7BD67A), ovHex(0x2E8B3E));
@@ -369,9 +376,10 @@ void makeCalculator(Out& out) {
 }
 } // namespace
 
-int ovMakeHomePictures(const std::filesystem::path& images, const ovPictureSize& size) {
-    Out out{images, size};
-    makeHomeScreen(out);
+int ovMakeHomePictures(const std::filesystem::path& images, const ovPictureSize& size, const char* only) {
+    Out out{images, size, only};
+    if (out.wants("homeScreen.bmp"))
+        makeHomeScreen(out);
     makePressed(out, ovHomeLayout::contactButton, "contactPress.bmp");
     makePressed(out, ovHomeLayout::messageButton, "msgPress.bmp");
     makePressed(out, ovHomeLayout::appointmentButton, "apptPress.bmp");
@@ -381,6 +389,7 @@ int ovMakeHomePictures(const std::filesystem::path& images, const ovPictureSize&
     barButton(out, "HyperbarPlugin1Down.bmp", 0, true);
     barButton(out, "HyperbarPlugin2Down.bmp", 1, true);
     makeStatusPictures(out);
-    makeCalculator(out);
+    if (out.wants("calculator.bmp"))
+        makeCalculator(out);
     return out.failures;
 }

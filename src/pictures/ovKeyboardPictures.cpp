@@ -92,7 +92,9 @@ void drawBoard(ovPictureCanvas& c, const ovPictureSize& s, const ovKeyboardLayou
 }
 } // namespace
 
-int ovMakeKeyboardPictures(const std::string& imagesFolder, const ovPictureSize& s) {
+int ovMakeKeyboardPictures(const std::string& imagesFolder, const ovPictureSize& s, const char* only) {
+    if (!ovPictureWanted(only, "inputkb.bmp") && !ovPictureWanted(only, "inputnum.bmp"))
+        return 0;
     std::string error;
     Fonts fonts;
     fonts.character = ovOpenPictureFont(true, s.em(34), error);
@@ -111,11 +113,15 @@ int ovMakeKeyboardPictures(const std::string& imagesFolder, const ovPictureSize&
             ++failures;
         }
     };
-    ovPictureCanvas letters(s.width, s.height);
-    drawBoard(letters, s, ovKeyboardLayout::board(ovKeyboardLayout::letterBoard), fonts, false, digits);
-    write(letters, "inputkb.bmp");
-    ovPictureCanvas numbers(s.width, s.height);
-    drawBoard(numbers, s, ovKeyboardLayout::board(ovKeyboardLayout::numberBoard), fonts, true, digits);
-    write(numbers, "inputnum.bmp");
+    if (ovPictureWanted(only, "inputkb.bmp")) {
+        ovPictureCanvas letters(s.width, s.height);
+        drawBoard(letters, s, ovKeyboardLayout::board(ovKeyboardLayout::letterBoard), fonts, false, digits);
+        write(letters, "inputkb.bmp");
+    }
+    if (ovPictureWanted(only, "inputnum.bmp")) {
+        ovPictureCanvas numbers(s.width, s.height);
+        drawBoard(numbers, s, ovKeyboardLayout::board(ovKeyboardLayout::numberBoard), fonts, true, digits);
+        write(numbers, "inputnum.bmp");
+    }
     return failures;
 }

@@ -1,10 +1,15 @@
 #pragma once
 // A floating-point RGBA drawing surface for making the program's pictures: shapes
-// with anti-aliased edges, exported as keyed 24-bit or premultiplied 32-bit BMPs.
+// with anti-aliased edges, exported as keyed 24-bit or premultiplied 32-bit BMPs. A
+// fill or a vertical gradient gives each row one colour; only the square tiles that
+// shapes are drawn on keep pixels of their own, so a full-screen picture does not
+// hold (or clear, or fill) sixteen bytes for each of its pixels.
 #include "base/ovResult.h"
 #include "gfx/ovGeometry.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,15 +27,26 @@ ovRgba ovMix(const ovRgba& a, const ovRgba& b, float t);
 
 class ovPictureCanvas {
 public:
-    // While one lives, a canvas that goes hands its pixel memory on to the next one made,
-    // so a set of pictures drawn one after another is drawn in memory taken once; the
-    // memory is given back when the last one goes.
+    // While one lives, a canvas that goes hands its tiles on to the next one made on its
+    // thread, so a set of pictures drawn one after another is drawn in memory taken once;
+    // the memory is given back when the last one goes.
     class Reuse {
     public:
         Reuse();
         ~Reuse();
         Reuse(const Reuse&) = delete;
         Reuse& operator=(const Reuse&) = delete;
+    };
+
+    // While one lives, the canvases of its thread give up once the flag is set: their
+    // shapes draw nothing and their writes write nothing (and do not count as failures),
+    // so that a picture drawn beside the program ends soon after the program asks.
+    class StopWhen {
+    public:
+        explicit StopWhen(const std::atomic<bool>& stop);
+        ~StopWhen();
+        StopWhen(const StopWhen&) = delete;
+        StopWhen& operator=(const StopWhen&) = delete;
     };
 
     ovPictureCanvas(int width, int height);
@@ -52,7 +68,10 @@ public:
     // A thick line from (x0, y0) to (x1, y1) with round caps.
     void line(float x0, float y0, float x1, float y1, float thickness, const ovRgba& colour);
 
-    const ovRgba& at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+    const ovRgba& at(int x, int y) const {
+        const ovRgba* tile = tiles_[tileOf(x, y)].get();
+        return tile != nullptr ? tile[((y & kTileMask) << kTileShift) + (x & kTileMask)] : rows_[y];
+    }
 
     // 24-bit: pixels less than half covered become the key colour, pure green.
     ovResult<> write24(const std::string& path) const;
@@ -60,7 +79,25 @@ public:
     ovResult<> write32(const std::string& path) const;
 
 private:
+    static constexpr int kTileShift = 5;
+    static constexpr int kTileSide = 1 << kTileShift;
+    static constexpr int kTileMask = kTileSide - 1;
+    using Tile = std::unique_ptr<ovRgba[]>;
+
+    size_t tileOf(int x, int y) const {
+        return static_cast<size_t>(y >> kTileShift) * tilesAcross_ + static_cast<size_t>(x >> kTileShift);
+    }
+    // The pixel, its tile given pixels of its own first when it has none.
+    ovRgba& pixel(int x, int y);
+    // Every tile goes: each row is its colour again.
+    void dropTiles();
+    // Calls encode(colour, bytes) for each pixel of each row, bottom row first, into rows
+    // of `bytes` bytes a pixel, and writes them as a BMP.
+    template <class Encode> ovResult<> write(const std::string& path, int bytes, Encode encode) const;
+
     int width_;
     int height_;
-    std::vector<ovRgba> pixels_;
+    int tilesAcross_;
+    std::vector<ovRgba> rows_; // each row's colour where no tile has pixels of its own
+    std::vector<Tile> tiles_;
 };

@@ -11,6 +11,7 @@
 #include "ovInfoDisplayPictures.h"
 #include "ovKeyboardPictures.h"
 #include "ovPictureCanvas.h"
+#include "ovPictureChoice.h"
 #include "ovTimePickerPictures.h"
 #include "shell/ovNodeLayout.h"
 #include "shell/ovScreenGeometry.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -38,6 +40,7 @@ const ovRgba kChevron = ovHex(0xFFFFFF);
 struct Writer {
     fs::path images;
     ovPictureSize s;
+    const char* only = nullptr;
     int failures = 0;
     void check(const ovResult<>& written) {
         if (!written) {
@@ -51,9 +54,17 @@ struct Writer {
 void makeBackground(Writer& w) {
     ovPictureCanvas c(w.s.width, w.s.height);
     c.verticalGradient(kBackgroundTop, kBackgroundBottom);
-    // A faint glow behind the upper middle, where the staircase of buttons grows.
-    for (int y = 0; y < c.height(); ++y)
-        for (int x = 0; x < c.width(); ++x) {
+    // A faint glow behind the upper middle, where the staircase of buttons grows. It
+    // is nothing where 8.8 (dx² + dy²) reaches 1, so only the box around that ellipse
+    // (|dx|, |dy| < 0.338, with a pixel to spare) is walked.
+    const auto span = [](float centre, int extent) {
+        return std::pair{std::max(0, static_cast<int>((centre - 0.338f) * extent) - 1),
+                         std::min(extent, static_cast<int>((centre + 0.338f) * extent) + 2)};
+    };
+    const auto [left, right] = span(0.45f, c.width());
+    const auto [top, bottom] = span(0.35f, c.height());
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
             const float dx = (x - c.width() * 0.45f) / c.width();
             const float dy = (y - c.height() * 0.35f) / c.height();
             const float glow = 0.10f * std::max(0.0f, 1.0f - 2.2f * (dx * dx + dy * dy) * 4.0f);
@@ -131,20 +142,42 @@ const char* const ovPictureNames[ovPictureCount] = {
     "calculator.bmp",
 };
 
+namespace {
+// Draws every picture, or only the one named.
+int draw(const fs::path& images, const ovPictureSize& size, const char* only) {
+    Writer w{images, size, only};
+    if (ovPictureWanted(only, "background.bmp"))
+        makeBackground(w);
+    if (ovPictureWanted(only, "nodeStart.bmp"))
+        makeButton(w, "nodeStart.bmp", kButtonTop, kButtonBottom);
+    if (ovPictureWanted(only, "nodeFocus.bmp"))
+        makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
+    if (ovPictureWanted(only, "backButton.bmp"))
+        makeBackStrip(w, "backButton.bmp", kStrip);
+    if (ovPictureWanted(only, "backButtonHover.bmp"))
+        makeBackStrip(w, "backButtonHover.bmp", kStripHover);
+    const std::string folder = images.string();
+    w.failures += ovMakeKeyboardPictures(folder, size, only);
+    if (ovPictureWanted(only, "contactPicker.bmp"))
+        w.failures += ovMakeContactPickerPictures(folder, size);
+    if (ovPictureWanted(only, "infoDisplay.bmp"))
+        w.failures += ovMakeInfoDisplayPictures(folder, size);
+    w.failures += ovMakeTimePickerPictures(folder, size, only);
+    w.failures += ovMakeDatePickerPictures(folder, size, only);
+    w.failures += ovMakeHomePictures(images, size, only);
+    return w.failures;
+}
+} // namespace
+
 int ovDrawPictures(const fs::path& images, const ovPictureSize& size) {
     const ovPictureCanvas::Reuse reuse;
-    Writer w{images, size};
-    makeBackground(w);
-    makeButton(w, "nodeStart.bmp", kButtonTop, kButtonBottom);
-    makeButton(w, "nodeFocus.bmp", kFocusTop, kFocusBottom);
-    makeBackStrip(w, "backButton.bmp", kStrip);
-    makeBackStrip(w, "backButtonHover.bmp", kStripHover);
-    const std::string folder = images.string();
-    w.failures += ovMakeKeyboardPictures(folder, size);
-    w.failures += ovMakeContactPickerPictures(folder, size);
-    w.failures += ovMakeInfoDisplayPictures(folder, size);
-    w.failures += ovMakeTimePickerPictures(folder, size);
-    w.failures += ovMakeDatePickerPictures(folder, size);
-    w.failures += ovMakeHomePictures(images, size);
-    return w.failures;
+    return draw(images, size, nullptr);
+}
+
+int ovDrawPicture(const fs::path& images, const ovPictureSize& size, const std::string& name) {
+    if (std::find(std::begin(ovPictureNames), std::end(ovPictureNames), name) == std::end(ovPictureNames)) {
+        std::fprintf(stderr, "orvida: there is no picture \"%s\" to draw\n", name.c_str());
+        return 1;
+    }
+    return draw(images, size, name.c_str());
 }

@@ -206,10 +206,10 @@ void clockFace(ovPictureCanvas& c, const ovPictureSize& s, float cx, float cy, f
            kAmber);
 }
 
-void makeIcons(const ovPictureSize& s, const std::string& folder, int& failures) {
+void makeIcons(const ovPictureSize& s, const std::string& folder, const char* only, int& failures) {
     const ovRect icon = resolved(s, L::iconRect);
     const int w = icon.width(), h = icon.height();
-    {
+    if (ovPictureWanted(only, "endTimeIcon.bmp")) {
         // The end of an appointment: a clock with a stop bar under it.
         ovPictureCanvas c(w, h);
         const float r = std::min(w, h) * 0.36f;
@@ -218,7 +218,7 @@ void makeIcons(const ovPictureSize& s, const std::string& folder, int& failures)
         const ovResult<> error = c.write24(folder + "/endTimeIcon.bmp");
         failures += error.ok() ? 0 : 1;
     }
-    {
+    if (ovPictureWanted(only, "reminderIcon.bmp")) {
         // The reminder: a bell.
         ovPictureCanvas c(w, h);
         const float cx = w / 2.0f;
@@ -234,10 +234,13 @@ void makeIcons(const ovPictureSize& s, const std::string& folder, int& failures)
 
 // Next and Back while the finger is on them: the same face, lit amber.
 void makePressedButtons(const ovPictureSize& s, const std::string& folder, const Lettering& text,
-                        int& failures) {
+                        const char* only, int& failures) {
     const ovRect next = resolved(s, L::nextRect);
     const ovRect back = resolved(s, L::backRect);
     for (int which = 0; which < 2; ++which) {
+        const char* name = which == 0 ? "ovnextButtonHover.bmp" : "ovbackButtonHover.bmp";
+        if (!ovPictureWanted(only, name))
+            continue;
         const ovRect& r = which == 0 ? next : back;
         // The size the picker draws it at, so that it is copied, not stretched.
         ovPictureCanvas c(r.width(), r.height());
@@ -249,20 +252,30 @@ void makePressedButtons(const ovPictureSize& s, const std::string& folder, const
         c.line(ax - s.d(19) * dir, ay, ax + s.d(19) * dir, ay, s.d(5.0f), kLabel);
         c.line(ax + s.d(19) * dir, ay, ax + s.d(7) * dir, ay - s.d(11), s.d(5.0f), kLabel);
         c.line(ax + s.d(19) * dir, ay, ax + s.d(7) * dir, ay + s.d(11), s.d(5.0f), kLabel);
-        const ovResult<> error =
-            c.write24(folder + (which == 0 ? "/ovnextButtonHover.bmp" : "/ovbackButtonHover.bmp"));
+        const ovResult<> error = c.write24(folder + "/" + name);
         failures += error.ok() ? 0 : 1;
     }
 }
 } // namespace
 
-int ovMakeTimePickerPictures(const std::string& imagesFolder, const ovPictureSize& s) {
-    const Lettering text(s);
+int ovMakeTimePickerPictures(const std::string& imagesFolder, const ovPictureSize& s, const char* only) {
     int failures = 0;
-    makeTimeOfDayBoard(s, imagesFolder, text, failures);
-    makeDurationBoard(s, imagesFolder, text, failures);
-    makeSelectionBox(s, imagesFolder, failures);
-    makeIcons(s, imagesFolder, failures);
-    makePressedButtons(s, imagesFolder, text, failures);
+    if (ovPictureWanted(only, "selectionButton.bmp"))
+        makeSelectionBox(s, imagesFolder, failures);
+    if (ovPictureWanted(only, "endTimeIcon.bmp") || ovPictureWanted(only, "reminderIcon.bmp"))
+        makeIcons(s, imagesFolder, only, failures);
+    const bool timeOfDay = ovPictureWanted(only, "timepicker.bmp");
+    const bool duration = ovPictureWanted(only, "timeDuration.bmp");
+    const bool pressed =
+        ovPictureWanted(only, "ovnextButtonHover.bmp") || ovPictureWanted(only, "ovbackButtonHover.bmp");
+    if (!timeOfDay && !duration && !pressed)
+        return failures;
+    const Lettering text(s);
+    if (timeOfDay)
+        makeTimeOfDayBoard(s, imagesFolder, text, failures);
+    if (duration)
+        makeDurationBoard(s, imagesFolder, text, failures);
+    if (pressed)
+        makePressedButtons(s, imagesFolder, text, only, failures);
     return failures;
 }

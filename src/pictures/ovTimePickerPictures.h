@@ -1,11 +1,14 @@
 #pragma once
 // The time picker's seven pictures, drawn for the screen rectangle from the picker's own
 // layout table. Returns how many pictures could not be written.
+#include "ovPictureChoice.h"
 #include "ovPictureSize.h"
 
 #include <string>
 
-int ovMakeTimePickerPictures(const std::string& imagesFolder, const ovPictureSize& size);
+// `only`: see ovPictureWanted.
+int ovMakeTimePickerPictures(const std::string& imagesFolder, const ovPictureSize& size,
+                             const char* only = nullptr);
 
 // The colours the pictures give the picker's elements, for tests that probe them.
 namespace ovTimePickerPalette {

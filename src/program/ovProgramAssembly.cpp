@@ -10,6 +10,7 @@
 #include "pickers/ovInfoDisplaySystem.h"
 #include "pickers/ovKeyboardInputSystem.h"
 #include "pickers/ovTimePickerSystem.h"
+#include "pictures/ovDisplayPictures.h"
 #include "pictures/ovPictureCache.h"
 #include "shell/ovApp.h"
 #include "wizards/ovAppointmentSystem.h"
@@ -39,17 +40,28 @@ void buildTree(ovApp& app) {
     nav.addChild(home, ovMessagingSystem::create(app));
 }
 
-// The pictures drawn for the screen, kept in the user's cache; when they cannot be had
-// the program says why on standard error and shows the pictures it ships with. The
-// stamp names the version and the digest of the drawing's sources, so a set drawn by
-// an older drawing of the same version is drawn again.
-std::string displayPictures(int width, int height) {
-    const ovResult<std::string> folder = ovPicturesForDisplay(
+// The pictures drawn for the screen, kept in the user's cache: each drawn when the
+// program first needs it, or before on a thread beside it, which ends with the bitmap
+// store that holds it. When they cannot be had the program says why on standard
+// error and shows the pictures it ships with. The stamp names the version and the
+// digest of the drawing's sources, so a set drawn by an older drawing of the same
+// version is drawn again.
+ovAssembly::DisplayPictures displayPictures(int width, int height) {
+    ovResult<std::unique_ptr<ovDisplayPictures>> opened = ovDisplayPictures::open(
         ovPictureCacheRoot(), {width, height}, "orvida " ORVIDA_VERSION " pictures " ORVIDA_PICTURES_DIGEST);
-    if (folder)
-        return folder.value();
-    std::fprintf(stderr, "orvida: %s; showing the shipped pictures\n", folder.reason().c_str());
-    return std::string();
+    if (!opened) {
+        std::fprintf(stderr, "orvida: %s; showing the shipped pictures\n", opened.reason().c_str());
+        return {};
+    }
+    std::shared_ptr<ovDisplayPictures> pictures = opened.take();
+    // What the first frames show (the background, the node buttons and the hyper bar's,
+    // then the home screen) is drawn beside the program's own start, which waits for a
+    // picture only when it needs it before it is done, and draws it itself when the
+    // thread has not started on it.
+    pictures->drawBeside({"background.bmp", "nodeStart.bmp", "nodeFocus.bmp", "backButton.bmp",
+                          "HyperbarPlugin1.bmp", "HyperbarPlugin2.bmp", "homeScreen.bmp"});
+    return {pictures->folder(), [pictures](const std::string& name) { return pictures->draw(name); },
+            [pictures] { pictures->stayBehind(); }};
 }
 
 template <class T> ovAssembly::ModuleFactory module() {

@@ -7,6 +7,7 @@
 #include "system/ovSystem.h"
 
 #include <algorithm>
+#include <utility>
 
 ovApp* ovApp::instance_ = nullptr;
 
@@ -71,8 +72,11 @@ void ovApp::loadOnFirstPaint(ovSystem& instance, const ovFontSet& fonts) {
     if (resourcesLoaded)
         return;
     bitmaps.createContext();
-    if (displayPictures_)
-        bitmaps.setDisplayFolder(displayPictures_(screenRect.width(), screenRect.height()));
+    if (displayPictures_) {
+        ovAssembly::DisplayPictures display = displayPictures_(screenRect.width(), screenRect.height());
+        bitmaps.setDisplayFolder(std::move(display.folder), std::move(display.draw));
+        afterFirstFrame_ = std::move(display.afterFirstFrame);
+    }
     background = bitmaps.loadBitmap(instance, imagePath("background.bmp"), false);
     backBuffer_->create(screenRect.left, screenRect.top, screenRect.right, screenRect.bottom);
     // Like a fresh device context, the back buffer starts with a stock font selected, so
@@ -175,5 +179,6 @@ void ovApp::drawFrame(ovCanvas& dc) {
         navigator->drawTree(dc);
     if (hyperBar != nullptr)
         hyperBar->drawBar(dc);
-    ++repaintCount;
+    if (++repaintCount == 1 && afterFirstFrame_)
+        std::exchange(afterFirstFrame_, nullptr)();
 }

@@ -122,6 +122,7 @@ private:
     bool landscapeRefused_ = false;
     std::unique_ptr<ovBackBuffer> backBuffer_;
     ovAssembly::PictureSource displayPictures_;
+    std::function<void()> afterFirstFrame_;
     ovOwningList<ovHyperNode> nodes_;
     static ovApp* instance_;
 };

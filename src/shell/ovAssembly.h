@@ -16,9 +16,15 @@ struct ovAssembly {
     using ModuleFactory = std::function<std::unique_ptr<ovModule>(ovApp&)>;
     using TreeBuilder = std::function<void(ovApp&)>;
     // Given the screen rectangle's size at the first paint, names the folder of pictures
-    // drawn for it (drawing them first when need be), or gives "" when there are none;
-    // the bitmap store then looks there before the shipped pictures.
-    using PictureSource = std::function<std::string(int width, int height)>;
+    // drawn for it, or gives "" when there are none, and what draws a picture not there
+    // yet; the bitmap store then looks there before the shipped pictures.
+    // afterFirstFrame: called once the first frame is drawn (to draw the rest beside it).
+    struct DisplayPictures {
+        std::string folder;
+        std::function<bool(const std::string& fileName)> draw;
+        std::function<void()> afterFirstFrame;
+    };
+    using PictureSource = std::function<DisplayPictures(int width, int height)>;
 
     std::vector<ModuleFactory> modules;
     TreeBuilder buildTree;

@@ -4,19 +4,31 @@
 #include "shell/ovErrorBox.h"
 #include "system/ovSystem.h"
 
+#include <filesystem>
+
 namespace {
 // Pictures of at least this many pixels (400 KB decoded) are decoded when first drawn.
 constexpr int64_t kDeferredPixels = 100000;
 
-// Reads a picture into the bitmap, or only its headers when it is big or of a form whose
-// pixels cannot be refused, so that a later decoding is sure to go through (palette
-// pictures have their indices checked on decoding, so they are read whole at once). A
+std::string fileName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A picture decoded when first drawn: a big one, or one of a form whose pixels cannot
+// be refused, so that a later decoding is sure to go through (palette pictures have
+// their indices checked on decoding, so they are read whole at once).
+bool decodedLater(const ovResult<ovBmpHeader>& header) {
+    return header && header.value().bitsPerPixel > 8 &&
+           (int64_t{header.value().width} * header.value().height >= kDeferredPixels ||
+            ovBmpReadsDirectly(header.value()));
+}
+
+// Reads a picture into the bitmap, or only its headers when it is decoded later. A
 // picture that is refused is read whole, for the reason.
 ovResult<> loadOrCheck(const std::string& path, ovBitmap& bitmap) {
     const ovResult<ovBmpHeader> header = ovReadBmpHeader(path);
-    if (header && header.value().bitsPerPixel > 8 &&
-        (int64_t{header.value().width} * header.value().height >= kDeferredPixels ||
-         ovBmpReadsDirectly(header.value()))) {
+    if (decodedLater(header)) {
         bitmap.file = path;
         bitmap.width = header.value().width;
         bitmap.height = header.value().height;
@@ -34,6 +46,24 @@ ovResult<> loadOrCheck(const std::string& path, ovBitmap& bitmap) {
 }
 } // namespace
 
+ovResult<> ovBitmapStore::loadNotDrawnYet(const std::string& shipped, const std::string& drawn,
+                                          ovBitmap& bitmap) {
+    // Drawn when first drawn, the shipped picture standing in until then: its headers
+    // are checked now, as a big one's are. (A palette picture is read whole.)
+    const ovResult<ovBmpHeader> header = ovReadBmpHeader(shipped);
+    if (header && header.value().bitsPerPixel > 8) {
+        bitmap.file = shipped;
+        bitmap.width = header.value().width;
+        bitmap.height = header.value().height;
+        bitmap.bitsPerPixel = header.value().bitsPerPixel;
+        notDrawnYet_[&bitmap] = drawn;
+        return {};
+    }
+    if (maker_(fileName(drawn)) && loadOrCheck(drawn, bitmap))
+        return {};
+    return loadOrCheck(shipped, bitmap);
+}
+
 ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name, bool fromResource) {
     reporter_ = &instance;
     auto bitmap = std::make_unique<ovBitmap>();
@@ -42,9 +72,11 @@ ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name,
     } else {
         ovResult<> result = ovFail(std::string());
         if (!displayFolder_.empty()) {
-            const size_t slash = name.find_last_of("/\\");
-            result = loadOrCheck(
-                displayFolder_ + "/" + (slash == std::string::npos ? name : name.substr(slash + 1)), *bitmap);
+            const std::string drawn = displayFolder_ + "/" + fileName(name);
+            result = loadOrCheck(drawn, *bitmap);
+            std::error_code ec;
+            if (!result && maker_ && !std::filesystem::exists(drawn, ec))
+                result = loadNotDrawnYet(name, drawn, *bitmap);
         }
         if (!result)
             result = loadOrCheck(name, *bitmap);
@@ -69,6 +101,18 @@ void ovBitmapStore::blit(const ovBitmap* picture, ovCanvas& canvas, int left, in
 bool ovBitmapStore::decode(const ovBitmap& picture) const {
     if (picture.file.empty())
         return false;
+    if (const auto waiting = notDrawnYet_.find(&picture); waiting != notDrawnYet_.end()) {
+        const std::string drawn = waiting->second;
+        notDrawnYet_.erase(waiting);
+        if (maker_(fileName(drawn))) {
+            if (ovResult<ovImage> made = ovLoadBmpFile(drawn)) {
+                picture.file.clear();
+                picture.handle = std::make_unique<ovImage>(made.take());
+                return true;
+            }
+        }
+        // The shipped picture, whose headers were read at the first paint, stands in.
+    }
     ovResult<ovImage> result = ovLoadBmpFile(picture.file);
     picture.file.clear();
     if (!result) {

@@ -9,6 +9,8 @@
 #include "gfx/ovGeometry.h"
 #include "shell/ovBitmap.h"
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,8 +36,17 @@ public:
     // this program: fromResource always fails.
     ovBitmap* loadBitmap(ovSystem& instance, const std::string& name, bool fromResource);
 
-    // The folder of pictures drawn for the display; "" for none.
-    void setDisplayFolder(std::string folder) { displayFolder_ = std::move(folder); }
+    // Puts a picture that is missing from the folder of pictures drawn for the display in
+    // it; true once it is there.
+    using PictureMaker = std::function<bool(const std::string& fileName)>;
+    // The folder of pictures drawn for the display ("" for none), and what draws a picture
+    // not there yet, when it is first drawn: until then the shipped picture stands for it,
+    // its headers checked as a big picture's are. When it cannot be had, the shipped
+    // picture is drawn.
+    void setDisplayFolder(std::string folder, PictureMaker maker = {}) {
+        displayFolder_ = std::move(folder);
+        maker_ = std::move(maker);
+    }
     const std::string& displayFolder() const { return displayFolder_; }
 
     // Draws the whole picture stretched into (left, top) with the rectangle's size
@@ -50,10 +61,17 @@ public:
 private:
     // Decodes a picture whose decoding was put off; false, having said why, when it fails.
     bool decode(const ovBitmap& picture) const;
+    // A picture missing from the display folder: drawn and loaded now, or, when big,
+    // when first drawn. False when neither it nor the shipped one can be had.
+    ovResult<> loadNotDrawnYet(const std::string& shipped, const std::string& drawn, ovBitmap& bitmap);
 
     bool contextCreated_ = false;
     ovSystem* reporter_ = nullptr; // where a failure found while drawing is reported
     std::string displayFolder_;
+    PictureMaker maker_;
+    // The big pictures of the display folder to be drawn when first needed, by the file
+    // they are to be loaded from.
+    mutable std::map<const ovBitmap*, std::string> notDrawnYet_;
     ovOwningList<ovBitmap> pictures_;
 };
 
