@@ -174,7 +174,7 @@ void ovDeviceStatusHBPlugin::drawPanel(ovCanvas& dc) {
 
         // The value stands whole inside the panel: on a tall narrow screen, where the
         // faces are large for the width, a figure that does not fit in the bold face
-        // takes the regular one, and the smaller one after that.
+        // takes the regular one, then the smallest, then loses a decimal.
         ovRect value{meter.right + fracWidth(valueGap), meter.top, 0, meter.bottom};
         value.right = std::min(value.left + fracWidth(valueWidth), panelRect.right - 2);
 
@@ -206,8 +206,9 @@ void ovDeviceStatusHBPlugin::drawPanel(ovCanvas& dc) {
         const ovRect valueRow{value.left, icon.top, value.right, icon.bottom};
         ovFixedText<512> scratch;
         const ovFittedLine line =
-            ovFitLine(dc, {full.view(), brief.view()}, {fonts->bold10.get(), fonts->regular10.get()},
-                      valueRow, ovCutAt::End, scratch);
+            ovFitLine(dc, {full.view(), brief.view()},
+                      {fonts->bold10.get(), fonts->regular10.get(), fonts->regular8.get()}, valueRow,
+                      ovCutAt::End, scratch);
         dc.selectFont(line.face);
         dc.drawText(line.text, value, ovTextVCenter);
     }
