@@ -1,6 +1,7 @@
 #include "home/ovDeviceStatusHBPlugin.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "home/ovHyperBarLayout.h"
 #include "home/ovTextField.h"
 #include "shell/ovApp.h"
@@ -9,7 +10,10 @@
 #include "system/ovDeviceStatus.h"
 #include "system/ovSystem.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -28,6 +32,20 @@ struct Wide {
     }
     std::u16string_view view() const { return {text, length}; }
 };
+
+// The figure with one decimal fewer, rounded ("23360.8M" -> "23361M", "208.46G" ->
+// "208.5G"); a figure without decimals stays as it is.
+void shorterFigure(const char* figure, char (&out)[32]) {
+    const char* point = std::strchr(figure, '.');
+    if (point == nullptr) {
+        std::snprintf(out, sizeof out, "%s", figure);
+        return;
+    }
+    char* unit = nullptr;
+    const double value = std::strtod(figure, &unit);
+    const int decimals = static_cast<int>(unit - point) - 1;
+    std::snprintf(out, sizeof out, "%.*f%s", std::max(0, decimals - 1), value, unit);
+}
 } // namespace
 
 ovDeviceStatusHBPlugin::ovDeviceStatusHBPlugin(ovApp& app)
@@ -154,8 +172,11 @@ void ovDeviceStatusHBPlugin::drawPanel(ovCanvas& dc) {
         meter.bottom = meter.top + fracHeight(meterHeight);
         blit(meterEmptyImage, meter);
 
+        // The value stands whole inside the panel: on a tall narrow screen, where the
+        // faces are large for the width, a figure that does not fit in the bold face
+        // takes the regular one, then the smallest, then loses a decimal.
         ovRect value{meter.right + fracWidth(valueGap), meter.top, 0, meter.bottom};
-        value.right = value.left + fracWidth(valueWidth);
+        value.right = std::min(value.left + fracWidth(valueWidth), panelRect.right - 2);
 
         char text[32];
         int fill = -1; // none drawn
@@ -174,7 +195,22 @@ void ovDeviceStatusHBPlugin::drawPanel(ovCanvas& dc) {
         }
         if (fill >= 0)
             blit(meterFullImage, {meter.left, meter.top, meter.left + fill, meter.bottom});
-        dc.drawText(Wide(text).view(), value, ovTextVCenter);
+        char shorter[32];
+        shorterFigure(text, shorter);
+        const Wide full(text), brief(shorter);
+        if (fonts == nullptr) {
+            dc.drawText(full.view(), value, ovTextVCenter);
+            continue;
+        }
+        // The value is centred on the meter but may stand as tall as the icon's row.
+        const ovRect valueRow{value.left, icon.top, value.right, icon.bottom};
+        ovFixedText<512> scratch;
+        const ovFittedLine line =
+            ovFitLine(dc, {full.view(), brief.view()},
+                      {fonts->bold10.get(), fonts->regular10.get(), fonts->regular8.get()}, valueRow,
+                      ovCutAt::End, scratch);
+        dc.selectFont(line.face);
+        dc.drawText(line.text, value, ovTextVCenter);
     }
     if (fonts != nullptr)
         fonts->popFont(dc);

@@ -203,14 +203,15 @@ void ovHomeScreen::drawDate(ovCanvas& dc, const ovRect& rect) const {
 }
 
 // The clock stays on one line: a wrapped clock reads as two numbers. Where the seconds
-// do not fit in the bold face they are tried in the regular one, and where they fit in
-// neither the clock shows hours and minutes, which fit every portrait size we lay out.
+// do not fit in the bold face they are tried in the regular ones, and where they fit in
+// none the clock shows hours and minutes, which fit every portrait size we lay out.
 void ovHomeScreen::drawClock(ovCanvas& dc, const ovRect& rect) const {
     ovFontSet* fonts = ovFontSet::instance();
     char ascii[32];
     Line line;
     const int room = rect.right - rect.left;
-    const ovFont* faces[] = {fonts ? fonts->bold10.get() : nullptr, fonts ? fonts->regular10.get() : nullptr};
+    const ovFont* faces[] = {fonts ? fonts->bold10.get() : nullptr, fonts ? fonts->regular10.get() : nullptr,
+                             fonts ? fonts->regular8.get() : nullptr};
     const ovFont* previous = dc.font();
     for (const bool seconds : {true, false}) {
         if (seconds)
@@ -222,7 +223,7 @@ void ovHomeScreen::drawClock(ovCanvas& dc, const ovRect& rect) const {
         appendAscii(line, ascii);
         for (const ovFont* face : faces) {
             dc.selectFont(face);
-            if (dc.measureText(line.view()) <= room || (!seconds && face == faces[1])) {
+            if (dc.measureText(line.view()) <= room || (!seconds && face == faces[2])) {
                 drawShadowed(dc, line.view(), rect, ovTextCenter | ovTextVCenter);
                 dc.selectFont(previous);
                 return;

@@ -35,6 +35,7 @@ ovFontSet::ovFontSet(ovSystem& system) {
     bold12 = open(boldFile, 12);
     regular16 = open(regularFile, 16);
     bold16 = open(boldFile, 16);
+    regular8 = open(regularFile, 8);
     if (!error_.empty())
         showErrorBox(system,
                      error_ + "\nText will not be drawn; install the Tahoma-compatible fonts (fonts-wine).");

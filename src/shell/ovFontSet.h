@@ -1,5 +1,5 @@
 #pragma once
-// The six shared fonts, scaled to the screen, and the stack that lets a screen
+// The shared fonts, scaled to the screen, and the stack that lets a screen
 // select one and put the previous one back.
 #include "base/ovOwningList.h"
 #include "base/ovPtrArray.h"
@@ -27,6 +27,10 @@ public:
     std::unique_ptr<ovFont> bold12;
     std::unique_ptr<ovFont> regular16;
     std::unique_ptr<ovFont> bold16;
+    // The smallest face, for a text that stands in none of the others: the faces grow
+    // with the screen's longer side, so on a tall narrow screen a field may be narrow
+    // for them.
+    std::unique_ptr<ovFont> regular8;
 
     // Selects the font and remembers what it replaced.
     void pushFont(ovCanvas& canvas, const ovFont* font);

@@ -1,8 +1,13 @@
 #include "shell/ovHyperNode.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovFont.h"
+#include "gfx/ovTextFit.h"
 #include "shell/ovApp.h"
+#include "shell/ovFontSet.h"
 #include "shell/ovNavigator.h"
+
+#include <algorithm>
 
 namespace {
 // Text flags for a button label: centred both ways.
@@ -184,9 +189,7 @@ void ovHyperNode::drawScreen(ovNavigator& nav, ovCanvas& dc) {
     const ovRect button = buttonRect(nav);
     a.bitmaps.blit(nav.currentButtonBitmap, dc, button.left, button.top, button.right, button.bottom,
                    ovColourKey, 255, 1.0f, 1.0f);
-    ovRect text = button;
-    text.left += kLabelInset;
-    dc.drawText(label.view(), text, kLabelFormat);
+    drawLabel(dc, button);
     // The strip goes over the button's left edge, after the label.
     const ovRect strip = backStripRect(nav);
     a.bitmaps.blit(nav.backHover ? nav.backButtonHoverBitmap : nav.backButtonBitmap, dc, strip.left,
@@ -198,10 +201,42 @@ void ovHyperNode::drawButton(ovNavigator& nav, ovCanvas& dc) {
     ovBitmap* picture = nav.focused == this ? nav.nodeFocusBitmap : nav.nodeStartBitmap;
     nav.app().bitmaps.blit(picture, dc, button.left, button.top, button.right, button.bottom, ovColourKey,
                            255, 1.0f, 1.0f);
+    dc.setTextColor(0x000000);
+    drawLabel(dc, button);
+}
+
+void ovHyperNode::drawLabel(ovCanvas& dc, const ovRect& button) {
     ovRect text = button;
     text.left += kLabelInset;
-    dc.setTextColor(0x000000);
-    dc.drawText(label.view(), text, kLabelFormat);
+    const ovFontSet* fonts = ovFontSet::instance();
+    const ovFont* base = dc.font();
+    if (fonts == nullptr || base == nullptr) {
+        dc.drawText(label.view(), text, kLabelFormat);
+        return;
+    }
+    LabelFit& fit = labelFit_;
+    const int width = text.right - text.left, height = text.bottom - text.top;
+    if (width != fit.width || height != fit.height || base != fit.base || !(fit.label == label.view())) {
+        // Only the width is at stake: the label is centred on the button, as tall as
+        // its face makes it. It keeps clear of the rounded ends of the button's face,
+        // which grow with the button.
+        const int margin = std::max(kLabelInset, (button.right - button.left) / 40);
+        const ovRect room{button.left + margin, text.top, button.right - margin,
+                          text.top + std::max(height, base->lineHeight())};
+        ovFixedText<512> scratch;
+        const ovFittedLine line =
+            ovFitLine(dc, {label.view()}, {base, fonts->regular10.get(), fonts->regular8.get()}, room,
+                      ovCutAt::End, scratch);
+        fit.label = label.view();
+        fit.width = width;
+        fit.height = height;
+        fit.base = base;
+        fit.face = line.face != nullptr ? line.face : base;
+        fit.shown = line.text;
+    }
+    dc.selectFont(fit.face);
+    dc.drawText(fit.shown.view(), text, kLabelFormat);
+    dc.selectFont(base);
 }
 
 void ovHyperNode::drawChild(ovNavigator& nav, ovCanvas& dc, int index) {

@@ -7,6 +7,7 @@
 #include "gfx/ovGeometry.h"
 
 class ovCanvas;
+class ovFont;
 class ovNavigator;
 
 // Results of hitTest.
@@ -51,6 +52,24 @@ public:
     int hitTest(const ovNavigator& nav, ovPoint point) const;
     // Places the children in a staircase beside the node, turning at the screen edges.
     void layoutChildren(const ovNavigator& nav);
+
+protected:
+    // The label, centred on the button, in the canvas's face where it stands whole there,
+    // else in a smaller regular face, else cut short with "...".
+    void drawLabel(ovCanvas& dc, const ovRect& button);
+
+private:
+    // How the label was last fitted: worked out again only when the label, the button's
+    // size or the canvas's face changes, so a frame measures no text.
+    struct LabelFit {
+        ovFixedText<256> label;
+        int width = -1;
+        int height = -1;
+        const ovFont* base = nullptr;
+        const ovFont* face = nullptr;
+        ovFixedText<512> shown;
+    };
+    LabelFit labelFit_;
 };
 
 // The activation test: buttons act when the finger is lifted, never on the press.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 std::string battery(int percent) {
@@ -99,4 +100,32 @@ TEST_F(DeviceStatus, PicturesComeAtTheFirstPanelDrawAndTheBatteryMeterFills) {
     auto green = [](ovColor c) { return ovGreen(c) > ovRed(c) + 40 && ovGreen(c) > ovBlue(c) + 40; };
     EXPECT_TRUE(green(frame.pixel(44 + 78 - 1, y)));
     EXPECT_FALSE(green(frame.pixel(44 + 79 + 1, y)));
+}
+
+TEST(DeviceStatusPanel, LargeFiguresStandWholeInsideThePanelOnEveryScreen) {
+    // A phone's screen is tall for its width, and the faces grow with the height: a
+    // figure that fits at 240x320 ran off the panel's right edge at 720x1440.
+    const std::pair<int, int> sizes[] = {{240, 320}, {720, 1440}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ovTestProgram p(w, h);
+        auto* plugin = static_cast<ovDeviceStatusHBPlugin*>(ovHyperBar::instance()->plugins[0]);
+        ovFakeDeviceStatus fake;
+        fake.memory = {64000 * MB, 63999 * MB};
+        fake.disk = {2000ull * 1024 * MB, 1999ull * 1024 * MB};
+        plugin->setDeviceStatus(&fake);
+        const int screenHeight = h - h * 1625 / 10000;
+        p.run("tap " + std::to_string(w / 5) + " " + std::to_string(screenHeight * 95 / 100) + "\nwait 20");
+        ASSERT_TRUE(plugin->picturesLoaded);
+        p.shell().onPaint();
+        const ovFramebuffer& frame = p.app().backBuffer().frame();
+        const ovRect panel = plugin->panelRect;
+        int inkOnTheEdge = 0;
+        for (int y = panel.top + 2; y < panel.bottom - 2; ++y)
+            for (int x = panel.right - 3; x < panel.right - 1; ++x) {
+                const ovColor c = frame.pixel(x, y);
+                inkOnTheEdge += ovRed(c) < 0x80 && ovGreen(c) < 0x80 && ovBlue(c) < 0x80 ? 1 : 0;
+            }
+        EXPECT_EQ(inkOnTheEdge, 0) << "a figure is cut at the panel's edge";
+    }
 }

@@ -84,6 +84,16 @@ protected:
         return code;
     }
 
+    // A configuration folder whose orvida.conf names the vdir under the test's folder,
+    // with its calendar folder made and empty.
+    std::string vdirConfig() const {
+        const std::string config = root_ + "/config";
+        fs::create_directories(root_ + "/vdir/calendar");
+        fs::create_directories(config);
+        std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+        return config;
+    }
+
     std::string root_;
     std::string data;
 };
@@ -161,10 +171,7 @@ TEST_F(ovReminderHostTest, RemindFiresWhatIsDueOnceAndNothingElse) {
 
 TEST_F(ovReminderHostTest, RemindReadsTheVdirFirstSoAnEventAnotherProgramAddedReminds) {
     // khal wrote it; nothing of Orvida's ran since.
-    const std::string config = root_ + "/config";
-    fs::create_directories(root_ + "/vdir/calendar");
-    fs::create_directories(config);
-    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    const std::string config = vdirConfig();
     std::ofstream(root_ + "/vdir/calendar/dentist.ics")
         << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:dentist-1\r\n"
            "DTSTAMP:20261201T100000Z\r\nDTSTART:20261209T093000\r\nDTEND:20261209T103000\r\n"
@@ -181,10 +188,7 @@ TEST_F(ovReminderHostTest, RemindReadsTheVdirFirstSoAnEventAnotherProgramAddedRe
 
 TEST_F(ovReminderHostTest, AWeeklyMeetingFromAMonthAgoShowsTodayAndRemindsOnceAcrossARestart) {
     // Another program put it in the vdir; its first instance was four weeks ago.
-    const std::string config = root_ + "/config";
-    fs::create_directories(root_ + "/vdir/calendar");
-    fs::create_directories(config);
-    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    const std::string config = vdirConfig();
     std::ofstream(root_ + "/vdir/calendar/weekly.ics")
         << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:weekly-1\r\n"
            "DTSTAMP:20261101T100000Z\r\nDTSTART:20261111T100000\r\nDTEND:20261111T110000\r\n"
@@ -251,10 +255,7 @@ TEST_F(ovReminderHostTest, RemindRunsAtOnceBesideASyncTakeTurnsAndFireEachRemind
         }
         ASSERT_TRUE(app.commitBatch());
     }
-    const std::string config = root_ + "/config";
-    fs::create_directories(root_ + "/vdir/calendar");
-    fs::create_directories(config);
-    std::ofstream(config + "/orvida.conf") << "[vdir]\npath = " << root_ << "/vdir\n";
+    const std::string config = vdirConfig();
     for (int i = 0; i < kFiled; ++i)
         std::ofstream(root_ + "/vdir/calendar/e" + std::to_string(i) + ".ics")
             << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//khal//EN\r\nBEGIN:VEVENT\r\nUID:filed-" << i

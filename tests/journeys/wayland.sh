@@ -43,6 +43,8 @@ fail() {
   exit 1
 }
 step() { echo "wayland.sh: $*"; }
+# shellcheck source=tests/journeys/xvfb.sh
+source "$(dirname "$0")/xvfb.sh"
 
 W=720
 H=1440
@@ -55,12 +57,8 @@ export SDL_MOUSE_TOUCH_EVENTS=1
 export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 
-Xvfb -displayfd 3 -screen 0 ${W}x${H}x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-X=":$(head -1 "$work/display")"
-for _ in $(seq 100); do DISPLAY=$X xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb "${W}x${H}"
+X=$xvfb_display
 
 step "weston with its X11 backend and the kiosk shell on $X"
 DISPLAY=$X weston --backend=x11-backend.so --use-pixman --width=$W --height=$H --shell=kiosk-shell.so \

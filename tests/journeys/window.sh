@@ -40,16 +40,13 @@ fail() {
   exit 1
 }
 step() { echo "window.sh: $*"; }
+# shellcheck source=tests/journeys/xvfb.sh
+source "$(dirname "$0")/xvfb.sh"
 
-# A private display; Xvfb picks a free number and tells it through fd 3.
-Xvfb -displayfd 3 -screen 0 800x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(head -1 "$work/display")"
+# A private display.
+start_xvfb 800x800
+DISPLAY=$xvfb_display
 export DISPLAY
-for _ in $(seq 100); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root > /dev/null 2>&1 || fail "the display $DISPLAY does not answer"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"

@@ -8,6 +8,7 @@
 #include "pickers/ovKeyboardLayout.h"
 #include "shell/ovBackBuffer.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -57,6 +58,29 @@ void expectWhole(ovWizardDriver& d, const char* what, ovRect f, int edges) {
     }
 }
 
+// Every button of the step shown holds its label whole, clear of the button's face's
+// right edge: in the button's middle rows the last three columns of its light face
+// carry no dark ink.
+void expectLabelsWhole(ovWizardDriver& d) {
+    const ovFramebuffer& frame = d.program().app().backBuffer().frame();
+    auto light = [](ovColor c) { return ovRed(c) > 0xB0 && ovGreen(c) > 0xB0 && ovBlue(c) > 0xB0; };
+    for (ovHyperNode* child : d.current()->children) {
+        const ovRect r = child->buttonRect(d.nav());
+        const int height = r.bottom - r.top;
+        int ink = 0;
+        for (int y = r.top + height / 4; y < r.bottom - height / 4; ++y) {
+            int edge = std::min(r.right, d.right()) - 1;
+            while (edge > r.left && !light(frame.pixel(edge, y)))
+                --edge;
+            for (int x = edge - 2; x <= edge; ++x)
+                ink += ovRed(frame.pixel(x, y)) < 0x80 ? 1 : 0;
+        }
+        const std::u16string_view label = child->label.view();
+        EXPECT_EQ(ink, 0) << "the label " << std::string(label.begin(), label.end())
+                          << " runs to its button's edge";
+    }
+}
+
 ovRect field(ovWizardDriver& d, float left, float top, float right, float bottom) {
     return {ovFracOf(d.right(), left), ovFracOf(d.bottom(), top), ovFracOf(d.right(), right),
             ovFracOf(d.bottom(), bottom)};
@@ -84,6 +108,7 @@ TEST(Texts, StandWholeInTheirFieldsAtEveryPortraitSize) {
         expectWhole(d, "its times and place", d.homeArea(H::nextDetails), Right);
 
         d.startWizard(u"Appointment");
+        expectLabelsWhole(d);
         d.tapChild(u"Today");
         d.next();
         d.next();
