@@ -93,6 +93,14 @@ inline uint32_t blendPremultiplied(uint32_t dst, uint32_t src, uint32_t opacity)
     return addSaturated(color, scaleColor(dst, 255 - alpha));
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Whether this processor has AVX2: the eight-pixel row code is chosen at run time.
+bool hasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#endif
+
 void keyedRowPortable(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
     int k = 0;
 #if defined(__SSE2__)
@@ -139,11 +147,8 @@ __attribute__((target("avx2"))) void keyedRowAvx2(uint32_t* __restrict dst, cons
 // One destination row of a colour-keyed copy: every source pixel but the key's.
 void keyedRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
-        keyedRowAvx2(dst, src, count, key);
-        return;
-    }
+    if (hasAvx2())
+        return keyedRowAvx2(dst, src, count, key);
 #endif
     keyedRowPortable(dst, src, count, key);
 }
@@ -247,6 +252,65 @@ void glyphRow(uint32_t* __restrict dst, const uint8_t* __restrict cover, int cou
         if (a != 0)
             dst[k] = a == 255 ? color : mixColor(dst[k], color, a);
     }
+}
+
+// Whole blocks of eight pixels of a glyph's padded coverage laid over the destination,
+// with the sums of glyphRow; pixels whose coverage is 0 are stored back as they were.
+void glyphBlocksPortable(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks,
+                         uint32_t color) {
+    glyphRow(dst, cover, blocks * 8, color);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// mixColor on sixteen 16-bit lanes: (c * a + d * (255 - a)) / 255, rounded once.
+__attribute__((target("avx2"), always_inline)) inline __m256i mixLanesAvx2(__m256i c16, __m256i d16,
+                                                                           __m256i a) {
+    const __m256i v = _mm256_add_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(c16, a),
+                         _mm256_mullo_epi16(d16, _mm256_sub_epi16(_mm256_set1_epi16(255), a))),
+        _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_srli_epi16(v, 8)), 8);
+}
+
+__attribute__((target("avx2"))) void
+glyphBlocksAvx2(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks, uint32_t color) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
+    const __m256i c32 = _mm256_set1_epi32(static_cast<int>(color));
+    const __m256i c16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(static_cast<int>(color)));
+    // Each pixel's coverage spread over its four bytes: pixels 0-3, then 4-7.
+    const __m128i spreadLow = _mm_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    const __m128i spreadHigh = _mm_setr_epi8(4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
+    for (int b = 0; b < blocks; ++b, dst += 8, cover += 8) {
+        uint64_t eight = 0;
+        std::memcpy(&eight, cover, 8);
+        if (eight == 0)
+            continue;
+        __m256i* out = reinterpret_cast<__m256i*>(dst);
+        if (eight == ~uint64_t{0}) {
+            _mm256_storeu_si256(out, c32);
+            continue;
+        }
+        const __m128i a8 = _mm_cvtsi64_si128(static_cast<long long>(eight));
+        const __m256i d = _mm256_loadu_si256(out);
+        const __m256i low = mixLanesAvx2(c16, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(d)),
+                                         _mm256_cvtepu8_epi16(_mm_shuffle_epi8(a8, spreadLow)));
+        const __m256i high = mixLanesAvx2(c16, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1)),
+                                          _mm256_cvtepu8_epi16(_mm_shuffle_epi8(a8, spreadHigh)));
+        const __m256i mixed = _mm256_and_si256(
+            _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0)), colorMask);
+        const __m256i untouched = _mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(a8), zero);
+        _mm256_storeu_si256(out, _mm256_blendv_epi8(mixed, d, untouched));
+    }
+}
+#endif
+
+void glyphBlocks(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks, uint32_t color) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (hasAvx2())
+        return glyphBlocksAvx2(dst, cover, blocks, color);
+#endif
+    glyphBlocksPortable(dst, cover, blocks, color);
 }
 
 bool isLineBreak(char32_t c) {
@@ -676,6 +740,17 @@ void ovCanvas::drawGlyphRun(size_t begin, size_t end, int x, int baseline, const
         const long long y1 = std::min<long long>(gy + g.height, clip.bottom);
         if (x0 >= x1 || y0 >= y1)
             continue;
+        // A glyph whole across its width is laid in blocks of its padded rows: the
+        // padding's pixels are only read and stored back, so it may run over the clip,
+        // though not past the end of the target's row.
+        if (x0 == gx && x1 == gx + g.width && gx + g.stride <= target_->width() &&
+            g.paddedCoverage.size() == static_cast<size_t>(g.stride) * g.height) {
+            for (long long y = y0; y < y1; ++y)
+                glyphBlocks(target_->row(static_cast<int>(y)) + x0,
+                            g.paddedCoverage.data() + static_cast<size_t>(y - gy) * g.stride, g.stride / 8,
+                            color);
+            continue;
+        }
         for (long long y = y0; y < y1; ++y) {
             const uint8_t* cover = g.coverage.data() + static_cast<size_t>(y - gy) * g.width + (x0 - gx);
             glyphRow(target_->row(static_cast<int>(y)) + x0, cover, static_cast<int>(x1 - x0), color);
