@@ -130,6 +130,24 @@ __attribute__((target("avx2"))) void keyedRowAvx2(uint32_t* __restrict dst, cons
     const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
     const __m256i keys = _mm256_set1_epi32(static_cast<int>(key));
     int k = 0;
+    // Four blocks at once: in most of a picture none of them holds the key.
+    for (; k + 32 <= count; k += 32) {
+        __m256i s[4];
+        __m256i keep[4];
+        for (int i = 0; i < 4; ++i) {
+            s[i] = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k + 8 * i)),
+                                    colorMask);
+            keep[i] = _mm256_cmpeq_epi32(s[i], keys);
+        }
+        const __m256i any =
+            _mm256_or_si256(_mm256_or_si256(keep[0], keep[1]), _mm256_or_si256(keep[2], keep[3]));
+        const bool keyless = _mm256_testz_si256(any, any);
+        for (int i = 0; i < 4; ++i) {
+            __m256i* out = reinterpret_cast<__m256i*>(dst + k + 8 * i);
+            _mm256_storeu_si256(out,
+                                keyless ? s[i] : _mm256_blendv_epi8(s[i], _mm256_loadu_si256(out), keep[i]));
+        }
+    }
     for (; k + 8 <= count; k += 8) {
         const __m256i s =
             _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k)), colorMask);
@@ -493,6 +511,31 @@ void ovCanvas::drawPenLine(int x0, int y0, int x1, int y1) {
         return;
     }
     advanceDash(first);
+
+    if (minorDelta == 0 && pen_.width <= 1) {
+        // A straight thin line (a dashed one: a solid one was filled above): the pattern's
+        // pixels set in turn, with the bounds and the pattern's step done here.
+        const uint32_t color = pen_.color & kColorMask;
+        const long long minorLimit = xMajor ? target_->height() : target_->width();
+        const long long majorLimit = xMajor ? target_->width() : target_->height();
+        const bool dashed = pen_.style == ovPen::Dash;
+        int phase = dashPhase_;
+        for (long long i = first; i < last; ++i) {
+            const bool on = !dashed || phase < kDashOn;
+            if (dashed)
+                phase = phase + 1 == kDashPeriod ? 0 : phase + 1;
+            const long long major = major0 + majorSign * i;
+            if (!on || minor0 < 0 || minor0 >= minorLimit || major < 0 || major >= majorLimit)
+                continue;
+            if (xMajor)
+                target_->row(static_cast<int>(minor0))[major] = color;
+            else
+                target_->row(static_cast<int>(major))[minor0] = color;
+        }
+        dashPhase_ = phase;
+        advanceDash(steps - last);
+        return;
+    }
 
     // The minor coordinate at step i is minor0 + round(i * minorDelta / steps), halves
     // rounded up: quotient and remainder of (2 * i * minorDelta + steps) / (2 * steps).
