@@ -130,24 +130,6 @@ __attribute__((target("avx2"))) void keyedRowAvx2(uint32_t* __restrict dst, cons
     const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
     const __m256i keys = _mm256_set1_epi32(static_cast<int>(key));
     int k = 0;
-    // Four blocks at once: in most of a picture none of them holds the key.
-    for (; k + 32 <= count; k += 32) {
-        __m256i s[4];
-        __m256i keep[4];
-        for (int i = 0; i < 4; ++i) {
-            s[i] = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k + 8 * i)),
-                                    colorMask);
-            keep[i] = _mm256_cmpeq_epi32(s[i], keys);
-        }
-        const __m256i any =
-            _mm256_or_si256(_mm256_or_si256(keep[0], keep[1]), _mm256_or_si256(keep[2], keep[3]));
-        const bool keyless = _mm256_testz_si256(any, any);
-        for (int i = 0; i < 4; ++i) {
-            __m256i* out = reinterpret_cast<__m256i*>(dst + k + 8 * i);
-            _mm256_storeu_si256(out,
-                                keyless ? s[i] : _mm256_blendv_epi8(s[i], _mm256_loadu_si256(out), keep[i]));
-        }
-    }
     for (; k + 8 <= count; k += 8) {
         const __m256i s =
             _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k)), colorMask);
@@ -162,9 +144,36 @@ __attribute__((target("avx2"))) void keyedRowAvx2(uint32_t* __restrict dst, cons
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Sixteen pixels at a time, the key's pixels left out of a masked store; the row's end
+// is one more masked block.
+__attribute__((target("avx512f"))) void
+keyedRowAvx512(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
+    const __m512i colorMask = _mm512_set1_epi32(static_cast<int>(kColorMask));
+    const __m512i keys = _mm512_set1_epi32(static_cast<int>(key));
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const __m512i s = _mm512_and_si512(_mm512_loadu_si512(src + k), colorMask);
+        _mm512_mask_storeu_epi32(dst + k, _mm512_cmpneq_epi32_mask(s, keys), s);
+    }
+    if (k < count) {
+        const __mmask16 tail = static_cast<__mmask16>((1u << (count - k)) - 1);
+        const __m512i s = _mm512_and_si512(_mm512_maskz_loadu_epi32(tail, src + k), colorMask);
+        _mm512_mask_storeu_epi32(dst + k, _mm512_mask_cmpneq_epi32_mask(tail, s, keys), s);
+    }
+}
+
+bool hasAvx512() {
+    static const bool avx512 = __builtin_cpu_supports("avx512f");
+    return avx512;
+}
+#endif
+
 // One destination row of a colour-keyed copy: every source pixel but the key's.
 void keyedRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
 #if defined(__x86_64__) && defined(__GNUC__)
+    if (hasAvx512())
+        return keyedRowAvx512(dst, src, count, key);
     if (hasAvx2())
         return keyedRowAvx2(dst, src, count, key);
 #endif
