@@ -20,7 +20,7 @@ constexpr uint32_t kColorMask = 0x00FFFFFFu;
 constexpr int kDashOn = 4;
 constexpr int kDashPeriod = 6;
 
-ovRect intersect(const ovRect& a, const ovRect& b) {
+inline ovRect intersect(const ovRect& a, const ovRect& b) {
     ovRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
              std::min(a.bottom, b.bottom)};
     if (r.right < r.left)
@@ -683,6 +683,13 @@ void ovCanvas::rectangle(int left, int top, int right, int bottom) {
         drawPenLine(left, top, left, bottom);
     } else if (b == top) {
         drawPenLine(left, top, right, top);
+    } else if (pen_.style == ovPen::Solid && pen_.width <= 1) {
+        // The four solid sides below cover the outer ring once each: its rows, then
+        // what lies between them of its columns.
+        fillRect({left, top, right, top + 1}, pen_.color);
+        fillRect({left, b, right, bottom}, pen_.color);
+        fillRect({left, top + 1, left + 1, b}, pen_.color);
+        fillRect({r, top + 1, right, b}, pen_.color);
     } else {
         // Clockwise from the top-left corner; each segment leaves out its end, which
         // the next one starts with, so every outline pixel is drawn once.
