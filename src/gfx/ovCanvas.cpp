@@ -340,9 +340,10 @@ void glyphRow(uint32_t* __restrict dst, const uint8_t* __restrict cover, int cou
 
 // Whole blocks of eight pixels of a glyph's padded coverage laid over the destination,
 // with the sums of glyphRow; pixels whose coverage is 0 are stored back as they were.
-void glyphBlocksPortable(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks,
-                         uint32_t color) {
-    glyphRow(dst, cover, blocks * 8, color);
+void glyphBlocksPortable(uint32_t* __restrict dst, size_t dstStride, const uint8_t* __restrict cover,
+                         int rows, int blocks, uint32_t color) {
+    for (int r = 0; r < rows; ++r, dst += dstStride, cover += blocks * 8)
+        glyphRow(dst, cover, blocks * 8, color);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -356,8 +357,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i mixLanesAvx2(__m25
     return _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_srli_epi16(v, 8)), 8);
 }
 
-__attribute__((target("avx2"))) void
-glyphBlocksAvx2(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks, uint32_t color) {
+__attribute__((target("avx2"))) void glyphBlocksAvx2(uint32_t* __restrict rowStart, size_t dstStride,
+                                                     const uint8_t* __restrict cover, int rows, int blocks,
+                                                     uint32_t color) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
     const __m256i c32 = _mm256_set1_epi32(static_cast<int>(color));
@@ -365,7 +367,14 @@ glyphBlocksAvx2(uint32_t* __restrict dst, const uint8_t* __restrict cover, int b
     // Each pixel's coverage spread over its four bytes: pixels 0-3, then 4-7.
     const __m128i spreadLow = _mm_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
     const __m128i spreadHigh = _mm_setr_epi8(4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
-    for (int b = 0; b < blocks; ++b, dst += 8, cover += 8) {
+    for (int i = 0, blocksLeft = blocks; i < rows * blocks; ++i, cover += 8) {
+        // Blocks run along the row, then on at the next row's start.
+        if (blocksLeft == 0) {
+            rowStart += dstStride;
+            blocksLeft = blocks;
+        }
+        uint32_t* dst = rowStart + (blocks - blocksLeft) * 8;
+        --blocksLeft;
         uint64_t eight = 0;
         std::memcpy(&eight, cover, 8);
         if (eight == 0)
@@ -389,12 +398,13 @@ glyphBlocksAvx2(uint32_t* __restrict dst, const uint8_t* __restrict cover, int b
 }
 #endif
 
-void glyphBlocks(uint32_t* __restrict dst, const uint8_t* __restrict cover, int blocks, uint32_t color) {
+void glyphBlocks(uint32_t* __restrict dst, size_t dstStride, const uint8_t* __restrict cover, int rows,
+                 int blocks, uint32_t color) {
 #if defined(__x86_64__) && defined(__GNUC__)
     if (hasAvx2())
-        return glyphBlocksAvx2(dst, cover, blocks, color);
+        return glyphBlocksAvx2(dst, dstStride, cover, rows, blocks, color);
 #endif
-    glyphBlocksPortable(dst, cover, blocks, color);
+    glyphBlocksPortable(dst, dstStride, cover, rows, blocks, color);
 }
 
 // A run of pixels set to one colour. A long run goes to the C library's wide-character
@@ -902,10 +912,9 @@ void ovCanvas::drawGlyphRun(size_t begin, size_t end, int x, int baseline, const
         // though not past the end of the target's row.
         if (x0 == gx && x1 == gx + g.width && gx + g.stride <= target_->width() &&
             g.paddedCoverage.size() == static_cast<size_t>(g.stride) * g.height) {
-            for (long long y = y0; y < y1; ++y)
-                glyphBlocks(target_->row(static_cast<int>(y)) + x0,
-                            g.paddedCoverage.data() + static_cast<size_t>(y - gy) * g.stride, g.stride / 8,
-                            color);
+            glyphBlocks(target_->row(static_cast<int>(y0)) + x0, static_cast<size_t>(target_->width()),
+                        g.paddedCoverage.data() + static_cast<size_t>(y0 - gy) * g.stride,
+                        static_cast<int>(y1 - y0), g.stride / 8, color);
             continue;
         }
         for (long long y = y0; y < y1; ++y) {
