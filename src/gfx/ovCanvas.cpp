@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -20,7 +21,7 @@ constexpr uint32_t kColorMask = 0x00FFFFFFu;
 constexpr int kDashOn = 4;
 constexpr int kDashPeriod = 6;
 
-ovRect intersect(const ovRect& a, const ovRect& b) {
+inline ovRect intersect(const ovRect& a, const ovRect& b) {
     ovRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
              std::min(a.bottom, b.bottom)};
     if (r.right < r.left)
@@ -93,6 +94,14 @@ inline uint32_t blendPremultiplied(uint32_t dst, uint32_t src, uint32_t opacity)
     return addSaturated(color, scaleColor(dst, 255 - alpha));
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Whether this processor has AVX2: the eight-pixel row code is chosen at run time.
+bool hasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#endif
+
 void keyedRowPortable(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
     int k = 0;
 #if defined(__SSE2__)
@@ -136,14 +145,38 @@ __attribute__((target("avx2"))) void keyedRowAvx2(uint32_t* __restrict dst, cons
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Sixteen pixels at a time, the key's pixels left out of a masked store; the row's end
+// is one more masked block.
+__attribute__((target("avx512f"))) void
+keyedRowAvx512(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
+    const __m512i colorMask = _mm512_set1_epi32(static_cast<int>(kColorMask));
+    const __m512i keys = _mm512_set1_epi32(static_cast<int>(key));
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const __m512i s = _mm512_and_si512(_mm512_loadu_si512(src + k), colorMask);
+        _mm512_mask_storeu_epi32(dst + k, _mm512_cmpneq_epi32_mask(s, keys), s);
+    }
+    if (k < count) {
+        const __mmask16 tail = static_cast<__mmask16>((1u << (count - k)) - 1);
+        const __m512i s = _mm512_and_si512(_mm512_maskz_loadu_epi32(tail, src + k), colorMask);
+        _mm512_mask_storeu_epi32(dst + k, _mm512_mask_cmpneq_epi32_mask(tail, s, keys), s);
+    }
+}
+
+bool hasAvx512() {
+    static const bool avx512 = __builtin_cpu_supports("avx512f");
+    return avx512;
+}
+#endif
+
 // One destination row of a colour-keyed copy: every source pixel but the key's.
 void keyedRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t key) {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
-        keyedRowAvx2(dst, src, count, key);
-        return;
-    }
+    if (hasAvx512())
+        return keyedRowAvx512(dst, src, count, key);
+    if (hasAvx2())
+        return keyedRowAvx2(dst, src, count, key);
 #endif
     keyedRowPortable(dst, src, count, key);
 }
@@ -166,10 +199,66 @@ inline void blendPair(__m128i& src, __m128i& dst, __m128i opacity, bool scale) {
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// round(x / 255) in each 16-bit lane, for x up to 255 * 255.
+__attribute__((target("avx2"), always_inline)) inline __m256i div255x16(__m256i x) {
+    x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+}
+
+// blendPair on four pixels widened to 16-bit lanes.
+__attribute__((target("avx2"), always_inline)) inline void blendQuad(__m256i& src, __m256i& dst,
+                                                                     __m256i opacity, bool scale) {
+    if (scale)
+        src = div255x16(_mm256_mullo_epi16(src, opacity));
+    const __m256i alpha =
+        _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    dst = div255x16(_mm256_mullo_epi16(dst, _mm256_sub_epi16(_mm256_set1_epi16(255), alpha)));
+}
+
+// blendRow eight pixels at a time; unpacking and packing stay within each half, so the
+// pixels keep their order.
+__attribute__((target("avx2"))) int blendRowAvx2(uint32_t* __restrict dst, const uint32_t* __restrict src,
+                                                 int count, uint32_t opacity) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
+    const __m256i factor = _mm256_set1_epi16(static_cast<short>(opacity));
+    const __m256i allOnes = _mm256_set1_epi32(-1);
+    const bool scale = opacity != 255;
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+        __m256i* out = reinterpret_cast<__m256i*>(dst + k);
+        if (!scale) {
+            if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_or_si256(s, colorMask), allOnes)) == -1) {
+                _mm256_storeu_si256(out, _mm256_and_si256(s, colorMask));
+                continue;
+            }
+            if (_mm256_testz_si256(s, s))
+                continue;
+        }
+        const __m256i d = _mm256_loadu_si256(out);
+        __m256i sLo = _mm256_unpacklo_epi8(s, zero);
+        __m256i sHi = _mm256_unpackhi_epi8(s, zero);
+        __m256i dLo = _mm256_unpacklo_epi8(d, zero);
+        __m256i dHi = _mm256_unpackhi_epi8(d, zero);
+        blendQuad(sLo, dLo, factor, scale);
+        blendQuad(sHi, dHi, factor, scale);
+        const __m256i sum = _mm256_adds_epu8(_mm256_packus_epi16(sLo, sHi), _mm256_packus_epi16(dLo, dHi));
+        _mm256_storeu_si256(out, _mm256_and_si256(sum, colorMask));
+    }
+    return k;
+}
+#endif
+
 // One destination row of a premultiplied source-over blend; the same sums as
 // blendPremultiplied, four pixels at a time where the processor allows.
 void blendRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int count, uint32_t opacity) {
     int k = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (hasAvx2())
+        k = blendRowAvx2(dst, src, count, opacity);
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128i colorMask = _mm_set1_epi32(static_cast<int>(kColorMask));
@@ -249,6 +338,121 @@ void glyphRow(uint32_t* __restrict dst, const uint8_t* __restrict cover, int cou
     }
 }
 
+// Whole blocks of eight pixels of a glyph's padded coverage laid over the destination,
+// with the sums of glyphRow; pixels whose coverage is 0 are stored back as they were.
+void glyphBlocksPortable(uint32_t* __restrict dst, size_t dstStride, const uint8_t* __restrict cover,
+                         int rows, int blocks, uint32_t color) {
+    for (int r = 0; r < rows; ++r, dst += dstStride, cover += blocks * 8)
+        glyphRow(dst, cover, blocks * 8, color);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// mixColor on sixteen 16-bit lanes: (c * a + d * (255 - a)) / 255, rounded once.
+__attribute__((target("avx2"), always_inline)) inline __m256i mixLanesAvx2(__m256i c16, __m256i d16,
+                                                                           __m256i a) {
+    const __m256i v = _mm256_add_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(c16, a),
+                         _mm256_mullo_epi16(d16, _mm256_sub_epi16(_mm256_set1_epi16(255), a))),
+        _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_srli_epi16(v, 8)), 8);
+}
+
+__attribute__((target("avx2"))) void glyphBlocksAvx2(uint32_t* __restrict rowStart, size_t dstStride,
+                                                     const uint8_t* __restrict cover, int rows, int blocks,
+                                                     uint32_t color) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i colorMask = _mm256_set1_epi32(static_cast<int>(kColorMask));
+    const __m256i c32 = _mm256_set1_epi32(static_cast<int>(color));
+    const __m256i c16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(static_cast<int>(color)));
+    // Each pixel's coverage spread over its four bytes: pixels 0-3, then 4-7.
+    const __m128i spreadLow = _mm_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    const __m128i spreadHigh = _mm_setr_epi8(4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
+    for (int i = 0, blocksLeft = blocks; i < rows * blocks; ++i, cover += 8) {
+        // Blocks run along the row, then on at the next row's start.
+        if (blocksLeft == 0) {
+            rowStart += dstStride;
+            blocksLeft = blocks;
+        }
+        uint32_t* dst = rowStart + (blocks - blocksLeft) * 8;
+        --blocksLeft;
+        uint64_t eight = 0;
+        std::memcpy(&eight, cover, 8);
+        if (eight == 0)
+            continue;
+        __m256i* out = reinterpret_cast<__m256i*>(dst);
+        if (eight == ~uint64_t{0}) {
+            _mm256_storeu_si256(out, c32);
+            continue;
+        }
+        const __m128i a8 = _mm_cvtsi64_si128(static_cast<long long>(eight));
+        const __m256i d = _mm256_loadu_si256(out);
+        const __m256i low = mixLanesAvx2(c16, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(d)),
+                                         _mm256_cvtepu8_epi16(_mm_shuffle_epi8(a8, spreadLow)));
+        const __m256i high = mixLanesAvx2(c16, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(d, 1)),
+                                          _mm256_cvtepu8_epi16(_mm_shuffle_epi8(a8, spreadHigh)));
+        const __m256i mixed = _mm256_and_si256(
+            _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0)), colorMask);
+        const __m256i untouched = _mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(a8), zero);
+        _mm256_storeu_si256(out, _mm256_blendv_epi8(mixed, d, untouched));
+    }
+}
+#endif
+
+void glyphBlocks(uint32_t* __restrict dst, size_t dstStride, const uint8_t* __restrict cover, int rows,
+                 int blocks, uint32_t color) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (hasAvx2())
+        return glyphBlocksAvx2(dst, dstStride, cover, rows, blocks, color);
+#endif
+    glyphBlocksPortable(dst, dstStride, cover, rows, blocks, color);
+}
+
+// A run of pixels set to one colour. A long run goes to the C library's wide-character
+// fill (as fast as the processor allows, where its characters are pixel-sized); a short
+// one, the sides of a rectangle, is set here four at a time, without the call.
+void fillRow(uint32_t* dst, int count, uint32_t color) {
+    if constexpr (sizeof(wchar_t) == sizeof(uint32_t)) {
+        if (count >= 64) {
+            std::wmemset(reinterpret_cast<wchar_t*>(dst), static_cast<wchar_t>(color),
+                         static_cast<size_t>(count));
+            return;
+        }
+    }
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(static_cast<int>(color));
+    for (; k + 4 <= count; k += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), four);
+#endif
+    for (; k < count; ++k)
+        dst[k] = color;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void gatherRowAvx2(uint32_t* __restrict out, const uint32_t* __restrict src,
+                                                   const int* __restrict sample, int count) {
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sample + k));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
+                            _mm256_i32gather_epi32(reinterpret_cast<const int*>(src), at, 4));
+    }
+    for (; k < count; ++k)
+        out[k] = src[sample[k]];
+}
+#endif
+
+// The source pixels of a stretched row: out[k] = src[sample[k]].
+void gatherRow(uint32_t* __restrict out, const uint32_t* __restrict src, const int* __restrict sample,
+               int count) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (hasAvx2())
+        return gatherRowAvx2(out, src, sample, count);
+#endif
+    for (int k = 0; k < count; ++k)
+        out[k] = src[sample[k]];
+}
+
 bool isLineBreak(char32_t c) {
     return c == U'\n' || c == U'\r';
 }
@@ -311,10 +515,8 @@ void ovCanvas::fillRect(const ovRect& rect, ovColor color) {
     if (isEmpty(r))
         return;
     color &= kColorMask;
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint32_t* row = target_->row(y);
-        std::fill(row + r.left, row + r.right, color);
-    }
+    for (int y = r.top; y < r.bottom; ++y)
+        fillRow(target_->row(y) + r.left, r.width(), color);
 }
 
 // ---------------------------------------------------------------------------------
@@ -394,6 +596,31 @@ void ovCanvas::drawPenLine(int x0, int y0, int x1, int y1) {
         return;
     }
     advanceDash(first);
+
+    if (minorDelta == 0 && pen_.width <= 1) {
+        // A straight thin line (a dashed one: a solid one was filled above): the pattern's
+        // pixels set in turn, with the bounds and the pattern's step done here.
+        const uint32_t color = pen_.color & kColorMask;
+        const long long minorLimit = xMajor ? target_->height() : target_->width();
+        const long long majorLimit = xMajor ? target_->width() : target_->height();
+        const bool dashed = pen_.style == ovPen::Dash;
+        int phase = dashPhase_;
+        for (long long i = first; i < last; ++i) {
+            const bool on = !dashed || phase < kDashOn;
+            if (dashed)
+                phase = phase + 1 == kDashPeriod ? 0 : phase + 1;
+            const long long major = major0 + majorSign * i;
+            if (!on || minor0 < 0 || minor0 >= minorLimit || major < 0 || major >= majorLimit)
+                continue;
+            if (xMajor)
+                target_->row(static_cast<int>(minor0))[major] = color;
+            else
+                target_->row(static_cast<int>(major))[minor0] = color;
+        }
+        dashPhase_ = phase;
+        advanceDash(steps - last);
+        return;
+    }
 
     // The minor coordinate at step i is minor0 + round(i * minorDelta / steps), halves
     // rounded up: quotient and remainder of (2 * i * minorDelta + steps) / (2 * steps).
@@ -476,6 +703,13 @@ void ovCanvas::rectangle(int left, int top, int right, int bottom) {
         drawPenLine(left, top, left, bottom);
     } else if (b == top) {
         drawPenLine(left, top, right, top);
+    } else if (pen_.style == ovPen::Solid && pen_.width <= 1) {
+        // The four solid sides below cover the outer ring once each: its rows, then
+        // what lies between them of its columns.
+        fillRect({left, top, right, top + 1}, pen_.color);
+        fillRect({left, b, right, bottom}, pen_.color);
+        fillRect({left, top + 1, left + 1, b}, pen_.color);
+        fillRect({r, top + 1, right, b}, pen_.color);
     } else {
         // Clockwise from the top-left corner; each segment leaves out its end, which
         // the next one starts with, so every outline pixel is drawn once.
@@ -537,16 +771,13 @@ bool ovCanvas::planStretch(const ovImage& image, int left, int top, int width, i
 // for all the destination rows that sample the same source row.
 const uint32_t* ovCanvas::sourceRow(const ovImage& image, const StretchPlan& plan, int y, int top,
                                     int height) {
-    const long long sy = (static_cast<long long>(y) - top) * image.height / height;
+    const long long sy = height == image.height ? static_cast<long long>(y) - top
+                                                : (static_cast<long long>(y) - top) * image.height / height;
     const uint32_t* src = image.pixels.data() + static_cast<size_t>(sy) * static_cast<size_t>(image.width);
     if (plan.identityX)
         return src + plan.firstSourceX;
     if (sy != gatheredRow_) {
-        const int count = plan.visible.width();
-        const int* sample = sampleX_.data();
-        uint32_t* out = rowScratch_.data();
-        for (int k = 0; k < count; ++k)
-            out[k] = src[sample[k]];
+        gatherRow(rowScratch_.data(), src, sampleX_.data(), plan.visible.width());
         gatheredRow_ = sy;
     }
     return rowScratch_.data();
@@ -676,6 +907,16 @@ void ovCanvas::drawGlyphRun(size_t begin, size_t end, int x, int baseline, const
         const long long y1 = std::min<long long>(gy + g.height, clip.bottom);
         if (x0 >= x1 || y0 >= y1)
             continue;
+        // A glyph whole across its width is laid in blocks of its padded rows: the
+        // padding's pixels are only read and stored back, so it may run over the clip,
+        // though not past the end of the target's row.
+        if (x0 == gx && x1 == gx + g.width && gx + g.stride <= target_->width() &&
+            g.paddedCoverage.size() == static_cast<size_t>(g.stride) * g.height) {
+            glyphBlocks(target_->row(static_cast<int>(y0)) + x0, static_cast<size_t>(target_->width()),
+                        g.paddedCoverage.data() + static_cast<size_t>(y0 - gy) * g.stride,
+                        static_cast<int>(y1 - y0), g.stride / 8, color);
+            continue;
+        }
         for (long long y = y0; y < y1; ++y) {
             const uint8_t* cover = g.coverage.data() + static_cast<size_t>(y - gy) * g.width + (x0 - gx);
             glyphRow(target_->row(static_cast<int>(y)) + x0, cover, static_cast<int>(x1 - x0), color);

@@ -93,24 +93,33 @@ ovResult<std::unique_ptr<ovFont>> ovFont::open(const std::string& path, int emPi
 }
 
 const ovGlyph& ovFont::glyph(char32_t codePoint) const {
+    if (codePoint < latin_.size() && latin_[codePoint] != nullptr)
+        return *latin_[codePoint];
     if (auto it = cache_.find(codePoint); it != cache_.end())
         return it->second;
 
     ovGlyph& glyph = cache_[codePoint];
+    if (codePoint < latin_.size())
+        latin_[codePoint] = &glyph;
+    render(codePoint, glyph);
+    return glyph;
+}
+
+void ovFont::render(char32_t codePoint, ovGlyph& glyph) const {
     FT_Face face = face_->face.get();
     const FT_UInt index = FT_Get_Char_Index(face, codePoint);
     // Embedded bitmap strikes are skipped so that every size is drawn from the outline
     // with the same grey-scale anti-aliasing.
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) != 0)
-        return glyph;
+        return;
     FT_GlyphSlot slot = face->glyph;
     glyph.advance = roundPixels(slot->advance.x);
     if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
-        return glyph;
+        return;
 
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO)
-        return glyph;
+        return;
     const int width = static_cast<int>(bitmap.width);
     const int height = static_cast<int>(bitmap.rows);
     glyph.width = width;
@@ -134,5 +143,9 @@ const ovGlyph& ovFont::glyph(char32_t codePoint) const {
                 dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
         }
     }
-    return glyph;
+    glyph.stride = (width + 7) & ~7;
+    glyph.paddedCoverage.assign(static_cast<size_t>(glyph.stride) * height, 0);
+    for (int y = 0; y < height; ++y)
+        std::copy_n(glyph.coverage.data() + static_cast<size_t>(y) * width, width,
+                    glyph.paddedCoverage.data() + static_cast<size_t>(y) * glyph.stride);
 }

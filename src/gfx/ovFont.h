@@ -3,6 +3,7 @@
 // Glyphs are rendered once and kept in a cache.
 #include "base/ovResult.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,6 +17,10 @@ struct ovGlyph {
     int bearingY = 0;              // from the baseline up to the bitmap's top edge
     int advance = 0;               // pen advance in whole pixels
     std::vector<uint8_t> coverage; // width * height, 0..255
+    // The same rows for drawing, each widened with zeros to `stride` bytes (a multiple
+    // of 8), so that a row is laid over the destination in whole blocks of pixels.
+    int stride = 0;
+    std::vector<uint8_t> paddedCoverage; // stride * height
 };
 
 class ovFont {
@@ -37,10 +42,15 @@ public:
 
 private:
     ovFont() = default;
+    // Renders the code point's glyph into `glyph` (left empty where FreeType fails).
+    void render(char32_t codePoint, ovGlyph& glyph) const;
     struct Face;
     std::unique_ptr<Face> face_;
     int emPixels_ = 0;
     int ascent_ = 0;
     int descent_ = 0;
     mutable std::unordered_map<char32_t, ovGlyph> cache_;
+    // The glyphs of the first 256 code points, looked up without hashing (a map's
+    // elements stay where they are as it grows).
+    mutable std::array<const ovGlyph*, 256> latin_{};
 };

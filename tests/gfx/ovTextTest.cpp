@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 
 namespace {
@@ -231,6 +232,63 @@ TEST_F(Text, GlyphsAreAntiAliasedAndDrawnInTheTextColour) {
         }
     EXPECT_GT(full, 5);
     EXPECT_GT(partial, 5);
+}
+
+// Every pixel of a text over a busy background is the rounded mix of the text colour and
+// what was there, by the glyph's coverage, whether a glyph is drawn whole, cut by its
+// rectangle, or ends at the framebuffer's right edge; no other pixel changes, not even
+// its unused top byte.
+TEST_F(Text, GlyphsMixByTheirCoverageAtEveryPixelAndTouchNothingElse) {
+    auto opened = ovFont::open(kBold, 17); // glyphs wider than eight pixels too
+    ASSERT_TRUE(opened.ok()) << opened.reason();
+    const auto bold = opened.take();
+    const std::u16string text = u"Wm@ ij%Q";
+    const ovColor color = ovRgb(200, 30, 90);
+    const int w = 61, h = 24;
+    const ovRect rects[] = {{2, 1, w, h},          // whole glyphs
+                            {9, 3, 40, 20},        // cut on both sides (right-aligned, overflowing)
+                            {w - 30, 0, w + 9, h}, // running past the framebuffer's right edge
+                            {-5, -4, w, h}};       // cut at the top and the left
+    std::mt19937 random(11);
+    for (const ovRect& rect : rects) {
+        ovFramebuffer before(w, h);
+        for (int i = 0; i < w * h; ++i)
+            before.data()[i] = static_cast<uint32_t>(random());
+        ovFramebuffer fb = before;
+        ovCanvas canvas(fb);
+        canvas.selectFont(bold.get());
+        canvas.setTextColor(color);
+        canvas.setBackgroundMode(ovTransparent);
+        const unsigned format = rect.left == 9 ? ovTextRight : ovTextLeft;
+        canvas.drawText(text, rect, format);
+
+        ovFramebuffer expected = before;
+        const ovRect clip{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, w),
+                          std::min(rect.bottom, h)};
+        int pen = format == ovTextRight ? rect.right - canvas.measureText(text) : rect.left;
+        const int baseline = rect.top + bold->ascent();
+        for (char16_t c : text) {
+            const ovGlyph& g = bold->glyph(c);
+            for (int y = 0; y < g.height; ++y)
+                for (int x = 0; x < g.width; ++x) {
+                    const int px = pen + g.bearingX + x, py = baseline - g.bearingY + y;
+                    const uint32_t a = g.coverage[static_cast<size_t>(y) * g.width + x];
+                    if (a == 0 || px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom)
+                        continue;
+                    uint32_t& d = expected.row(py)[px];
+                    uint32_t mixed = 0;
+                    for (int k = 0; k < 24; k += 8)
+                        mixed |= ((((color >> k) & 0xFF) * a + ((d >> k) & 0xFF) * (255 - a) + 127) / 255)
+                                 << k;
+                    d = mixed;
+                }
+            pen += g.advance;
+        }
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(fb.row(y)[x], expected.row(y)[x])
+                    << "rectangle " << rect.left << "," << rect.top << " at " << x << "," << y;
+    }
 }
 
 TEST_F(Text, OpaqueModeFillsEachLineExtentFirst) {
