@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 namespace {
 struct Upload {
@@ -21,11 +20,8 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* userdata) {
     return n;
 }
 
-void globalInit() {
-    // Once per process and before any handle exists: libcurl's global set-up is not
-    // safe to run twice at the same time.
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+const ovCurlApi& curlLib() {
+    return ovCurlLoaded();
 }
 
 // Brackets IPv6 literals for the URL.
@@ -70,7 +66,7 @@ int collectReply(CURL*, curl_infotype type, char* data, size_t size, void* userd
 
 std::string reasonFor(CURLcode rc, long response, const char* detail, const ovMailAccount& a) {
     const std::string server = a.host + ":" + std::to_string(a.effectivePort());
-    std::string why = detail[0] != '\0' ? detail : curl_easy_strerror(rc);
+    std::string why = detail[0] != '\0' ? detail : curlLib().easy_strerror(rc);
     switch (rc) {
     case CURLE_COULDNT_CONNECT:
         return "could not reach the mail server " + server + " (" + why + ")";
@@ -98,7 +94,7 @@ std::string reasonFor(CURLcode rc, long response, const char* detail, const ovMa
 
 ovResult<void> failureOf(CURL* c, CURLcode rc, const char* errorText, const ovMailAccount& account) {
     long response = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &response);
+    curlLib().easy_getinfo(c, CURLINFO_RESPONSE_CODE, &response);
     // A server that is away, slow or answers 4xx may take the message later; a 5xx
     // reply, a refused login or a connection that cannot be secured will say the same
     // again until someone changes something.
@@ -124,8 +120,9 @@ struct Connection {
 };
 
 ovResult<void> Connection::open(const ovMailAccount& account) {
-    globalInit();
-    curl.reset(curl_easy_init());
+    if (const ovResult<const ovCurlApi*> library = ovCurl(); !library)
+        return ovFail(ovMailCode::callFailed, library.reason());
+    curl.reset(curlLib().easy_init());
     if (!curl)
         return ovFail(ovMailCode::callFailed, "the mail library could not start");
     CURL* c = curl.get();
@@ -134,22 +131,23 @@ ovResult<void> Connection::open(const ovMailAccount& account) {
           std::to_string(account.effectivePort());
     const long timeout =
         account.timeoutSeconds > 0 ? account.timeoutSeconds : ovSmtpTransport::defaultTimeoutSeconds;
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeout);
+    curlLib().easy_setopt(c, CURLOPT_URL, url.c_str());
+    curlLib().easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    curlLib().easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curlLib().easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
+    curlLib().easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeout);
     // Every wait for a reply (the greeting included) is bounded by the account's
     // timeout; the whole exchange gets a few of them, for a large body on a slow line.
-    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, timeout * 8);
-    curl_easy_setopt(c, CURLOPT_USE_SSL,
-                     account.tls ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_NONE));
+    curlLib().easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
+    curlLib().easy_setopt(c, CURLOPT_TIMEOUT, timeout * 8);
+    curlLib().easy_setopt(c, CURLOPT_USE_SSL,
+                          account.tls ? static_cast<long>(CURLUSESSL_ALL)
+                                      : static_cast<long>(CURLUSESSL_NONE));
     if (account.tls) {
         if (!account.tlsTrustFile.empty() && account.tlsTrustFile != "system")
-            curl_easy_setopt(c, CURLOPT_CAINFO, account.tlsTrustFile.c_str());
-        curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, account.tlsCertcheck ? 1L : 0L);
-        curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, account.tlsCertcheck ? 2L : 0L);
+            curlLib().easy_setopt(c, CURLOPT_CAINFO, account.tlsTrustFile.c_str());
+        curlLib().easy_setopt(c, CURLOPT_SSL_VERIFYPEER, account.tlsCertcheck ? 1L : 0L);
+        curlLib().easy_setopt(c, CURLOPT_SSL_VERIFYHOST, account.tlsCertcheck ? 2L : 0L);
     }
     return {};
 }
@@ -162,11 +160,11 @@ ovResult<void> checkServerOffersAuth(const ovMailAccount& account) {
         return opened;
     CURL* c = connection.curl.get();
     EhloReply reply;
-    curl_easy_setopt(c, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, collectReply);
-    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &reply);
-    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
-    if (const CURLcode rc = curl_easy_perform(c); rc != CURLE_OK)
+    curlLib().easy_setopt(c, CURLOPT_CONNECT_ONLY, 1L);
+    curlLib().easy_setopt(c, CURLOPT_DEBUGFUNCTION, collectReply);
+    curlLib().easy_setopt(c, CURLOPT_DEBUGDATA, &reply);
+    curlLib().easy_setopt(c, CURLOPT_VERBOSE, 1L);
+    if (const CURLcode rc = curlLib().easy_perform(c); rc != CURLE_OK)
         return failureOf(c, rc, connection.errorText, account);
     if (!reply.offersAuth())
         return ovFail(ovMailCode::noAuthOffered,
@@ -203,24 +201,24 @@ ovResult<void> ovSmtpTransport::send(const ovMailAccount& account, const Passwor
     CURL* c = connection.curl.get();
     Upload upload{&message};
     if (account.wantsAuth()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, account.user.c_str());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, password.c_str());
+        curlLib().easy_setopt(c, CURLOPT_USERNAME, account.user.c_str());
+        curlLib().easy_setopt(c, CURLOPT_PASSWORD, password.c_str());
         if (account.auth != "on") {
             std::string method = account.auth;
             std::transform(method.begin(), method.end(), method.begin(), ::toupper);
             const std::string options = "AUTH=" + method;
-            curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, options.c_str());
+            curlLib().easy_setopt(c, CURLOPT_LOGIN_OPTIONS, options.c_str());
         }
     }
     const std::string from = "<" + account.from + ">";
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.c_str());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
-    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
+    curlLib().easy_setopt(c, CURLOPT_MAIL_FROM, from.c_str());
+    curlLib().easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
+    curlLib().easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curlLib().easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
+    curlLib().easy_setopt(c, CURLOPT_READDATA, &upload);
+    curlLib().easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
 
-    const CURLcode rc = curl_easy_perform(c);
+    const CURLcode rc = curlLib().easy_perform(c);
     if (rc == CURLE_OK)
         return {};
     return failureOf(c, rc, connection.errorText, account);
