@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <string_view>
 
 class ovCanvas;
@@ -53,3 +54,24 @@ struct ovFittedLine {
 ovFittedLine ovFitLine(ovCanvas& dc, std::initializer_list<std::u16string_view> forms,
                        std::initializer_list<const ovFont*> faces, const ovRect& field, ovCutAt cut,
                        ovFixedText<512>& scratch);
+
+// The face a choice made for a text in a field, remembered, so that a screen drawn
+// frame after frame measures its text again only when the text or the field changes.
+class ovFaceMemo {
+public:
+    template <class Choose> const ovFont* face(std::u16string_view text, const ovRect& field, Choose choose) {
+        if (!chosen_ || text != text_ || !(field == field_)) {
+            face_ = choose();
+            text_ = text;
+            field_ = field;
+            chosen_ = true;
+        }
+        return face_;
+    }
+
+private:
+    std::u16string text_;
+    ovRect field_{};
+    const ovFont* face_ = nullptr;
+    bool chosen_ = false;
+};

@@ -1,6 +1,7 @@
 #include "pickers/ovContactPicker.h"
 
 #include "gfx/ovCanvas.h"
+#include "gfx/ovTextFit.h"
 #include "pickers/ovContactPickerLayout.h"
 #include "pickers/ovContactPickerSystem.h"
 #include "pickers/ovKeyboardInput.h"
@@ -128,7 +129,23 @@ void ovContactPicker::drawScreen(ovNavigator& nav, ovCanvas& dc) {
         for (int i = 0; i < rowCount && firstAtDraw + i < endAtDraw; ++i) {
             const ovPimContact* contact = session->contacts()[firstAtDraw + i];
             rowContacts[i] = contact;
-            drawShadowed(dc, rowText(*contact), rowTextRect(i, W, H), kRowFormat);
+            const std::u16string text = rowText(*contact);
+            const ovRect field = rowTextRect(i, W, H);
+            // A long name wraps, centred on its text field; where the lines would run
+            // out of the row's face (a tall narrow screen, where the faces are large for
+            // the width) it takes a smaller face.
+            if (const ovFontSet* fonts = ovFontSet::instance()) {
+                const ovRect band = rowRect(i, W, H);
+                const int middle = (field.top + field.bottom) / 2;
+                const int half = std::max(0, std::min(middle - band.top, band.bottom - middle) - 2);
+                const ovRect room{field.left, middle - half, field.right, middle + half};
+                const ovFont* faces[] = {fonts->regular12.get(), fonts->regular10.get(),
+                                         fonts->regular8.get()};
+                const ovFont* face =
+                    rowFaces[i].face(text, room, [&] { return ovFaceForBlock(dc, text, faces, room); });
+                dc.selectFont(face != nullptr ? face : faces[2]);
+            }
+            drawShadowed(dc, text, field, kRowFormat);
             ++drawn;
         }
     }

@@ -3,6 +3,7 @@
 // keyboard it was entered from and shows the matches six at a time. A tapped row is
 // the result; the owner reads `chosenContact` and moves on.
 #include "data/pim/ovPimContact.h"
+#include "gfx/ovTextFit.h"
 #include "shell/ovHyperNode.h"
 
 #include <optional>
@@ -39,4 +40,7 @@ public:
 
 private:
     void chooseRow(ovNavigator& nav, int row);
+
+    // The face each row's text was last drawn in.
+    ovFaceMemo rowFaces[rowCount];
 };

@@ -256,7 +256,13 @@ void ovDatePicker::drawMonthBar(ovNavigator& nav, ovCanvas& dc) {
     const std::u16string text = ascii(title);
     ovFontSet* fonts = ovFontSet::instance();
     {
-        ovFontScope bold(*fonts, dc, fonts->bold16.get());
+        // The title stands between the two arrows: on a tall narrow screen it takes a
+        // smaller bold face rather than run under them.
+        const ovRect room{g.previousArea().right, bar.top, g.nextArea().left, bar.bottom};
+        const ovFont* faces[] = {fonts->bold16.get(), fonts->bold12.get(), fonts->bold10.get()};
+        const ovFont* fitting =
+            titleFace_.face(text, room, [&] { return ovFaceForLine(dc, text, faces, room); });
+        ovFontScope bold(*fonts, dc, fitting != nullptr ? fitting : faces[2]);
         dc.setTextColor(kTitleShadow);
         dc.drawText(text, bar, ovTextCenter | ovTextVCenter);
         dc.setTextColor(kWhite);

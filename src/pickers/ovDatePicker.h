@@ -4,6 +4,7 @@
 // a month bar to page through the months and a back button in the last cell. Tapping
 // a day stores the date and moves on to the wizard's next step.
 #include "gfx/ovFramebuffer.h"
+#include "gfx/ovTextFit.h"
 #include "pickers/ovDatePickerLayout.h"
 #include "shell/ovHyperNode.h"
 
@@ -64,4 +65,5 @@ private:
     void drawMonthBar(ovNavigator& nav, ovCanvas& dc);
 
     ovFramebuffer page_;
+    ovFaceMemo titleFace_;
 };

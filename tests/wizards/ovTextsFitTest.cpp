@@ -4,6 +4,8 @@
 // edge (where the clip cut a letter) or no ink at all.
 #include "home/ovHomeLayout.h"
 #include "ovWizardDriver.h"
+#include "pickers/ovContactPickerLayout.h"
+#include "pickers/ovDatePickerLayout.h"
 #include "pickers/ovInfoDisplayLayout.h"
 #include "pickers/ovKeyboardLayout.h"
 #include "shell/ovBackBuffer.h"
@@ -122,5 +124,46 @@ TEST(Texts, StandWholeInTheirFieldsAtEveryPortraitSize) {
         expectWhole(d, "prompt", box, Left | Right | Top | Bottom | OneLine);
         d.type("bartholomew montgomery fitzgerald");
         expectWhole(d, "typed name", box, Left | Top | Bottom | OneLine);
+    }
+}
+
+TEST(Texts, TheMonthTitleStandsBetweenTheDatePickersArrows) {
+    // At 720x1440 the bold title ran under the arrows' buttons, at 1080x2340 well under.
+    const std::pair<int, int> sizes[] = {{240, 320}, {720, 1440}, {1080, 2340}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ovWizardDriver d(w, h);
+        d.run("wait 100");
+        d.startWizard(u"Appointment");
+        d.tapChild(u"Calendar");
+        const ovDatePickerLayout::Grid g = ovDatePickerLayout::grid(d.right(), d.bottom());
+        const ovRect bar = g.monthBar();
+        const int middle = (bar.top + bar.bottom) / 2, band = (bar.bottom - bar.top) / 4;
+        const int previous = g.previousArea().right, next = g.nextArea().left;
+        EXPECT_GT(inkIn(d, previous, middle - band, next, middle + band), 0) << "no title";
+        EXPECT_EQ(inkIn(d, previous - 4, middle - band, previous, middle + band), 0)
+            << "under the left arrow";
+        EXPECT_EQ(inkIn(d, next, middle - band, next + 4, middle + band), 0) << "under the right arrow";
+    }
+}
+
+TEST(Texts, AContactsNameStaysInsideItsRowOfTheContactPicker) {
+    // At 1080x2340 "Baker, Anna, Anna" wrapped onto a second line that ran out of its row.
+    const std::pair<int, int> sizes[] = {{240, 320}, {720, 1440}, {1080, 2340}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ovWizardDriver d(w, h);
+        d.pim({"add-contact", "--file-as", "Baker, Anna", "--first", "Anna", "--email", "anna@example.org"});
+        d.run("wait 100");
+        d.startWizard(u"Message");
+        d.type("b");
+        d.ok();
+        const ovRect band = ovContactPickerLayout::rowRect(0, d.right(), d.bottom());
+        const ovRect text = ovContactPickerLayout::rowTextRect(0, d.right(), d.bottom());
+        EXPECT_GT(inkIn(d, text.left, band.top, text.right, band.bottom), 0) << "no name";
+        // The row's face ends a little above its touch band: its last eighth is the
+        // gap to the next row.
+        const int gap = band.bottom - (band.bottom - band.top) / 8;
+        EXPECT_EQ(inkIn(d, text.left, gap, text.right, band.bottom), 0) << "out of its row";
     }
 }
