@@ -1,6 +1,7 @@
 // Frame drawing and the idle tick, each beside one copy of the back buffer measured
 // in the same run, so the figures read as ratios on any machine.
 #include "hosts/headless/ovHeadlessHost.h"
+#include "ovBenchScene.h"
 #include "shell/ovBackBuffer.h"
 
 #include <benchmark/benchmark.h>
@@ -12,12 +13,7 @@ namespace {
 // The program on a given screen, showing a node with five children.
 struct Scene {
     explicit Scene(int width, int height) {
-        ovOptions options;
-        options.headless = true;
-        options.screenWidth = width;
-        options.screenHeight = height;
-        options.now = ovParseIsoLocal("2026-12-09T10:00:00");
-        options.dataDir = "/tmp/orvida-bench-frame";
+        const ovOptions options = ovBenchOptions(width, height, "/tmp/orvida-bench-frame");
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida");
         ovApp& app = host->program().app();
         ovNavigator& nav = *app.navigator;

@@ -81,12 +81,7 @@ struct Scene {
                 nav.addChild(step, choice);
             }
         };
-        ovOptions options;
-        options.headless = true;
-        options.screenWidth = width;
-        options.screenHeight = height;
-        options.now = ovParseIsoLocal("2026-12-09T10:00:00");
-        options.dataDir = data.string();
+        const ovOptions options = ovBenchOptions(width, height, data.string());
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida", &assembly);
         ovPoomSession& session = host->program().session();
         ovBenchFillTimeLine(session, *options.now);

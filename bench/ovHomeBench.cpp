@@ -24,12 +24,7 @@ struct HomeScene {
         const std::filesystem::path data =
             std::filesystem::temp_directory_path() / ("orvida-bench-home-" + std::to_string(getpid()));
         std::filesystem::remove_all(data);
-        ovOptions options;
-        options.headless = true;
-        options.screenWidth = width;
-        options.screenHeight = height;
-        options.now = ovParseIsoLocal("2026-12-09T10:00:00");
-        options.dataDir = data.string();
+        const ovOptions options = ovBenchOptions(width, height, data.string());
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida");
         ovPoomSession& session = host->program().session();
         ovBenchFillTimeLine(session, *options.now);

@@ -38,12 +38,7 @@ struct PickerScene {
             nav.addChild(keyboard, picker);
             nav.addChild(picker, info);
         };
-        ovOptions options;
-        options.headless = true;
-        options.screenWidth = width;
-        options.screenHeight = height;
-        options.now = ovParseIsoLocal("2026-12-09T10:00:00");
-        options.dataDir = "/tmp/orvida-bench-pickers-a";
+        const ovOptions options = ovBenchOptions(width, height, "/tmp/orvida-bench-pickers-a");
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida", &assembly);
         keyboard->inputText = u"Lunch with Bob at the harbour";
         for (int i = 0; i < 8; ++i)

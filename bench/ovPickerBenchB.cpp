@@ -4,6 +4,7 @@
 #include "data/pim/ovPimApplication.h"
 #include "data/pim/ovPimAppointment.h"
 #include "hosts/headless/ovHeadlessHost.h"
+#include "ovBenchScene.h"
 #include "pickers/ovDatePicker.h"
 #include "pickers/ovDatePickerSystem.h"
 #include "pickers/ovTimePicker.h"
@@ -92,12 +93,7 @@ struct Scene {
             node->nodeId = 11;
             app.navigator->addChild(&app.navigator->root, node);
         };
-        ovOptions options;
-        options.headless = true;
-        options.screenWidth = width;
-        options.screenHeight = height;
-        options.now = ovParseIsoLocal(kNow);
-        options.dataDir = dataDir;
+        const ovOptions options = ovBenchOptions(width, height, dataDir, kNow);
         host = std::make_unique<ovHeadlessHost>(options, ORVIDA_BIN_DIR "/orvida", &assembly);
         host->program().shell().onTimer(); // passes into the picker
     }
