@@ -74,9 +74,12 @@ ovBitmap* ovBitmapStore::loadBitmap(ovSystem& instance, const std::string& name,
         if (!displayFolder_.empty()) {
             const std::string drawn = displayFolder_ + "/" + fileName(name);
             result = loadOrCheck(drawn, *bitmap);
-            std::error_code ec;
-            if (!result && maker_ && !std::filesystem::exists(drawn, ec))
-                result = loadNotDrawnYet(name, drawn, *bitmap);
+            if (!result && maker_) {
+                // Not drawn yet, or put in place by the drawing thread since the first look.
+                std::error_code ec;
+                result = std::filesystem::exists(drawn, ec) ? loadOrCheck(drawn, *bitmap)
+                                                            : loadNotDrawnYet(name, drawn, *bitmap);
+            }
         }
         if (!result)
             result = loadOrCheck(name, *bitmap);
